@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Starts or stops a test session for running Windows programs under Wine:
+#   - a network namespace that has only the loopback interface, whose own hosts file maps the
+#     program's outside host names to 127.0.0.1 (nothing can reach any other address);
+#   - an Xvfb display inside it;
+#   - a fresh Wine prefix (empty registry) with Verdana and Arial substituted, and a wineserver
+#     kept alive for the whole session.
+# Usage: wine-session.sh start|stop   (QUODO_SESSION names the session; default "quodo")
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+session=${QUODO_SESSION:-quodo}
+state="$root/.sessions/$session"
+netns="q-$session"
+
+hostnames() {
+  sed -n 's/.*constexpr const char\* k[A-Za-z]* = "\([^"]*\)".*/\1/p' "$root/src/quotes/Hosts.h"
+}
+
+stop() {
+  if [ -f "$state/env" ]; then
+    "$root/scripts/in-wine" wineserver -k >/dev/null 2>&1 || true
+    [ -f "$state/xvfb.pid" ] && kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+  fi
+  ip netns pids "$netns" 2>/dev/null | xargs -r kill 2>/dev/null || true
+  ip netns delete "$netns" 2>/dev/null || true
+  rm -rf "/etc/netns/$netns" "$state"
+}
+
+start() {
+  stop
+  mkdir -p "$state"
+  ip netns add "$netns"
+  ip netns exec "$netns" ip link set lo up
+  mkdir -p "/etc/netns/$netns"
+  {
+    echo "127.0.0.1 localhost"
+    echo "::1 localhost"
+    for h in $(hostnames); do echo "127.0.0.1 $h"; done
+  } > "/etc/netns/$netns/hosts"
+
+  # A display number nobody uses yet.
+  local d=77
+  while [ -e "/tmp/.X11-unix/X$d" ] || [ -e "/tmp/.X$d-lock" ]; do d=$((d + 1)); done
+  cat > "$state/env" <<ENV
+QUODO_NETNS=$netns
+DISPLAY=:$d
+WINEPREFIX=$state/prefix
+WINEDEBUG=-all
+WINEARCH=win64
+ENV
+  ip netns exec "$netns" sh -c "echo \$\$ > '$state/xvfb.pid'; exec Xvfb :$d -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1" &
+  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$d" ] && break; sleep 0.1; done
+
+  WINEDLLOVERRIDES="mscoree,mshtml=" "$root/scripts/in-wine" wineboot -i >/dev/null 2>&1
+  "$root/scripts/in-wine" wineserver -w
+  local subst='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+  "$root/scripts/in-wine" wine reg add "$subst" /v Verdana /t REG_SZ /d "DejaVu Sans" /f >/dev/null 2>&1
+  "$root/scripts/in-wine" wine reg add "$subst" /v Arial /t REG_SZ /d "Liberation Sans" /f >/dev/null 2>&1
+  "$root/scripts/in-wine" wineserver -w
+  # Keep the wineserver alive between programs: a start then takes milliseconds, not seconds.
+  ( "$root/scripts/in-wine" wineserver -p >/dev/null 2>&1 & )
+  echo "session $session: display :$d, prefix $state/prefix"
+}
+
+case "${1:-}" in
+  start) start ;;
+  stop) stop ;;
+  *) echo "usage: $0 start|stop" >&2; exit 2 ;;
+esac

@@ -1,0 +1,162 @@
+// The narrow interface through which the portable core reaches the system.
+// The Win32 implementation lives in src/win32; native tests install fakes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// A local calendar date and time of day. dayOfWeek: 0 = Sunday.
+struct DateTime {
+    int year = 1899, month = 12, day = 30;
+    int hour = 0, minute = 0, second = 0, millisecond = 0;
+    int dayOfWeek = 6;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual DateTime Now() = 0;  // the computer's local time
+};
+
+// The user's regional settings.
+class Locale {
+public:
+    virtual ~Locale() = default;
+    virtual unsigned LanguageId() = 0;        // GetUserDefaultLangID
+    virtual char DecimalSeparator() = 0;
+    virtual char TimeSeparator() = 0;
+    virtual std::string LongTimeFormat() = 0;  // e.g. "HH:mm:ss" or "h:mm:ss tt"
+};
+
+// A transition date as the system's time-zone information carries it (SYSTEMTIME layout).
+struct TransitionDate {
+    int year = 0, month = 0, dayOfWeek = 0, day = 0;
+    int hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+struct TimeZone {
+    long bias = 0, standardBias = 0, daylightBias = 0;
+    TransitionDate standardDate, daylightDate;
+};
+
+struct WindowsVersion {
+    unsigned platformId = 2, major = 0, minor = 0;
+    std::string servicePack;
+};
+
+class SystemInfo {
+public:
+    virtual ~SystemInfo() = default;
+    virtual WindowsVersion Version() = 0;
+    virtual TimeZone TimeZoneInformation() = 0;
+    virtual unsigned DriveType(const std::string& root) = 0;  // GetDriveTypeA numbering
+    virtual std::string Environment(const std::string& name) = 0;  // empty when unset
+};
+
+// Registry values below HKEY_CURRENT_USER. Paths use backslashes ("Software\Quodo\Defaults").
+// Type numbers follow the registry's own (REG_SZ = 1, REG_DWORD = 4, ...).
+struct RegistryValue {
+    unsigned type = 0;
+    std::string data;  // raw bytes; for REG_SZ without the terminating zero
+};
+
+class Registry {
+public:
+    virtual ~Registry() = default;
+    virtual bool KeyExists(const std::string& path) = 0;
+    virtual bool CreateKey(const std::string& path) = 0;
+    virtual std::optional<RegistryValue> Query(const std::string& path, const std::string& name) = 0;
+    virtual bool SetDword(const std::string& path, const std::string& name, uint32_t value) = 0;
+    virtual bool SetString(const std::string& path, const std::string& name, const std::string& value) = 0;
+    virtual bool DeleteValue(const std::string& path, const std::string& name) = 0;
+};
+
+constexpr unsigned kRegSz = 1;
+constexpr unsigned kRegExpandSz = 2;
+constexpr unsigned kRegBinary = 3;
+constexpr unsigned kRegDword = 4;
+
+// File times are 100-nanosecond ticks (FILETIME) as stored by the file system.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual bool FileExists(const std::string& path) = 0;
+    virtual bool DirectoryExists(const std::string& path) = 0;
+    virtual bool CreateDirectory(const std::string& path) = 0;  // one level
+    virtual std::string CurrentDirectory() = 0;                  // without trailing backslash
+    virtual bool SetCurrentDirectory(const std::string& path) = 0;
+    virtual std::string ProgramPath() = 0;                       // full path of the running program
+    virtual std::string ExpandPath(const std::string& path) = 0; // full path name
+    virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+    virtual std::optional<int64_t> ModifiedTime(const std::string& path) = 0;
+    virtual bool SetModifiedTime(const std::string& path, int64_t ticks) = 0;
+};
+
+// A byte sink for file fetches.
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    virtual void Write(const char* data, size_t size) = 0;
+};
+
+// The web as WinINet offers it: a session, a URL handle, chunked reads.
+class Web {
+public:
+    using Handle = void*;
+    virtual ~Web() = default;
+    virtual Handle OpenSession(const std::string& agent) = 0;  // direct, no proxy; null on failure
+    // Sets the process-wide receive time-out; from then on every request waits at most that long.
+    virtual void SetReceiveTimeout(uint32_t milliseconds) = 0;
+    virtual Handle OpenUrl(Handle session, const std::string& url, const char* headers,
+                           uint32_t headersLength, uint32_t flags) = 0;  // null on failure
+    virtual bool Read(Handle url, char* buffer, uint32_t size, uint32_t* bytesRead) = 0;
+    virtual void Close(Handle handle) = 0;
+    // Creates or truncates a file for a file fetch; null when it cannot be created.
+    virtual std::unique_ptr<OutputFile> CreateFile(const std::string& path) = 0;
+};
+
+constexpr uint32_t kFlagReload = 0x80000000u;
+constexpr uint32_t kFlagNoCacheWrite = 0x04000000u;
+
+// Synchronous tones and pauses.
+class Sound {
+public:
+    virtual ~Sound() = default;
+    virtual void Tone(unsigned frequency, unsigned milliseconds) = 0;
+    virtual void Pause(unsigned milliseconds) = 0;
+};
+
+// The HTML Help library ("hhctrl.ocx", entry "HtmlHelpA").
+class HtmlHelp {
+public:
+    virtual ~HtmlHelp() = default;
+    virtual bool Load() = 0;       // true when loaded (or already loaded)
+    virtual bool Loaded() = 0;
+    virtual void Unload() = 0;
+    // ownerDesktop: the desktop window owns the help window; otherwise no owner.
+    virtual void Call(bool ownerDesktop, const std::string& file, unsigned command, unsigned long data) = 0;
+};
+
+constexpr unsigned kHhDisplayTopic = 0;
+constexpr unsigned kHhHelpContext = 15;
+
+struct Services {
+    Clock* clock = nullptr;
+    Locale* locale = nullptr;
+    SystemInfo* system = nullptr;
+    Registry* registry = nullptr;
+    FileSystem* files = nullptr;
+    Web* web = nullptr;
+    Sound* sound = nullptr;
+    HtmlHelp* help = nullptr;
+};
+
+// The services of this process: Win32 ones in the program, fakes in native tests.
+Services& Current();
+void Install(const Services& services);
+
+}  // namespace platform

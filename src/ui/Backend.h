@@ -1,0 +1,47 @@
+// What a backend provides to the control layer: peers for controls and timers, and the few
+// application-wide services (text metrics, menus, message boxes, the message loop, the screen).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ui/Controls.h"
+
+namespace ui {
+
+class ControlPeer {
+public:
+    virtual ~ControlPeer() = default;
+    virtual void Changed(Aspect aspect) = 0;  // the control's state has changed in this aspect
+};
+
+class TimerPeer {
+public:
+    virtual ~TimerPeer() = default;
+    virtual void Restart() = 0;  // interval or enabled changed: start a new full period, or stop
+};
+
+enum class MessageKind { Information, Error, Warning };
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual std::unique_ptr<ControlPeer> CreatePeer(Control& control) = 0;
+    virtual std::unique_ptr<TimerPeer> CreateTimerPeer(Timer& timer) = 0;
+    virtual Size MeasureText(const Font& font, const std::string& text) = 0;
+    virtual void Popup(PopupMenu& menu, int x, int y) = 0;  // runs the chosen item's handler
+    virtual void MessageBox(const std::string& text, const std::string& caption, MessageKind kind) = 0;
+    virtual void ProcessMessages() = 0;
+    virtual void Run(Form& mainForm) = 0;  // the message loop, until the main form closes
+    virtual void Quit() = 0;
+    virtual void ShowModal(Form& form) = 0;
+    virtual void EndModal(Form& form) = 0;
+    virtual Size ScreenSize() = 0;
+    virtual void SetBusyCursor(bool busy) = 0;
+    virtual void SetApplicationTitle(const std::string& title) = 0;
+};
+
+Backend& CurrentBackend();
+void SetBackend(Backend* backend);
+
+}  // namespace ui
