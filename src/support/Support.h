@@ -3,6 +3,7 @@
 // daylight saving), the data folder and the copy of a file with its date.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 
 #include "platform/Platform.h"
@@ -37,6 +38,9 @@ Date EasterSunday(int year);
 bool IsNonTradingDay(const Date& date);
 int DayOfWeek(const Date& date);  // 0 = Sunday
 Date AddDays(const Date& date, int days);
+Date DateOf(const platform::DateTime& moment);
+bool IsNonTradingDay(const platform::DateTime& moment);  // the time of day plays no part
+int DaysInMonth(int year, int month);
 
 // --- System values, filled once by Initialize (before any window exists).
 extern std::string LanguageCode;     // "NLD" or "ENU"
@@ -46,10 +50,26 @@ extern std::string DesktopFolder;    // with trailing backslash
 extern bool DaylightInEffect;
 extern double DaylightShift;         // in days
 void Initialize();                   // once; later calls do nothing
+void Finalize();                     // releases the values; a later Initialize fills them anew
+
+// Raised when the process's current folder cannot be restored.
+class InOutError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 std::string LanguageCodeFor(unsigned languageId);
 std::string WindowsNameFor(const platform::WindowsVersion& v);
 bool IsNtFamilyName(const std::string& name);
+
+// The local moment of a time-zone transition in the given year (day-in-month form when the
+// transition's year is 0, else the absolute date it names).
+platform::DateTime TransitionMoment(const platform::TransitionDate& transition, int year);
+// Daylight saving is in effect when now lies after this year's daylight start and before its
+// standard start; a zone without transitions never has it.
+bool DaylightSavingAt(const platform::TimeZone& zone, const platform::DateTime& now);
+double DaylightShiftOf(const platform::TimeZone& zone);  // in days
+bool IsEarlier(const platform::DateTime& a, const platform::DateTime& b);
 
 std::string DataFolder(const std::string& programName);
 bool MakeFolder(const std::string& folder);

@@ -1,0 +1,19 @@
+// The clock's test seam: a start moment given as "YYYY-MM-DD HH:MM:SS" from which the clock runs
+// on in real time, and the date arithmetic that moves a local date and time forward.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace support {
+
+// The moment a text "YYYY-MM-DD HH:MM:SS" names; nothing for any other text or an impossible date.
+std::optional<platform::DateTime> ParseClockStart(const std::string& text);
+
+// The moment the given milliseconds after start (day of the week filled in).
+platform::DateTime AddMilliseconds(const platform::DateTime& start, int64_t milliseconds);
+
+}  // namespace support

@@ -1,0 +1,240 @@
+#include "win32/Win32System.h"
+
+#include <windows.h>
+// The file-system interface has methods of these names; the ...A functions are called by name.
+#undef CreateDirectory
+#undef CopyFile
+#undef SetCurrentDirectory
+
+#include <optional>
+#include <string>
+
+#include "platform/Platform.h"
+#include "support/ClockStart.h"
+
+namespace win32 {
+namespace {
+
+std::string EnvironmentValue(const char* name) {
+    const DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+    if (size == 0) return {};
+    std::string value(size, '\0');
+    const DWORD length = GetEnvironmentVariableA(name, &value[0], size);
+    if (length == 0 || length >= size) return {};
+    value.resize(length);
+    return value;
+}
+
+platform::DateTime FromSystemTime(const SYSTEMTIME& st) {
+    platform::DateTime t;
+    t.year = st.wYear;
+    t.month = st.wMonth;
+    t.day = st.wDay;
+    t.hour = st.wHour;
+    t.minute = st.wMinute;
+    t.second = st.wSecond;
+    t.millisecond = st.wMilliseconds;
+    t.dayOfWeek = st.wDayOfWeek;
+    return t;
+}
+
+// Local time; or, with a start moment set, that moment plus the real time passed since.
+class Clock : public platform::Clock {
+public:
+    Clock() {
+        start_ = support::ParseClockStart(EnvironmentValue("QUODO_CLOCK"));
+        QueryPerformanceFrequency(&frequency_);
+        QueryPerformanceCounter(&startCounter_);
+    }
+
+    platform::DateTime Now() override {
+        if (!start_) {
+            SYSTEMTIME st;
+            GetLocalTime(&st);
+            return FromSystemTime(st);
+        }
+        LARGE_INTEGER counter;
+        QueryPerformanceCounter(&counter);
+        const long long elapsed = counter.QuadPart - startCounter_.QuadPart;
+        const long long milliseconds =
+            elapsed / frequency_.QuadPart * 1000 + elapsed % frequency_.QuadPart * 1000 / frequency_.QuadPart;
+        return support::AddMilliseconds(*start_, milliseconds);
+    }
+
+private:
+    std::optional<platform::DateTime> start_;
+    LARGE_INTEGER frequency_{};
+    LARGE_INTEGER startCounter_{};
+};
+
+std::string LocaleText(LCTYPE type) {
+    char buffer[100];
+    const int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer, sizeof buffer);
+    return length > 1 ? std::string(buffer, length - 1) : std::string();
+}
+
+class Locale : public platform::Locale {
+public:
+    unsigned LanguageId() override { return GetUserDefaultLangID(); }
+    char DecimalSeparator() override { return FirstCharOr(LocaleText(LOCALE_SDECIMAL), '.'); }
+    char TimeSeparator() override { return FirstCharOr(LocaleText(LOCALE_STIME), ':'); }
+    std::string LongTimeFormat() override {
+        const std::string format = LocaleText(LOCALE_STIMEFORMAT);
+        return format.empty() ? "HH:mm:ss" : format;
+    }
+
+private:
+    static char FirstCharOr(const std::string& text, char fallback) { return text.empty() ? fallback : text[0]; }
+};
+
+platform::TransitionDate FromTransition(const SYSTEMTIME& st) {
+    platform::TransitionDate t;
+    t.year = st.wYear;
+    t.month = st.wMonth;
+    t.dayOfWeek = st.wDayOfWeek;
+    t.day = st.wDay;
+    t.hour = st.wHour;
+    t.minute = st.wMinute;
+    t.second = st.wSecond;
+    t.millisecond = st.wMilliseconds;
+    return t;
+}
+
+class SystemInfo : public platform::SystemInfo {
+public:
+    platform::WindowsVersion Version() override {
+        OSVERSIONINFOA info{};
+        info.dwOSVersionInfoSize = sizeof info;
+        platform::WindowsVersion version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        if (!GetVersionExA(&info)) return version;
+#pragma GCC diagnostic pop
+        version.platformId = info.dwPlatformId;
+        version.major = info.dwMajorVersion;
+        version.minor = info.dwMinorVersion;
+        version.servicePack = info.szCSDVersion;
+        return version;
+    }
+
+    platform::TimeZone TimeZoneInformation() override {
+        TIME_ZONE_INFORMATION info{};
+        platform::TimeZone zone;
+        if (GetTimeZoneInformation(&info) == TIME_ZONE_ID_INVALID) return zone;
+        zone.bias = info.Bias;
+        zone.standardBias = info.StandardBias;
+        zone.daylightBias = info.DaylightBias;
+        zone.standardDate = FromTransition(info.StandardDate);
+        zone.daylightDate = FromTransition(info.DaylightDate);
+        return zone;
+    }
+
+    unsigned DriveType(const std::string& root) override { return GetDriveTypeA(root.c_str()); }
+
+    std::string Environment(const std::string& name) override { return EnvironmentValue(name.c_str()); }
+};
+
+int64_t TicksOf(const FILETIME& ft) {
+    return static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+}
+
+class FileSystem : public platform::FileSystem {
+public:
+    bool FileExists(const std::string& path) override {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+    bool DirectoryExists(const std::string& path) override {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+    bool CreateDirectory(const std::string& path) override { return ::CreateDirectoryA(path.c_str(), nullptr) != 0; }
+
+    std::string CurrentDirectory() override {
+        const DWORD size = GetCurrentDirectoryA(0, nullptr);
+        if (size == 0) return {};
+        std::string folder(size, '\0');
+        const DWORD length = GetCurrentDirectoryA(size, &folder[0]);
+        if (length == 0 || length >= size) return {};
+        folder.resize(length);
+        if (!folder.empty() && folder.back() == '\\') folder.pop_back();  // a drive root: "C:"
+        return folder;
+    }
+
+    bool SetCurrentDirectory(const std::string& path) override {
+        // "C:" alone would mean the remembered folder on drive C, not its root.
+        const std::string folder = path.size() == 2 && path[1] == ':' ? path + "\\" : path;
+        return ::SetCurrentDirectoryA(folder.c_str()) != 0;
+    }
+
+    std::string ProgramPath() override {
+        char buffer[MAX_PATH + 1];
+        const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+        return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
+    }
+
+    std::string ExpandPath(const std::string& path) override {
+        const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+        if (size == 0) return path;
+        std::string full(size, '\0');
+        const DWORD length = GetFullPathNameA(path.c_str(), size, &full[0], nullptr);
+        if (length == 0 || length >= size) return path;
+        full.resize(length);
+        return full;
+    }
+
+    bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
+        return ::CopyFileA(from.c_str(), to.c_str(), failIfExists) != 0;
+    }
+
+    std::optional<int64_t> ModifiedTime(const std::string& path) override {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+        return TicksOf(data.ftLastWriteTime);
+    }
+
+    bool SetModifiedTime(const std::string& path, int64_t ticks) override {
+        HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        FILETIME ft;
+        ft.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(ticks) & 0xffffffffu);
+        ft.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(ticks) >> 32);
+        const bool done = SetFileTime(file, nullptr, nullptr, &ft) != 0;
+        CloseHandle(file);
+        return done;
+    }
+
+    std::optional<std::string> ReadFile(const std::string& path) override {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+        std::string content;
+        char buffer[64 * 1024];
+        DWORD read = 0;
+        bool ok = true;
+        while ((ok = ::ReadFile(file, buffer, sizeof buffer, &read, nullptr) != 0) && read > 0)
+            content.append(buffer, read);
+        CloseHandle(file);
+        if (!ok) return std::nullopt;
+        return content;
+    }
+};
+
+}  // namespace
+
+void InstallSystemServices() {
+    static Clock clock;
+    static Locale locale;
+    static SystemInfo system;
+    static FileSystem files;
+    platform::Services& services = platform::Current();
+    services.clock = &clock;
+    services.locale = &locale;
+    services.system = &system;
+    services.files = &files;
+}
+
+}  // namespace win32

@@ -1,0 +1,13 @@
+// The Win32 system services behind platform::Services: clock, regional settings, system
+// information and file system.
+#pragma once
+
+namespace win32 {
+
+// Creates the clock, locale, system-information and file-system services (once) and sets them
+// into platform::Current(); the other services stay as they are.
+// When the environment variable QUODO_CLOCK holds "YYYY-MM-DD HH:MM:SS", the clock starts at that
+// local date and time when this is first called and runs on in real time from there.
+void InstallSystemServices();
+
+}  // namespace win32
