@@ -1,0 +1,17 @@
+// The pictures of the four buttons in the bottom bar: 16 by 16 pixels in the 16 standard colours,
+// each in a normal and a greyed form. Transparent pixels have alpha 0.
+#pragma once
+
+#include <string>
+
+#include "ui/Controls.h"
+
+namespace chart {
+
+constexpr int kGlyphSize = 16;
+
+// name: "info" (question mark on a disc), "max" (arrow up against a bar), "min" (arrow down onto a
+// bar), "check" (tick). An unknown name gives an empty bitmap (0 by 0).
+const ui::Bitmap& Glyph(const std::string& name, bool greyed);
+
+}  // namespace chart
