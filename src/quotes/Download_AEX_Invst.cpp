@@ -1,0 +1,72 @@
+#include "quotes/Download_AEX_Invst.h"
+
+#include <string_view>
+
+#include "quotes/Fetch.h"
+#include "quotes/PageCut.h"
+
+namespace quotes {
+namespace {
+
+// The element text after the next occurrence of marker; work moves past the marker.
+std::string CutElementText(std::string_view marker, std::string_view& work) {
+    work = ViewAfter(marker, work);
+    return std::string(ViewBeforeChar('<', work));
+}
+
+constexpr int kLatestMinute = 18 * 60;         // 18:00
+constexpr int kEarliestMinute = 8 * 60 + 30;   // 08:30
+
+}  // namespace
+
+TimeOfDay IntoTradingHours(TimeOfDay time) {
+    if (time.hour * 60 + time.minute > kLatestMinute) {
+        time.hour = 18;
+        time.minute = 0;
+    }
+    if (time.hour * 60 + time.minute < kEarliestMinute) {
+        time.hour = 18;
+        time.minute = 0;
+    }
+    return time;
+}
+
+void CutInvestingPage(const std::string& page, const TimeSettings& settings, const TimeOfDay& now,
+                      IndexQuoteRecord& quote) {
+    std::string_view work = ViewAfter("\"last_last\"", page);
+    work = ViewAfterChar('>', work);  // past the end of the level's own tag
+    quote.LastPrice = std::string(ViewBeforeChar('<', work));
+    quote.AbsDiff = CutElementText("dir=\"ltr\">", work);
+    quote.Sign = quote.AbsDiff.substr(0, 1);
+    quote.RelDiff = CutElementText("dir=\"ltr\">", work);
+    quote.QuoteTime = CutElementText("time\">", work);
+
+    TimeOfDay time = now;
+    // A date instead of a time (the page shows one outside trading) means: the time of reading.
+    if (!quote.QuoteTime.empty() && quote.QuoteTime.find('/') == std::string::npos) {
+        const auto pageTime = ParseTimeOfDay(quote.QuoteTime, settings.timeSeparator);
+        if (!pageTime) ThrowNotAValidTime(quote.QuoteTime);
+        time = *pageTime;
+    }
+    quote.QuoteTime = FormatTimeOfDay(IntoTradingHours(time), settings.longTimeFormat);
+}
+
+void Download_AEX_Invst(platform::Web& web, platform::Locale& locale, platform::Clock& clock, IndexQuoteRecord& quote) {
+    quote.LastPrice.clear();
+    const TextFetch fetch = FetchUrlToFile(web, InvestingQuoteProfile());
+    switch (ClassifyPage(fetch)) {
+        case PageOutcome::Failed: quote.LastPrice = kFetchFailed; return;
+        case PageOutcome::Rejected: quote.LastPrice = kPageRejected; return;
+        case PageOutcome::Accepted: break;
+    }
+    const platform::DateTime now = clock.Now();
+    CutInvestingPage(fetch.body, TimeSettings{locale.TimeSeparator(), locale.LongTimeFormat()},
+                     TimeOfDay{now.hour, now.minute, now.second}, quote);
+}
+
+void Download_AEX_Invst() {
+    platform::Services& services = platform::Current();
+    Download_AEX_Invst(*services.web, *services.locale, *services.clock, IndexQuote);
+}
+
+}  // namespace quotes

@@ -1,0 +1,22 @@
+#include "quotes/IndexQuote.h"
+
+#include <cfenv>
+#include <cmath>
+
+#include "support/Support.h"
+
+namespace quotes {
+
+IndexQuoteRecord IndexQuote;
+
+std::string TwoDecimalsText(const std::string& numberText, char decimalSeparator) {
+    const double value = support::ParseNumber(numberText);
+    // nearbyint rounds in the current rounding mode, which is to-nearest-even unless someone changed it.
+    const int previousMode = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double hundredths = std::nearbyint(value * 100.0);
+    std::fesetround(previousMode);
+    return support::FormatNumber(2, 2, hundredths / 100.0, decimalSeparator);
+}
+
+}  // namespace quotes

@@ -1,0 +1,37 @@
+// Wraps the web under test and keeps what each read delivered and the receive time-out each
+// opened URL carried, so tests can check the chunking against what WinINet really returned.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "win32/Win32Web.h"
+
+class RecordingWeb : public platform::Web {
+public:
+    explicit RecordingWeb(platform::Web& inner) : inner_(inner) {}
+
+    std::vector<std::string> reads;          // the bytes of each read that delivered some
+    std::vector<uint32_t> urlReceiveTimeouts;  // per opened URL
+    int failedReads = 0;
+
+    Handle OpenSession(const std::string& agent) override { return inner_.OpenSession(agent); }
+    void SetReceiveTimeout(uint32_t ms) override { inner_.SetReceiveTimeout(ms); }
+    Handle OpenUrl(Handle session, const std::string& url, const char* headers, uint32_t length, uint32_t flags) override {
+        Handle h = inner_.OpenUrl(session, url, headers, length, flags);
+        if (h) urlReceiveTimeouts.push_back(win32::ReceiveTimeoutOf(h));
+        return h;
+    }
+    bool Read(Handle url, char* buffer, uint32_t size, uint32_t* bytesRead) override {
+        const bool ok = inner_.Read(url, buffer, size, bytesRead);
+        if (!ok) ++failedReads;
+        if (*bytesRead > 0) reads.emplace_back(buffer, *bytesRead);
+        return ok;
+    }
+    void Close(Handle handle) override { inner_.Close(handle); }
+    std::unique_ptr<platform::OutputFile> CreateFile(const std::string& path) override { return inner_.CreateFile(path); }
+
+private:
+    platform::Web& inner_;
+};
