@@ -56,6 +56,8 @@ ENV
   local subst='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
   "$root/scripts/in-wine" wine reg add "$subst" /v Verdana /t REG_SZ /d "DejaVu Sans" /f >/dev/null 2>&1
   "$root/scripts/in-wine" wine reg add "$subst" /v Arial /t REG_SZ /d "Liberation Sans" /f >/dev/null 2>&1
+  # Without a window manager Wine waits for one at every hide; an unmanaged display does not.
+  "$root/scripts/in-wine" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   "$root/scripts/in-wine" wineserver -w
   # Keep the wineserver alive between programs: a start then takes milliseconds, not seconds.
   ( "$root/scripts/in-wine" wineserver -p >/dev/null 2>&1 & )

@@ -94,6 +94,8 @@ public:
     virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
     virtual std::optional<int64_t> ModifiedTime(const std::string& path) = 0;
     virtual bool SetModifiedTime(const std::string& path, int64_t ticks) = 0;
+    // The whole file; empty when it cannot be read.
+    virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
 };
 
 // A byte sink for file fetches.

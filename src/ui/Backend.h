@@ -21,7 +21,7 @@ public:
     virtual void Restart() = 0;  // interval or enabled changed: start a new full period, or stop
 };
 
-enum class MessageKind { Information, Error, Warning };
+enum class MessageKind { Plain, Information, Error, Warning };
 
 class Backend {
 public:
@@ -30,7 +30,7 @@ public:
     virtual std::unique_ptr<TimerPeer> CreateTimerPeer(Timer& timer) = 0;
     virtual Size MeasureText(const Font& font, const std::string& text) = 0;
     virtual void Popup(PopupMenu& menu, int x, int y) = 0;  // runs the chosen item's handler
-    virtual void MessageBox(const std::string& text, const std::string& caption, MessageKind kind) = 0;
+    virtual void MessageDialog(const std::string& text, const std::string& caption, MessageKind kind) = 0;
     virtual void ProcessMessages() = 0;
     virtual void Run(Form& mainForm) = 0;  // the message loop, until the main form closes
     virtual void Quit() = 0;
@@ -39,6 +39,8 @@ public:
     virtual Size ScreenSize() = 0;
     virtual void SetBusyCursor(bool busy) = 0;
     virtual void SetApplicationTitle(const std::string& title) = 0;
+    // The form and all its controls have their peers now.
+    virtual void Realized(Form& form) { (void)form; }
 };
 
 Backend& CurrentBackend();

@@ -113,6 +113,7 @@ protected:
 class Panel : public Control {
 public:
     Panel(Control* parent, std::string name);
+    void SetBounds(int left, int top, int width, int height) override;
     bool alignBottom = false;
     // Keeps a bottom-aligned panel at the bottom of its parent, full width.
     void Realign();
@@ -261,6 +262,10 @@ public:
     void Close();           // hides a modal form, or ends the program for the main form
     void Repaint();
     Handler onShow, onDestroy;
+    // Menus whose shortcut keys act while this form has the keyboard.
+    std::vector<PopupMenu*> shortcutMenus;
+    // Runs the handler of the first item whose shortcut text is keyName; true when one was found.
+    bool RunShortcut(const std::string& keyName);
     bool Realized() const { return realized_; }
     bool modalResultSet = false;
 

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Sets everything up and runs every test: the native core tests, a short fuzzing run, and, under
+# Wine in a loopback-only test session, the Win32 tests and the end-to-end tests of Quodo.exe.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/setup.sh"
+bash "$root/scripts/build.sh" all
+
+echo "== native tests"
+(cd "$root/build/native" && ctest --output-on-failure -j"$(nproc)")
+
+if [ -x "$root/fuzz/run-short.sh" ]; then
+  echo "== short fuzzing run"
+  bash "$root/fuzz/run-short.sh" "$root/build/fuzz"
+fi
+
+echo "== Win32 and end-to-end tests under Wine"
+export QUODO_SESSION=test
+trap 'bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1 || true' EXIT
+bash "$root/scripts/wine-session.sh" start
+(cd "$root/build/win" && ctest --output-on-failure)

@@ -1,0 +1,329 @@
+#include "app/Main.h"
+
+#include <stdexcept>
+
+#include "platform/Platform.h"
+#include "quotes/Hosts.h"
+#include "settings/StoredSettings.h"
+#include "support/Support.h"
+#include "ui/Backend.h"
+
+namespace app {
+
+bool NormalMode = true;
+bool MarketClosed = false;
+std::string DataFolder;
+AlarmSettings Alarm;
+
+namespace {
+
+constexpr ui::Color kWindowColor = ui::Rgb(0xF5, 0xF5, 0xF5);
+constexpr ui::Color kPaleYellow = ui::Rgb(0xFF, 0xFF, 0xE3);
+constexpr int kChartWidth = 190;
+constexpr int kChartHeight = 187;
+constexpr int kBarHeight = 23;
+constexpr int kNormalHeight = 213;
+constexpr int kTopmostWidth = 385;
+// The distance the window moves so that the bar stays where it was when the chart comes or goes.
+constexpr int kModeShift = 187;
+
+}  // namespace
+
+TMainForm::TMainForm() : ui::Form("TMainForm", "MainForm") {
+    SetUpComponents();
+    BuildMenus();
+    Realize();
+}
+
+TMainForm::~TMainForm() = default;
+
+// The fixed properties of the window and its components, before its creation handler runs.
+void TMainForm::SetUpComponents() {
+    borderless = true;
+    ui::Font windowFont;
+    windowFont.name = "Verdana";
+    windowFont.height = 12;
+    SetFont(windowFont);
+
+    KoersPanel.alignBottom = true;
+    KoersPanel.SetHeight(kBarHeight);
+    ui::Font barFont;
+    barFont.name = "Verdana";
+    barFont.height = 15;
+    for (ui::Control* c : {static_cast<ui::Control*>(&KoersPanel), static_cast<ui::Control*>(&Label1),
+                           static_cast<ui::Control*>(&Label2), static_cast<ui::Control*>(&Label3)})
+        c->SetFont(barFont);
+
+    ButtonInfo.SetBounds(1, 1, 20, 21);
+    for (ui::SpeedButton* b : {&ButtonMax, &ButtonMin, &ButtonCheck}) b->SetBounds(22, -1, 22, 24);
+    for (ui::Label* l : {&Label1, &Label2, &Label3}) {
+        l->SetBackColor(ui::kButtonFace);
+        l->SetTop(1);
+    }
+    Label1.SetLeft(48);
+
+    Image.SetBounds(25, 10, kChartWidth, kChartHeight);
+    LabelWait.SetAutoSize(false);
+    LabelWait.centered = true;
+    LabelWait.SetBounds(24, 48, 201, 41);
+
+    for (ui::Control* c : {static_cast<ui::Control*>(this), static_cast<ui::Control*>(&Image),
+                           static_cast<ui::Control*>(&ButtonInfo), static_cast<ui::Control*>(&ButtonMax),
+                           static_cast<ui::Control*>(&ButtonCheck), static_cast<ui::Control*>(&ButtonMin),
+                           static_cast<ui::Control*>(&Label1), static_cast<ui::Control*>(&Label2),
+                           static_cast<ui::Control*>(&Label3)})
+        HookMouse(*c);
+    ButtonInfo.onClick = [this] { ButtonInfoClick(); };
+
+    DownloadTimer.onTimer = [this] { DownloadTimerTimer(); };
+    UpdateTimer.onTimer = [this] { UpdateTimerTimer(); };
+    MinTimer.onTimer = [this] { MinTimerTimer(); };
+    MaxTimer.onTimer = [this] { MaxTimerTimer(); };
+    GrafiekTimer.onTimer = [this] { GrafiekTimerTimer(); };
+    Timer1.onTimer = [this] { Timer1Timer(); };
+    onShow = [this] { FormShow(); };
+}
+
+void TMainForm::BuildMenus() {
+    PopupMenu.Add("Download1", "Download AEX", "F5", [this] { Download1Click(); });
+    PopupMenu.Add("Altijdopvoorgrond", "Altijd op voorgrond", "", [this] { AltijdopvoorgrondClick(); });
+    PopupMenu.Add("Instellingen1", "Instellingen...", "", [this] { Instellingen1Click(); });
+    PopupMenu.AddSeparator("N2");
+    PopupMenu.Add("Help2", "Help", "F1", [this] { Help2Click(); });
+    PopupMenu.Add("OverQuodo1", "Informatie...", "", [this] { ButtonInfoClick(); });
+    PopupMenu.AddSeparator("N1");
+    PopupMenu.Add("Afsluiten1", "Afsluiten", "", [this] { Afsluiten1Click(); });
+
+    InfoPopup.Add("Help1", "Help", "F1", [this] { Help1Click(); });
+    InfoPopup.Add("OverQuodo2", "Over Quodo", "", [this] { OverQuodo2Click(); });
+    shortcutMenus = {&PopupMenu, &InfoPopup};
+}
+
+void TMainForm::HookMouse(ui::Control& control) {
+    control.onMouseDown = [this](ui::Control& s, ui::MouseButton b, int x, int y) { FormMouseDown(s, b, x, y); };
+    control.onMouseMove = [this](ui::Control& s, ui::MouseButton b, int x, int y) { FormMouseMove(s, b, x, y); };
+    control.onMouseUp = [this](ui::Control& s, ui::MouseButton b, int x, int y) { FormMouseUp(s, b, x, y); };
+}
+
+ui::MenuItem& TMainForm::AltijdopvoorgrondItem() { return *PopupMenu.Find("Altijdopvoorgrond"); }
+
+void TMainForm::FormCreate() {
+    auto& sys = platform::Current();
+    SetCaption(ProductName + ", " + VersionText);
+
+    settings::SettingsStore store(ProductName);
+    settings::MainWindowSettings stored = settings::LoadMainWindowSettings(store);
+    SetTop(stored.top);
+    SetLeft(stored.left);
+    NormalMode = stored.normalMode;
+    previousNormalMode_ = NormalMode;
+
+    SetWidth(kChartWidth);
+    Image.SetBounds(Image.Left(), Image.Top(), kChartWidth, kChartHeight);
+    SetWidth(NormalMode ? 250 : kTopmostWidth);
+
+    shown_ = false;
+    firstRun_ = true;
+    borderless = true;
+
+    Label1.SetText("AEX: ");
+    startDir_ = sys.files->CurrentDirectory() + "\\";
+
+    MaxTimer.Stop();
+    MinTimer.Stop();
+    lastHandledPrice_.clear();
+
+    SetBackColor(kWindowColor);
+    Image.SetTop(10);
+    KoersPanel.SetHeight(kBarHeight);
+    SetHeight(Image.Height() + KoersPanel.Height());
+
+    ButtonInfo.SetLeft(1);
+    ButtonMax.SetLeft(ButtonInfo.Left() + ButtonInfo.Width() + 1);
+    ButtonMin.SetLeft(ButtonMax.Left());
+    ButtonCheck.SetLeft(ButtonMax.Left());
+    ButtonMax.Hide();
+    ButtonMin.Hide();
+    ButtonCheck.Show();
+
+    Label2.SetText("*******");
+    Label3.SetText(" @ *****");
+    LabelWait.SetBackColor(kPaleYellow);
+
+    savedHelpHook_ = ui::App().onHelp;
+    ui::App().onHelp = [this](unsigned command, unsigned long data) { return AppHelp(command, data); };
+
+    std::string programFolder = support::TextBeforeLastChar('\\', sys.files->ProgramPath()) + "\\";
+    helpFilePath_ = sys.files->ExpandPath(programFolder + ProductName + ".chm");
+    if (!sys.files->FileExists(helpFilePath_))
+        ui::CurrentBackend().MessageDialog("Help file not found\r" + helpFilePath_, ui::App().Title(),
+                                        ui::MessageKind::Plain);
+
+    LoadHtmlHelp();
+    if (!sys.help->Loaded()) {
+        ui::CurrentBackend().MessageDialog("HTML Help is not installed on this PC.", ui::App().Title(),
+                                        ui::MessageKind::Plain);
+        startupFailed_ = true;
+        ui::App().Terminate();
+        return;
+    }
+
+    helpContext = 1000;
+
+    DataFolder = support::DataFolder(ProductName);
+    ui::App().ProcessMessages();
+
+    support::CopyFileWithDate(startDir_ + "ErrorGraph.png", DataFolder + "ErrorGraph.png", false);
+}
+
+void TMainForm::FormShow() {
+    if (shown_) return;
+    shown_ = true;
+    ArrangeWindow();
+    if (!Alarm.alarmOn) {
+        ButtonMax.Hide();
+        ButtonMin.Hide();
+        ButtonCheck.Hide();
+    }
+    LabelWait.SetVisible(NormalMode);
+    LabelWait.SetText(std::string("\r\nWacht op ") + (MarketClosed ? hosts::kIexQuoteSite : hosts::kInvestingQuoteSite));
+    GrafiekTimer.Start();
+}
+
+// Places the bar's buttons and labels from left to right.
+void TMainForm::PlaceBarControls() {
+    Label1.SetTop(1);
+    Label2.SetTop(1);
+    Label3.SetTop(1);
+    ButtonCheck.SetTop(Label2.Top() - 2);
+    ButtonMax.SetTop(ButtonCheck.Top());
+    ButtonMin.SetTop(ButtonCheck.Top());
+    ButtonInfo.SetTop(ButtonCheck.Top() + 2);
+
+    Label1.SetLeft(ButtonInfo.Width() + 3 + ButtonCheck.Width() + 3);
+    Label2.SetLeft(Label1.Left() + Label1.Width());
+    Label3.SetLeft(Label2.Left() + Label2.Width());
+}
+
+void TMainForm::ArrangeWindow() {
+    PlaceBarControls();
+
+    ButtonInfo.Show();
+    ButtonMax.Show();
+    ButtonMin.Show();
+    ButtonCheck.Show();
+    CheckAlarm();
+
+    if (NormalMode) {
+        CheckMarketClosed();
+        SetHeight(kNormalHeight);
+        if (NormalMode != previousNormalMode_) SetTop(Top() - kModeShift);
+        Image.SetLeft(25);
+        Image.Show();
+        DrawDayGraph();
+        AltijdopvoorgrondItem().caption = "Zet Altijd op Voorgrond";
+    } else {
+        SetWidth(kTopmostWidth);
+        SetHeight(kBarHeight);
+        if (NormalMode != previousNormalMode_) SetTop(Top() + kModeShift);
+        Image.Hide();
+        AltijdopvoorgrondItem().caption = "Zet Normale modus";
+    }
+
+    if (!firstRun_) RefreshQuote();
+
+    KeepOnScreen();
+}
+
+void TMainForm::KeepOnScreen() {
+    ui::Size screen = ui::CurrentBackend().ScreenSize();
+    if (Top() < 0) SetTop(10);
+    if (Left() < 0) SetLeft(10);
+    if (Left() + ClientWidth() > screen.width) SetLeft(screen.width - ClientWidth());
+    if (Top() + ClientHeight() > screen.height - 40) SetTop(screen.height - 40 - ClientHeight());
+}
+
+void TMainForm::AltijdopvoorgrondClick() {
+    if (!shown_) return;
+    previousNormalMode_ = NormalMode;
+    NormalMode = !NormalMode;
+    if (onModeSwitch) onModeSwitch(NormalMode);
+    ArrangeWindow();
+    ShowQuote();
+    settings::SettingsStore store(ProductName);
+    settings::SaveWindowMode(store, NormalMode);
+}
+
+// --- Mouse: the right button opens the menu, the left button drags the window.
+
+void TMainForm::FormMouseDown(ui::Control& sender, ui::MouseButton button, int x, int y) {
+    if (button == ui::MouseButton::Right) {
+        int menuY = Top() + y - 55;
+        if (&sender == this)
+            PopupMenu.Popup(Left() + x + 20, menuY);
+        else if (&sender == &Image)
+            PopupMenu.Popup(Image.Left() + Left() + x - 300, menuY);
+        else
+            PopupMenu.Popup(sender.Left() + Left() + x + 20, menuY);
+        return;
+    }
+    if (button == ui::MouseButton::Left) {
+        dragStartX_ = x;
+        dragStartY_ = y;
+        dragging_ = true;
+    }
+}
+
+void TMainForm::FormMouseMove(ui::Control&, ui::MouseButton, int x, int y) {
+    if (!dragging_) return;
+    SetBounds(Left() + x - dragStartX_, Top() + y - dragStartY_, Width(), Height());
+}
+
+void TMainForm::FormMouseUp(ui::Control&, ui::MouseButton, int, int) { dragging_ = false; }
+
+void TMainForm::ButtonInfoClick() {
+    InfoPopup.Popup(ButtonInfo.Left() + Left() + 30, ButtonInfo.Top() + Top() + 20);
+}
+
+// --- Help
+
+void TMainForm::LoadHtmlHelp() {
+    auto* help = platform::Current().help;
+    if (!help->Loaded()) help->Load();
+}
+
+void TMainForm::UnloadHtmlHelp() {
+    auto* help = platform::Current().help;
+    if (help->Loaded()) help->Unload();
+}
+
+bool TMainForm::AppHelp(unsigned command, unsigned long data) {
+    if (command == ui::kHelpContext || command == ui::kHelpContextPopup)
+        platform::Current().help->Call(false, helpFilePath_, platform::kHhHelpContext, data);
+    return true;
+}
+
+void TMainForm::Help1Click() {
+    platform::Current().help->Call(true, startDir_ + ProductName + ".chm", platform::kHhDisplayTopic, 0);
+}
+
+void TMainForm::Help2Click() { Help1Click(); }
+
+void TMainForm::Afsluiten1Click() { Close(); }
+
+void TMainForm::OverQuodo2Click() {
+    if (onAbout) onAbout();
+}
+
+void TMainForm::Instellingen1Click() {
+    if (onSettings) onSettings();
+}
+
+void TMainForm::FormDestroy() {
+    ui::App().onHelp = savedHelpHook_;
+    UnloadHtmlHelp();
+    settings::SettingsStore store(ProductName);
+    settings::SaveMainWindowPosition(store, Top(), Left());
+}
+
+}  // namespace app

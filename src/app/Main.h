@@ -1,0 +1,140 @@
+// The main window: a border-less window with the day chart above a one-line bar (index name,
+// level, quote time and the alarm marker), in normal or always-on-top mode.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "ui/Application.h"
+#include "ui/Controls.h"
+
+namespace app {
+
+// Program-wide state of the main window, read by the other windows.
+extern bool NormalMode;
+extern bool MarketClosed;
+extern std::string DataFolder;
+
+// The alarm switches and bounds the alarm evaluates (the settings dialog's current values).
+struct AlarmSettings {
+    bool alarmOn = true;  // AlarmOn
+    bool soundOn = true;  // SoundOn
+    int upperBound = 550;
+    int lowerBound = 400;
+};
+extern AlarmSettings Alarm;
+
+class TMainForm : public ui::Form {
+public:
+    TMainForm();
+    ~TMainForm() override;
+
+    // Components, in the order the window declares them.
+    ui::PopupMenu PopupMenu{"PopupMenu"};
+    ui::Timer DownloadTimer{*this, "DownloadTimer", 100, true};
+    ui::Timer UpdateTimer{*this, "UpdateTimer", 60000, false};
+    ui::Timer MinTimer{*this, "MinTimer", 300, false};
+    ui::Timer MaxTimer{*this, "MaxTimer", 300, false};
+    ui::PopupMenu InfoPopup{"InfoPopup"};
+    ui::Panel KoersPanel{this, "KoersPanel"};
+    ui::SpeedButton ButtonInfo{&KoersPanel, "ButtonInfo", "info"};
+    ui::SpeedButton ButtonMin{&KoersPanel, "ButtonMin", "min"};
+    ui::SpeedButton ButtonCheck{&KoersPanel, "ButtonCheck", "check"};
+    ui::SpeedButton ButtonMax{&KoersPanel, "ButtonMax", "max"};
+    ui::Label Label1{&KoersPanel, "Label1"};
+    ui::Label Label2{&KoersPanel, "Label2"};
+    ui::Label Label3{&KoersPanel, "Label3"};
+    ui::Timer GrafiekTimer{*this, "GrafiekTimer", 100, false};
+    ui::Image Image{this, "Image"};
+    ui::Timer Timer1{*this, "Timer1", 1000, true};
+    ui::Label LabelWait{this, "LabelWait"};
+
+    // Event handlers.
+    void FormCreate();
+    void DownloadTimerTimer();
+    void ButtonInfoClick();
+    void FormMouseDown(ui::Control& sender, ui::MouseButton button, int x, int y);
+    void FormMouseMove(ui::Control& sender, ui::MouseButton button, int x, int y);
+    void FormMouseUp(ui::Control& sender, ui::MouseButton button, int x, int y);
+    void Afsluiten1Click();
+    void UpdateTimerTimer();
+    void MinTimerTimer();
+    void MaxTimerTimer();
+    void FormDestroy();
+    void OverQuodo2Click();
+    void Help1Click();
+    void Help2Click();
+    void FormShow();
+    void Download1Click();
+    void DrawDayGraph();
+    void AltijdopvoorgrondClick();
+    void GrafiekTimerTimer();
+    void Instellingen1Click();
+    void Timer1Timer();
+
+    // Operations other windows call.
+    void RefreshQuote();
+    void ShowQuote();
+    void CheckAlarm();
+    void ArrangeWindow();
+    void CheckMarketClosed();
+
+    // Hooks to the windows that are built on top of this one (settings dialog, information box,
+    // update check); empty until those windows exist.
+    std::function<void(bool normalMode)> onModeSwitch;
+    ui::Handler onSettings, onAbout, onUpdateCheck;
+
+    const std::string ProductName = "Quodo";
+    const std::string VersionText = "versie 1.06";
+    const std::string NoticeText = "Koersen zonder garantie; alleen ter informatie.";
+
+    // State, readable by tests and other windows.
+    bool Shown() const { return shown_; }
+    bool FirstRun() const { return firstRun_; }
+    bool Dragging() const { return dragging_; }
+    bool PreviousNormalMode() const { return previousNormalMode_; }
+    const std::string& StartDir() const { return startDir_; }
+    const std::string& HelpFilePath() const { return helpFilePath_; }
+    const std::string& LastHandledPrice() const { return lastHandledPrice_; }
+    double CurrentLevel() const { return currentLevel_; }
+    double PreviousLevel() const { return previousLevel_; }
+    bool StartupFailed() const { return startupFailed_; }
+
+private:
+    void BuildMenus();
+    void SetUpComponents();
+    void HookMouse(ui::Control& control);
+    void PlaceBarControls();
+    void KeepOnScreen();
+    void ApplyTopmost();
+    bool AppHelp(unsigned command, unsigned long data);
+    void LoadHtmlHelp();
+    void UnloadHtmlHelp();
+    ui::MenuItem& AltijdopvoorgrondItem();
+
+    // The refresh cycle.
+    void ColourQuote();
+    void DownloadDayGraph();
+    void BeepHigh();
+    void BeepLow();
+
+    bool shown_ = false;
+    bool firstRun_ = true;
+    bool dragging_ = false;
+    bool refreshing_ = false;
+    bool previousNormalMode_ = true;
+    int dragStartX_ = 0, dragStartY_ = 0;
+    std::string startDir_;
+    std::string helpFilePath_;
+    ui::Application::HelpHook savedHelpHook_;
+    bool startupFailed_ = false;
+
+    std::string lastHandledPrice_;
+    double currentLevel_ = 0;
+    double previousLevel_ = 0;
+    std::string lastColouredTime_;
+};
+
+bool IsOutsideTradingHours(int hour, int minute);
+
+}  // namespace app

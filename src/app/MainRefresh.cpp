@@ -1,0 +1,140 @@
+// The refresh cycle of the main window: when the quote is fetched, from which site, and how the
+// bar shows and colours it.
+#include <cmath>
+
+#include "app/Main.h"
+#include "platform/Platform.h"
+#include "quotes/Download_AEX_IEX.h"
+#include "quotes/Download_AEX_Invst.h"
+#include "quotes/IndexQuote.h"
+#include "support/Support.h"
+#include "ui/Backend.h"
+
+namespace app {
+
+namespace {
+
+constexpr ui::Color kGreen = ui::Rgb(0x00, 0x80, 0x00);
+constexpr ui::Color kRed = ui::Rgb(0xFF, 0x00, 0x00);
+constexpr ui::Color kBlue = ui::Rgb(0x00, 0x00, 0xFF);
+const char* const kNoQuoteTime = "*******";
+
+// Marks a refresh as running for as long as it runs, also when an error ends it.
+class RefreshScope {
+public:
+    explicit RefreshScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~RefreshScope() { flag_ = false; }
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+bool IsOutsideTradingHours(int hour, int minute) { return hour < 9 || hour * 60 + minute > 1050; }
+
+void TMainForm::Timer1Timer() {
+    firstRun_ = false;
+    Timer1.Stop();
+    RefreshQuote();
+}
+
+void TMainForm::GrafiekTimerTimer() {
+    GrafiekTimer.Stop();
+    if (!firstRun_) RefreshQuote();
+    ApplyTopmost();
+}
+
+void TMainForm::DownloadTimerTimer() {
+    auto& backend = ui::CurrentBackend();
+    backend.SetBusyCursor(true);
+    if (!firstRun_) RefreshQuote();
+    backend.SetBusyCursor(false);
+    ApplyTopmost();
+}
+
+void TMainForm::UpdateTimerTimer() {
+    UpdateTimer.Stop();
+    if (onUpdateCheck) onUpdateCheck();
+}
+
+void TMainForm::Download1Click() { RefreshQuote(); }
+
+void TMainForm::ApplyTopmost() { SetTopmost(!NormalMode); }
+
+void TMainForm::CheckMarketClosed() {
+    platform::DateTime now = platform::Current().clock->Now();
+    MarketClosed = support::IsNonTradingDay(now) ||
+                   IsOutsideTradingHours(now.hour, now.minute);
+    if (NormalMode) {
+        SetWidth(MarketClosed ? 262 : 250);
+        Repaint();
+    }
+}
+
+void TMainForm::RefreshQuote() {
+    // A refresh lets pending events run; one that such an event asks for is dropped, not nested.
+    if (refreshing_) return;
+    RefreshScope scope(refreshing_);
+
+    if (firstRun_) {
+        DownloadDayGraph();
+        firstRun_ = false;
+        return;
+    }
+
+    CheckMarketClosed();
+    if (MarketClosed) {
+        quotes::Download_AEX_IEX();
+        LabelWait.Hide();
+        Label1.SetText("IEX25: ");
+    } else {
+        quotes::Download_AEX_Invst();
+        LabelWait.Hide();
+        Label1.SetText("AEX: ");
+    }
+
+    if (quotes::IndexQuote.LastPrice == lastHandledPrice_) return;
+    lastHandledPrice_ = quotes::IndexQuote.LastPrice;
+
+    ColourQuote();
+    ShowQuote();
+    DownloadDayGraph();
+    ui::App().ProcessMessages();
+    DrawDayGraph();
+    ui::App().ProcessMessages();
+}
+
+void TMainForm::ColourQuote() {
+    auto& quote = quotes::IndexQuote;
+    if (quote.LastPrice != kNoQuoteTime) {
+        currentLevel_ = support::ParseNumber(quote.LastPrice);
+        quote.LastPrice = support::FormatNumber(6, 2, currentLevel_);
+    }
+    if (quote.QuoteTime.empty() || quote.QuoteTime == "*****") return;
+    if (Alarm.alarmOn) CheckAlarm();
+    if (quote.QuoteTime == lastColouredTime_ || currentLevel_ == previousLevel_) return;
+    lastColouredTime_ = quote.QuoteTime;
+
+    if (std::fabs(previousLevel_) < 0.01) {
+        Label1.SetFontColor(ui::kBlack);
+        Label2.SetFontColor(ui::kBlack);
+    } else {
+        Label1.SetFontColor(quote.Sign == "+" ? kGreen : quote.Sign.empty() ? kBlue : kRed);
+        Label2.SetFontColor(currentLevel_ > previousLevel_ ? kGreen : kRed);
+    }
+    previousLevel_ = currentLevel_;
+}
+
+void TMainForm::ShowQuote() {
+    const auto& quote = quotes::IndexQuote;
+    if (NormalMode)
+        Label2.SetText(quote.LastPrice);
+    else
+        Label2.SetText(quote.LastPrice + " " + quote.AbsDiff + " (" + quote.RelDiff + ")");
+    Label3.SetText(" @ " + quote.QuoteTime);
+    Label2.SetLeft(Label1.Left() + Label1.Width());
+    Label3.SetLeft(Label2.Left() + Label2.Width());
+}
+
+}  // namespace app

@@ -1,0 +1,63 @@
+// A backend without windows: the forms run on their own state, timers run on a fake clock that
+// the caller advances, and what would reach the user (menus, message boxes, the busy pointer) is
+// recorded. Native tests drive the real forms through it.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/Backend.h"
+
+namespace ui {
+
+class HeadlessBackend : public Backend {
+public:
+    struct Popup { std::string menu; int x, y; };
+    struct Message { std::string text, caption; MessageKind kind; };
+
+    std::unique_ptr<ControlPeer> CreatePeer(Control& control) override;
+    std::unique_ptr<TimerPeer> CreateTimerPeer(Timer& timer) override;
+    Size MeasureText(const Font& font, const std::string& text) override;
+    void Popup(PopupMenu& menu, int x, int y) override;
+    void MessageDialog(const std::string& text, const std::string& caption, MessageKind kind) override;
+    void ProcessMessages() override;
+    void Run(Form& mainForm) override;
+    void Quit() override { quitRequested = true; }
+    void ShowModal(Form& form) override;
+    void EndModal(Form& form) override;
+    Size ScreenSize() override { return screen; }
+    void SetBusyCursor(bool busy) override;
+    void SetApplicationTitle(const std::string& title) override { applicationTitle = title; }
+
+    // Moves the fake clock forward, firing every timer that comes due on the way, in time order.
+    void Advance(unsigned milliseconds);
+    unsigned long long Now() const { return now_; }
+
+    // The width the fake text metrics give a text: one font height per two characters, rounded up.
+    static int TextWidth(const Font& font, const std::string& text);
+
+    Size screen{1280, 1024};
+    std::string applicationTitle;
+    bool quitRequested = false;
+    bool busy = false;
+    int busyChanges = 0;
+    int processMessagesCalls = 0;
+    std::vector<struct Popup> popups;
+    std::vector<Message> messages;
+    std::vector<std::string> modalForms;
+    // The name of the menu item that the next popup chooses (empty: the menu is dismissed).
+    std::string nextMenuChoice;
+    // Runs while a form is shown modally (what the user does in it); may be empty.
+    std::function<void(Form&)> onModal;
+    // Runs when pending events are let through (events that were waiting at that moment).
+    std::function<void()> onProcessMessages;
+
+private:
+    friend class HeadlessTimerPeer;
+    struct Scheduled { Timer* timer; unsigned long long due; };
+    std::vector<Scheduled> timers_;
+    unsigned long long now_ = 0;
+};
+
+}  // namespace ui

@@ -1,0 +1,20 @@
+// The program entry: installs the Win32 services and the window backend, then runs the program.
+#include <windows.h>
+
+#include "app/Startup.h"
+#include "ui/Backend.h"
+#include "win32/Win32Backend.h"
+#include "win32/Win32Registry.h"
+#include "win32/Win32Services.h"
+#include "win32/Win32System.h"
+#include "win32/Win32Web.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    win32::InstallSystemServices();
+    win32::InstallRegistry();
+    win32::InstallWeb();
+    win32::InstallSoundAndHelp();
+    win32::Win32Backend backend(instance);
+    ui::SetBackend(&backend);
+    return app::RunProgram();
+}

@@ -1,0 +1,169 @@
+"""Helpers for end-to-end tests of Quodo.exe itself: starting it at a chosen moment and locale,
+reading its bar, and the fixture web server that stands in for the quote sites and chart server.
+
+    class T(QuodoTestCase):
+        def test_x(self):
+            self.serve({"nl.investing.com/indices/netherlands-25-historical-data": [{"body": page}]})
+            quodo = self.start_quodo(clock="2026-12-07 10:00:00")
+            quodo.wait_bar(lambda bar: bar.level == "905,10")
+"""
+
+import json
+import os
+import shutil
+import tempfile
+
+from quodo_e2e import E2ETestCase, wait_until
+
+INVESTING = "nl.investing.com/indices/netherlands-25-historical-data"
+IEX = "m.iex.nl/"
+CHART = "charts.iex.nl/ChartServer/chart.ashx"
+DUTCH = {"LC_ALL": "nl_NL.UTF-8", "TZ": "Europe/Amsterdam"}
+
+
+def investing_page(level, change, percent, time):
+    return ("<!DOCTYPE html><html><head><title>AEX historische koersen</title></head><body>"
+            '<span class="arial_26 inlineblock pid-13-last" id="last_last" dir="ltr">%s</span>'
+            '<span class="arial_20 greenFont pid-13-pc" dir="ltr">%s</span>'
+            '<span class="arial_20 greenFont pid-13-pcp parentheses" dir="ltr">%s</span>'
+            '<div class="bottom"><span class="bold pid-13-time">%s</span></div></body></html>'
+            % (level, change, percent, time))
+
+
+def iex_page(level, change, percent, time):
+    return ('<html><head><script type="text/javascript">var IEX25LastPrice = %s;\n'
+            "var IEX25AbsoluteDifference = %s;\nvar IEX25RelativeDifference = %s;\n</script></head>"
+            '<body><span id="LastTime">%s</span></body></html>' % (level, change, percent, time))
+
+
+class Bar:
+    """The bar as the user reads it: index name, level and quote time, with their windows."""
+
+    def __init__(self, main):
+        children = main.children()
+        panel = next(c for c in children if c["class"] == "TPanel")
+        labels = sorted((c for c in children if c["class"] == "TLabel" and c["parent"] == panel["hwnd"]),
+                        key=lambda c: c["rect"][0])
+        self.labels = labels
+        self.name, self.level, self.time = (c["text"] for c in labels)
+        self.buttons = [c for c in children if c["class"] == "TSpeedButton"]
+        wait = [c for c in children if c["class"] == "TLabel" and c["parent"] != panel["hwnd"]]
+        self.wait_text = wait[0]["text"] if wait else None
+        self.wait_visible = bool(wait and wait[0]["visible"])
+
+    def visible_alarm_buttons(self):
+        """Left-to-right rectangles of the visible buttons right of the info button."""
+        return [b for b in self.buttons if b["visible"] and b["rect"][2] - b["rect"][0] == 22]
+
+
+class Quodo:
+    """A running Quodo.exe and its main window."""
+
+    def __init__(self, case, program):
+        self.case = case
+        self.program = program
+        self.session = case.session
+        self.main = program.wait_window("TMainForm", timeout=20)
+
+    def bar(self):
+        return Bar(self.main)
+
+    def wait_bar(self, condition, timeout=15, message="the bar"):
+        found = []
+
+        def check():
+            bar = self.bar()
+            found[:] = [bar]
+            return condition(bar)
+        try:
+            wait_until(check, timeout=timeout, message=message)
+        except Exception:
+            bar = found[0] if found else None
+            raise AssertionError("%s: last seen %r" % (message, bar and (bar.name, bar.level, bar.time)))
+        return found[0]
+
+    def rect(self):
+        self.main.refresh()
+        return self.main.rect
+
+    def menu_choose(self, downs, at=(5, 10)):
+        """Opens the main menu with the right button and chooses the item `downs` steps down."""
+        self.main.right_click(*at)
+        self.session.menu(timeout=5)
+        self.session.keys(*(["DOWN"] * downs + ["RETURN"]))
+        wait_until(lambda: not self.session.menu_open(), timeout=5, message="menu closed")
+
+    def switch_mode(self):
+        self.menu_choose(2)
+
+    def quit(self):
+        self.main.right_click(5, 10)
+        self.session.menu(timeout=5)
+        self.session.keys("UP", "RETURN")  # "Afsluiten" is the last item
+        self.program.wait(15)
+
+
+class QuodoTestCase(E2ETestCase):
+    """A test of Quodo.exe with its fixture web server running in the session."""
+
+    fixture = None
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        root = cls.session.root
+        cls.fixture_dir = tempfile.mkdtemp(prefix="quodo-fixture-")
+        cls.fixture_script = os.path.join(root, "tests", "fixtures", "fixture_server.py")
+        result = cls.session.in_wine(["/usr/bin/python3", cls.fixture_script, "start", "--state", cls.fixture_dir])
+        if result.returncode != 0:
+            raise RuntimeError("fixture server did not start: " + result.stdout + result.stderr)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.session.in_wine(["/usr/bin/python3", cls.fixture_script, "stop", "--state", cls.fixture_dir])
+        shutil.rmtree(cls.fixture_dir, ignore_errors=True)
+        super().tearDownClass()
+
+    def setUp(self):
+        super().setUp()
+        self.serve({})
+        data = os.path.join(self.session.prefix, "drive_c", "users", "root", "UserData", "Quodo")
+        shutil.rmtree(data, ignore_errors=True)
+        self.data_folder = data
+
+    def _control(self, method, path, body=None):
+        code = ("import sys, urllib.request\n"
+                "data = sys.stdin.buffer.read() if %r else None\n"
+                "req = urllib.request.Request('http://127.0.0.1/_fixture/%s', data=data, method=%r)\n"
+                "sys.stdout.write(urllib.request.urlopen(req, timeout=10).read().decode('latin-1'))\n"
+                % (body is not None, path, method))
+        body_file = tempfile.NamedTemporaryFile("wb", delete=False)
+        try:
+            body_file.write((body or "").encode("latin-1"))
+            body_file.close()
+            result = self.session.in_wine(["/bin/sh", "-c", 'exec /usr/bin/python3 -c "$0" < "$1"', code,
+                                           body_file.name])
+        finally:
+            os.unlink(body_file.name)
+        if result.returncode != 0:
+            raise RuntimeError("fixture control failed: " + result.stderr)
+        return result.stdout
+
+    def serve(self, routes):
+        """Replaces what the servers answer: {"host/path": [behaviour, ...]} (the last repeats)."""
+        self._control("POST", "script", json.dumps({"routes": routes}))
+
+    def requests(self):
+        return json.loads(self._control("GET", "requests"))
+
+    def start_quodo(self, clock, env=None, cwd=None, first_refresh=True):
+        """Starts Quodo at a local moment (it runs on from there) in a Dutch locale; by default
+        returns once the first refresh, a second after start, has filled the bar."""
+        full = dict(DUTCH)
+        full["QUODO_CLOCK"] = clock
+        full.update(env or {})
+        program = self.launch("Quodo.exe", cwd=cwd or self.session.bin_dir, env=full)
+        quodo = Quodo(self, program)
+        if first_refresh:
+            quodo.wait_bar(lambda bar: bar.level != "*******" or bar.time != " @ *****", message="first refresh")
+        return quodo

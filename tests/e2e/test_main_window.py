@@ -1,0 +1,145 @@
+"""Quodo's main window under Wine: start-up, its place on the screen, the two modes, the menus,
+dragging, help, and what it stores."""
+
+import os
+import shutil
+import tempfile
+import unittest
+
+from quodo_app import QuodoTestCase
+from quodo_e2e import wait_until
+
+OPEN_DAY = "2026-12-07 10:00:00"  # a Monday morning: the exchange trades
+
+
+class MainWindowTest(QuodoTestCase):
+
+    def test_first_start_shows_the_waiting_bar_at_the_default_place(self):
+        quodo = self.start_quodo(OPEN_DAY, first_refresh=False)
+        bar = quodo.bar()
+        self.assertEqual((bar.name, bar.level, bar.time), ("AEX: ", "*******", " @ *****"))
+        self.assertTrue(bar.wait_visible)
+        self.assertEqual(bar.wait_text, "\r\nWacht op nl.investing.com")
+        r = quodo.rect()
+        self.assertEqual((r.left, r.top, r.width, r.height), (10, 10, 250, 213))
+        self.assertFalse(quodo.main.topmost)
+        self.assertEqual(quodo.main.text, "Quodo, versie 1.06")
+        shot = quodo.main.screenshot()
+        self.save_screenshot("first-start")
+        self.assertEqual(shot.pixel(2, 2), (0xF5, 0xF5, 0xF5))          # the window's background
+        self.assertEqual(shot.pixel(110, 60), (0xFF, 0xFF, 0xE3))       # the waiting text's background
+        # The task bar lists the application window, titled with the program's name.
+        self.assertTrue(self.session.windows("TApplication", title="Quodo"))
+
+    def test_closed_exchange_makes_the_window_wider(self):
+        quodo = self.start_quodo("2026-12-05 12:00:00")  # a Saturday
+        r = quodo.rect()
+        self.assertEqual((r.width, r.height), (262, 213))
+        self.assertEqual(quodo.bar().wait_text, "\r\nWacht op m.iex.nl")
+        self.assertEqual(quodo.bar().name, "IEX25: ")
+
+    def test_saved_places_off_screen_are_brought_back(self):
+        self.session.reg_update({"MainLeft": -500, "MainTop": -20})
+        quodo = self.start_quodo(OPEN_DAY)
+        r = quodo.rect()
+        self.assertEqual((r.left, r.top), (10, 10))
+        quodo.program.stop()
+
+        width, height = self.session.screen_size()
+        self.session.reg_update({"MainLeft": 5000, "MainTop": height})
+        quodo = self.start_quodo(OPEN_DAY)
+        r = quodo.rect()
+        self.assertEqual((r.left, r.bottom), (width - 250, height - 40))
+
+    def test_mode_switch_there_and_back_and_what_is_stored(self):
+        self.session.reg_update({"MainLeft": 300, "MainTop": 300, "Aantal seconden": 10})
+        quodo = self.start_quodo(OPEN_DAY)
+        quodo.switch_mode()
+        wait_until(lambda: quodo.rect().height == 23, timeout=10, message="bar only")
+        r = quodo.rect()
+        self.assertEqual((r.left, r.top, r.width, r.height), (300, 487, 385, 23))
+        self.assertEqual(self.session.reg_get("Normale Modus"), "0")
+        # The bar becomes topmost at the next refresh tick, not at the switch.
+        self.assertFalse(quodo.main.topmost)
+        wait_until(lambda: quodo.main.refresh() or quodo.main.topmost, timeout=20, message="topmost")
+
+        quodo.switch_mode()
+        wait_until(lambda: quodo.rect().height == 213, timeout=10, message="normal mode")
+        r = quodo.rect()
+        self.assertEqual((r.left, r.top), (300, 300))
+        self.assertEqual(self.session.reg_get("Normale Modus"), "1")
+        wait_until(lambda: quodo.main.refresh() or not quodo.main.topmost, timeout=20, message="ordinary")
+
+        quodo.main.drag_by(40, 20, grab=(5, 100))
+        quodo.quit()
+        self.assertEqual(self.session.reg_get("MainLeft"), 340)
+        self.assertEqual(self.session.reg_get("MainTop"), 320)
+        self.assertEqual(self.session.reg_get("Normale Modus"), "1")
+
+    def test_menus_open_beside_the_pointer(self):
+        self.session.reg_update({"MainLeft": 300, "MainTop": 400})
+        quodo = self.start_quodo(OPEN_DAY)
+
+        def menu_at(dx, dy):
+            quodo.main.right_click(dx, dy)
+            menu = self.session.menu(timeout=5)
+            left, top = menu.info["rect"][:2]
+            self.session.keys("ESCAPE")
+            wait_until(lambda: not self.session.menu_open(), timeout=5)
+            return left, top
+
+        self.assertEqual(menu_at(5, 100), (300 + 5 + 20, 400 + 100 - 55))          # background
+        self.assertEqual(menu_at(100, 100), (25 + 300 + 75 - 300, 400 + 90 - 55))   # chart area
+        label = quodo.bar().labels[1]
+        lx, ly = label["rect"][0] - 300, label["rect"][1] - 400
+        left_in_bar = label["rect"][0] - 300
+        self.assertEqual(menu_at(lx + 3, ly + 4), (left_in_bar + 300 + 3 + 20, 400 + 4 - 55))
+
+    def test_dragging_from_a_label_moves_the_window(self):
+        self.session.reg_update({"MainLeft": 200, "MainTop": 200})
+        quodo = self.start_quodo(OPEN_DAY)
+        label = quodo.bar().labels[0]
+        grab = (label["rect"][0] - 200 + 5, label["rect"][1] - 200 + 5)
+        quodo.main.drag_by(60, -40, grab=grab)
+        wait_until(lambda: quodo.rect().left == 260, timeout=5, message="moved")
+        r = quodo.rect()
+        self.assertEqual((r.left, r.top), (260, 160))
+
+    def test_help_opens_from_the_menu_and_the_key(self):
+        quodo = self.start_quodo(OPEN_DAY)
+        quodo.menu_choose(4)  # Help
+        help_window = self.session.find_window("HH Parent", timeout=10)
+        self.assertTrue(help_window.visible)
+        help_window.close()
+        help_window.wait_gone(10)
+
+        quodo.main.click(5, 100)
+        self.session.keys("F1")  # the main window's own help topic
+        self.assertTrue(self.session.find_window("HH Parent", timeout=10).visible)
+
+    def test_without_html_help_the_program_tells_and_ends(self):
+        env = {"WINEDLLOVERRIDES": "mscoree,mshtml=;winealsa.drv=;hhctrl.ocx=d"}
+        program = self.launch("Quodo.exe", cwd=self.session.bin_dir,
+                              env={"QUODO_CLOCK": OPEN_DAY, **env})
+        box = self.session.message_box(timeout=20, title="Quodo")
+        self.assertIn("HTML Help is not installed on this PC.", box.texts)
+        self.assertFalse(self.session.windows("TMainForm", visible=True))
+        box.press("OK")
+        self.assertEqual(program.wait(15), 0)
+
+    def test_missing_help_file_is_reported_and_the_program_runs_on(self):
+        folder = tempfile.mkdtemp(prefix="quodo-nohelp-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        for name in ("Quodo.exe", "ErrorGraph.png"):
+            shutil.copy(os.path.join(self.session.bin_dir, name), folder)
+        program = self.launch(os.path.join(folder, "Quodo.exe"), cwd=folder, env={"QUODO_CLOCK": OPEN_DAY})
+        box = self.session.message_box(timeout=20, title="Quodo")
+        text = " ".join(box.texts)
+        self.assertIn("Help file not found", text)
+        self.assertIn("Quodo.chm", text)
+        box.press("OK")
+        self.assertTrue(program.wait_window("TMainForm", timeout=20).visible)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,115 @@
+// The main window on the headless backend, with fake system services: a test creates the window
+// as the program does, then acts as a user (mouse, menus, timers) and checks what the user sees.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Main.h"
+#include "app/Startup.h"
+#include "fakes/FakeSystem.h"
+#include "fakes/FakeWeb.h"
+#include "fakes/MemoryRegistry.h"
+#include "quotes/IndexQuote.h"
+#include "settings/StoredSettings.h"
+#include "ui/Headless.h"
+
+namespace apptest {
+
+struct PlayedTone {
+    unsigned frequency, milliseconds;  // a pause has frequency 0
+    bool operator==(const PlayedTone& o) const { return frequency == o.frequency && milliseconds == o.milliseconds; }
+};
+
+struct RecordingSound : platform::Sound {
+    std::vector<PlayedTone> played;
+    void Tone(unsigned frequency, unsigned milliseconds) override { played.push_back({frequency, milliseconds}); }
+    void Pause(unsigned milliseconds) override { played.push_back({0, milliseconds}); }
+};
+
+struct RecordingHelp : platform::HtmlHelp {
+    struct Call { bool ownerDesktop; std::string file; unsigned command; unsigned long data; };
+    bool available = true;
+    bool loaded = false;
+    std::vector<Call> calls;
+    bool Load() override { return loaded = available; }
+    bool Loaded() override { return loaded; }
+    void Unload() override { loaded = false; }
+    void Call(bool ownerDesktop, const std::string& file, unsigned command, unsigned long data) override {
+        calls.push_back({ownerDesktop, file, command, data});
+    }
+};
+
+// Files written by a fetch are read back by the chart drawing.
+struct SharedFiles : fakes::FakeFileSystem {
+    fakes::FakeWeb* web = nullptr;
+    std::optional<std::string> ReadFile(const std::string& path) override {
+        if (web && web->files.count(path)) return web->files.at(path);
+        return FakeFileSystem::ReadFile(path);
+    }
+};
+
+constexpr const char* kKey = "Software\\Quodo\\Defaults";
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui::SetBackend(&backend);
+        sys.Install();
+        files.web = &web;
+        files.currentDirectory = sys.files.currentDirectory;
+        files.programPath = sys.files.programPath;
+        files.AddFile("C:\\Program Files\\Quodo\\Quodo.chm", "chm", 0);
+        files.AddFile("C:\\Program Files\\Quodo\\ErrorGraph.png", "png", 0);
+        platform::Current().files = &files;
+        platform::Current().registry = &registry;
+        platform::Current().web = &web;
+        platform::Current().sound = &sound;
+        platform::Current().help = &help;
+        sys.clock.now = fakes::MakeDateTime(2026, 12, 7, 10, 0);  // a Monday, the exchange open
+        quotes::IndexQuote = {};
+        app::NormalMode = true;
+        app::MarketClosed = false;
+        app::Alarm = {};
+        ui::App() = ui::Application();
+        ui::App().SetTitle("Quodo");
+        registry.CreateKey(kKey);
+    }
+
+    void TearDown() override {
+        form.reset();
+        ui::App() = ui::Application();
+        platform::Current() = platform::Services();
+    }
+
+    void SetStored(const std::string& name, uint32_t value) { registry.SetDword(kKey, name, value); }
+    void SetStoredText(const std::string& name, const std::string& value) { registry.SetString(kKey, name, value); }
+    std::optional<platform::RegistryValue> Stored(const std::string& name) { return registry.Query(kKey, name); }
+
+    // Creates the window as the program does: creation, the stored settings, then the first show.
+    app::TMainForm& Start(bool show = true) {
+        registry.CreateKey("Software\\Quodo");
+        form = std::make_unique<app::TMainForm>();
+        ui::App().SetMainForm(form.get());
+        ui::App().Dispatch([&] { form->FormCreate(); });
+        if (!ui::App().Terminated()) ui::App().Dispatch([&] { app::ApplyStoredSettings(*form); });
+        if (show && !ui::App().Terminated()) ui::App().Run(*form);
+        return *form;
+    }
+
+    void RightPress(ui::Control& c, int x, int y) { c.MouseDown(ui::MouseButton::Right, x, y); }
+
+    ui::HeadlessBackend backend;
+    fakes::FakeSystem sys;
+    SharedFiles files;
+    fakes::MemoryRegistry registry;
+    fakes::FakeWeb web;
+    RecordingSound sound;
+    RecordingHelp help;
+    std::unique_ptr<app::TMainForm> form;
+};
+
+}  // namespace apptest
