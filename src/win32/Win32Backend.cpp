@@ -212,6 +212,14 @@ LRESULT CALLBACK TimerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
+// A child's id is its place among its parent's controls, counted from 1: stable names for UI
+// automation, which cannot see the program's own names.
+HMENU ChildId(const ui::Control& control) {
+    const auto& siblings = control.Parent()->Children();
+    auto at = std::find(siblings.begin(), siblings.end(), &control);
+    return reinterpret_cast<HMENU>(static_cast<INT_PTR>(at - siblings.begin() + 1));
+}
+
 class ControlPeer : public ui::ControlPeer {
 public:
     ControlPeer(Win32Backend& backend, ui::Control& control) : control_(control) {
@@ -246,8 +254,8 @@ public:
             backendClass_ = true;
         }
         hwnd_ = CreateWindowExA(exStyle, cls.c_str(), control.Text().c_str(), style, control.Left(), control.Top(),
-                                control.Width(), control.Height(), parent, nullptr, backend.Instance(),
-                                backendClass_ ? &control : nullptr);
+                                control.Width(), control.Height(), parent, isForm ? nullptr : ChildId(control),
+                                backend.Instance(), backendClass_ ? &control : nullptr);
         if (!hwnd_) throw std::runtime_error("Cannot create window " + control.Name());
         if (!backendClass_) {
             SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));

@@ -11,7 +11,9 @@ reading its bar, and the fixture web server that stands in for the quote sites a
 import json
 import os
 import shutil
+import struct
 import tempfile
+import zlib
 
 from quodo_e2e import E2ETestCase, wait_until
 
@@ -36,24 +38,37 @@ def iex_page(level, change, percent, time):
             '<body><span id="LastTime">%s</span></body></html>' % (level, change, percent, time))
 
 
+def png(width, height, pixel):
+    """A plain 8-bit RGB PNG file: pixel(x, y) gives (r, g, b)."""
+    rows = b"".join(b"\0" + bytes(v for x in range(width) for v in pixel(x, y)) for y in range(height))
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows))
+            + chunk(b"IEND", b""))
+
+
+# The ids of the bar's windows: their places among the bar's controls.
+BUTTON_INFO, BUTTON_MIN, BUTTON_CHECK, BUTTON_MAX, LABEL1, LABEL2, LABEL3 = range(1, 8)
+
+
 class Bar:
-    """The bar as the user reads it: index name, level and quote time, with their windows."""
+    """The bar as the user reads it: index name, level and quote time, and which buttons show."""
 
     def __init__(self, main):
         children = main.children()
         panel = next(c for c in children if c["class"] == "TPanel")
-        labels = sorted((c for c in children if c["class"] == "TLabel" and c["parent"] == panel["hwnd"]),
-                        key=lambda c: c["rect"][0])
-        self.labels = labels
-        self.name, self.level, self.time = (c["text"] for c in labels)
-        self.buttons = [c for c in children if c["class"] == "TSpeedButton"]
+        in_bar = {c["id"]: c for c in children if c["parent"] == panel["hwnd"]}
+        self.windows = in_bar
+        self.labels = [in_bar[LABEL1], in_bar[LABEL2], in_bar[LABEL3]]
+        self.name, self.level, self.time = (c["text"] for c in self.labels)
+        self.shown = {name for name, id in (("info", BUTTON_INFO), ("min", BUTTON_MIN), ("check", BUTTON_CHECK),
+                                            ("max", BUTTON_MAX)) if in_bar[id]["visible"]}
         wait = [c for c in children if c["class"] == "TLabel" and c["parent"] != panel["hwnd"]]
         self.wait_text = wait[0]["text"] if wait else None
         self.wait_visible = bool(wait and wait[0]["visible"])
-
-    def visible_alarm_buttons(self):
-        """Left-to-right rectangles of the visible buttons right of the info button."""
-        return [b for b in self.buttons if b["visible"] and b["rect"][2] - b["rect"][0] == 22]
 
 
 class Quodo:
@@ -92,6 +107,12 @@ class Quodo:
         self.session.menu(timeout=5)
         self.session.keys(*(["DOWN"] * downs + ["RETURN"]))
         wait_until(lambda: not self.session.menu_open(), timeout=5, message="menu closed")
+
+    def download(self):
+        """"Download AEX" by its key, F5, with the window holding the keyboard."""
+        label = self.bar().windows[LABEL3]["rect"]
+        self.session.click((label[0] + label[2]) // 2, (label[1] + label[3]) // 2)
+        self.session.keys("F5")
 
     def switch_mode(self):
         self.menu_choose(2)

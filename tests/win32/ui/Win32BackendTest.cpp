@@ -72,6 +72,10 @@ TEST_F(Win32BackendTest, ControlsAreRealWindowsNamedAfterTheirKinds) {
     EXPECT_EQ(ClassOf(win32::HandleOf(form.label)), "TLabel");
     EXPECT_EQ(ClassOf(win32::HandleOf(form.button)), "TSpeedButton");
     EXPECT_EQ(GetParent(win32::HandleOf(form.label)), win32::HandleOf(form.panel));
+    // Each child carries its place among its parent's controls as its id.
+    EXPECT_EQ(GetDlgCtrlID(win32::HandleOf(form.label)), 1);
+    EXPECT_EQ(GetDlgCtrlID(win32::HandleOf(form.button)), 2);
+    EXPECT_EQ(GetDlgCtrlID(win32::HandleOf(form.wait)), 3);
     EXPECT_FALSE(GetWindowLongA(h, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME));
     EXPECT_FALSE(IsWindowVisible(h));
 }
