@@ -9,10 +9,10 @@ bash "$root/scripts/build.sh" all
 echo "== native tests"
 (cd "$root/build/native" && ctest --output-on-failure -j"$(nproc)")
 
-if [ -x "$root/fuzz/run-short.sh" ]; then
-  echo "== short fuzzing run"
-  bash "$root/fuzz/run-short.sh" "$root/build/fuzz"
-fi
+echo "== short fuzzing run"
+CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DQUODO_FUZZ=ON -DQUODO_BENCH=OFF >/dev/null
+bash "$root/fuzz/run-short.sh" "$root/build/fuzz" 5
 
 echo "== Win32 and end-to-end tests under Wine"
 export QUODO_SESSION=test
