@@ -38,12 +38,13 @@ fi
 cd "$root/build/win/bin"
 wine Quodo.exe &
 quodo=$!
-# Wait for the main window, then take the screenshot.
-for _ in $(seq 150); do
-  xdotool search --class quodo.exe >/dev/null 2>&1 && break
-  sleep 0.2
+# As soon as the main window shows, take the screenshot: the bar then still waits for its first
+# quote, which comes a second after start.
+for _ in $(seq 300); do
+  xdotool search --onlyvisible --class quodo.exe >/dev/null 2>&1 && break
+  sleep 0.05
 done
-sleep 2
+sleep 0.3
 import -display "$DISPLAY" -window root -crop 420x300+0+0 +repage "$root/screenshot.png" 2>/dev/null \
   && echo "screenshot: $root/screenshot.png"
 if [ -n "$own_display" ]; then
