@@ -19,6 +19,7 @@ hostnames() {
 stop() {
   if [ -f "$state/env" ]; then
     "$root/scripts/in-wine" wineserver -k >/dev/null 2>&1 || true
+    [ -f "$state/holder.pid" ] && kill -- "-$(cat "$state/holder.pid")" 2>/dev/null || true
     [ -f "$state/xvfb.pid" ] && kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
   fi
   ip netns pids "$netns" 2>/dev/null | xargs -r kill 2>/dev/null || true
@@ -61,6 +62,12 @@ ENV
   "$root/scripts/in-wine" wineserver -w
   # Keep the wineserver alive between programs: a start then takes milliseconds, not seconds.
   ( "$root/scripts/in-wine" wineserver -p >/dev/null 2>&1 & )
+  # Keep one program running for the whole session, so that Wine's desktop and its system services
+  # stay up. Otherwise the next program restarts them, and they inherit its output: a test runner
+  # reading that output through a pipe would wait for them forever.
+  setsid bash -c 'sleep infinity | exec "$0" wine cmd.exe' "$root/scripts/in-wine" \
+    </dev/null >/dev/null 2>&1 &
+  echo $! > "$state/holder.pid"
   echo "session $session: display :$d, prefix $state/prefix"
 }
 
