@@ -113,13 +113,16 @@ class InputTest(SampleTestCase):
         wait_until(lambda: self.window.rect == SAMPLE_RECT.offset(90, 50), timeout=5, message="moved back")
 
     def test_message_box_texts_are_read_and_its_buttons_pressed(self):
-        for answer in ("No", "Yes"):
+        # The buttons speak the session's language (the tests run in Dutch).
+        dutch = os.environ.get("LC_ALL", "").startswith("nl")
+        yes, no = ("Ja", "Nee") if dutch else ("Yes", "No")
+        for answer, button in (("No", no), ("Yes", yes)):
             self.choose_from_menu(*ASK_KEYS)
             box = self.session.message_box(timeout=5, title="Sample question")
             self.assertEqual(box.title, "Sample question")
             self.assertEqual(box.texts, ["Keep going?"])
-            self.assertEqual(box.buttons, ["Yes", "No"])
-            box.press(answer)
+            self.assertEqual(box.buttons, [yes, no])
+            box.press(button)
             wait_until(lambda: self.second_label() == answer, timeout=5, message="answer " + answer)
 
     def test_message_box_is_not_found_when_none_is_shown(self):
