@@ -249,10 +249,8 @@ public:
             }
         }
         if (control.Visible() && !isForm) style |= WS_VISIBLE;
-        std::string own = ClassNameFor(control) ? cls : std::string();
-        if (isForm || !own.empty()) {
-            backendClass_ = true;
-        }
+        // Our own window classes take the control from the creation data; standard ones get it after.
+        backendClass_ = isForm || ClassNameFor(control) != nullptr;
         hwnd_ = CreateWindowExA(exStyle, cls.c_str(), control.Text().c_str(), style, control.Left(), control.Top(),
                                 control.Width(), control.Height(), parent, isForm ? nullptr : ChildId(control),
                                 backend.Instance(), backendClass_ ? &control : nullptr);
