@@ -29,10 +29,11 @@ constexpr int kModeShift = 187;
 
 }  // namespace
 
+// The windows themselves are made once the creation handler has placed everything (Realize, at
+// the latest at the first show): moving windows that exist already costs a round trip each.
 TMainForm::TMainForm() : ui::Form("TMainForm", "MainForm") {
     SetUpComponents();
     BuildMenus();
-    Realize();
 }
 
 TMainForm::~TMainForm() = default;

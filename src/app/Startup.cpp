@@ -44,6 +44,7 @@ int RunProgram() {
     app.SetMainForm(&mainForm);
     app.Dispatch([&] { mainForm.FormCreate(); });
     if (!app.Terminated()) app.Dispatch([&] { ApplyStoredSettings(mainForm); });
+    if (!app.Terminated()) app.Dispatch([&] { mainForm.Realize(); });
 
     app.Run(mainForm);
 

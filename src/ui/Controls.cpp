@@ -252,10 +252,12 @@ void Form::SetTopmost(bool v) {
     Changed(Aspect::Topmost);
 }
 
+// The show handler runs before the window appears, so that what it arranges is painted once.
 void Form::ShowForm() {
     if (visible_) return;
-    SetVisible(true);
+    Realize();
     if (onShow) onShow();
+    SetVisible(true);
 }
 
 void Form::ShowModal() { CurrentBackend().ShowModal(*this); }

@@ -43,13 +43,30 @@ ui::Form* FormOf(HWND hwnd) {
     return nullptr;
 }
 
+// Lays a glyph over what the DC shows, in memory: one copy in and one out instead of a call a pixel.
 void DrawGlyph(HDC dc, const ui::Bitmap& glyph, int x, int y) {
-    for (int gy = 0; gy < glyph.height; ++gy)
-        for (int gx = 0; gx < glyph.width; ++gx) {
-            uint32_t p = glyph.pixels[size_t(gy) * glyph.width + gx];
-            if ((p >> 24) < 128) continue;  // transparent
-            SetPixel(dc, x + gx, y + gy, RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
-        }
+    if (glyph.width <= 0 || glyph.height <= 0) return;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = glyph.width;
+    bi.bmiHeader.biHeight = -glyph.height;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!dib) return;
+    HDC work = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(work, dib);
+    BitBlt(work, 0, 0, glyph.width, glyph.height, dc, x, y, SRCCOPY);
+    GdiFlush();
+    auto* pixels = static_cast<uint32_t*>(bits);
+    for (size_t i = 0; i < glyph.pixels.size(); ++i)
+        if ((glyph.pixels[i] >> 24) >= 128) pixels[i] = glyph.pixels[i] & 0xFFFFFFu;  // opaque parts only
+    BitBlt(dc, x, y, glyph.width, glyph.height, work, 0, 0, SRCCOPY);
+    SelectObject(work, old);
+    DeleteDC(work);
+    DeleteObject(dib);
 }
 
 void DrawSurface(HDC dc, const ui::Bitmap& surface) {
@@ -261,6 +278,11 @@ public:
         }
         if (!isForm) SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         control.userData = hwnd_;
+        // The state the control was given before its window existed.
+        if (!control.Enabled()) Changed(ui::Aspect::Enabled);
+        if (isForm && static_cast<ui::Form&>(control).Topmost()) Changed(ui::Aspect::Topmost);
+        if (control.Kind() == ui::ControlKind::CheckBox || control.Kind() == ui::ControlKind::RadioButton)
+            Changed(ui::Aspect::Checked);
     }
 
     ~ControlPeer() override {
