@@ -37,7 +37,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 
-from quodo_app import CHART, DUTCH, INVESTING, Quodo, investing_page  # noqa: E402
+from quodo_app import CHART, DUTCH, INVESTING, Quodo, fixture_request, investing_page  # noqa: E402
 from quodo_e2e import wait_until, shared_session  # noqa: E402
 
 OPEN_DAY = "2026-12-07 10:00:00"  # a Monday morning: the Investing page is read
@@ -98,21 +98,7 @@ class Fixture:
         shutil.rmtree(self.state, ignore_errors=True)
 
     def control(self, method, path, body=None):
-        code = ("import sys, urllib.request\n"
-                "data = sys.stdin.buffer.read() if %r else None\n"
-                "req = urllib.request.Request('http://127.0.0.1/_fixture/%s', data=data, method=%r)\n"
-                "sys.stdout.write(urllib.request.urlopen(req, timeout=30).read().decode('latin-1'))\n"
-                % (body is not None, path, method))
-        with tempfile.NamedTemporaryFile("wb", delete=False) as body_file:
-            body_file.write((body or "").encode("utf-8"))
-        try:
-            result = self.session.in_wine(["/bin/sh", "-c", 'exec /usr/bin/python3 -c "$0" < "$1"', code,
-                                           body_file.name], timeout=120)
-        finally:
-            os.unlink(body_file.name)
-        if result.returncode != 0:
-            raise RuntimeError("fixture control failed: " + result.stderr)
-        return result.stdout
+        return fixture_request(self.session, method, path, body, timeout=120)
 
     def serve(self, routes):
         self.control("POST", "script", json.dumps({"routes": routes}))

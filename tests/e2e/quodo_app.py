@@ -124,6 +124,26 @@ class Quodo:
         self.program.wait(15)
 
 
+def fixture_request(session, method, path, body=None, timeout=60):
+    """Sends one control request to the fixture server, from inside the session's network
+    namespace (where its 127.0.0.1 is): the answer's text."""
+    code = ("import sys, urllib.request\n"
+            "data = sys.stdin.buffer.read() if %r else None\n"
+            "req = urllib.request.Request('http://127.0.0.1/_fixture/%s', data=data, method=%r)\n"
+            "sys.stdout.write(urllib.request.urlopen(req, timeout=30).read().decode('latin-1'))\n"
+            % (body is not None, path, method))
+    with tempfile.NamedTemporaryFile("wb", delete=False) as body_file:
+        body_file.write((body or "").encode("latin-1"))
+    try:
+        result = session.in_wine(["/bin/sh", "-c", 'exec /usr/bin/python3 -c "$0" < "$1"', code, body_file.name],
+                                 timeout=timeout)
+    finally:
+        os.unlink(body_file.name)
+    if result.returncode != 0:
+        raise RuntimeError("fixture control failed: " + result.stderr)
+    return result.stdout
+
+
 class QuodoTestCase(E2ETestCase):
     """A test of Quodo.exe with its fixture web server running in the session."""
 
@@ -153,22 +173,7 @@ class QuodoTestCase(E2ETestCase):
         self.data_folder = data
 
     def _control(self, method, path, body=None):
-        code = ("import sys, urllib.request\n"
-                "data = sys.stdin.buffer.read() if %r else None\n"
-                "req = urllib.request.Request('http://127.0.0.1/_fixture/%s', data=data, method=%r)\n"
-                "sys.stdout.write(urllib.request.urlopen(req, timeout=10).read().decode('latin-1'))\n"
-                % (body is not None, path, method))
-        body_file = tempfile.NamedTemporaryFile("wb", delete=False)
-        try:
-            body_file.write((body or "").encode("latin-1"))
-            body_file.close()
-            result = self.session.in_wine(["/bin/sh", "-c", 'exec /usr/bin/python3 -c "$0" < "$1"', code,
-                                           body_file.name])
-        finally:
-            os.unlink(body_file.name)
-        if result.returncode != 0:
-            raise RuntimeError("fixture control failed: " + result.stderr)
-        return result.stdout
+        return fixture_request(self.session, method, path, body)
 
     def serve(self, routes):
         """Replaces what the servers answer: {"host/path": [behaviour, ...]} (the last repeats)."""
