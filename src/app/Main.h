@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "chart/Png.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
 
@@ -128,6 +129,11 @@ private:
     std::string helpFilePath_;
     ui::Application::HelpHook savedHelpHook_;
     bool startupFailed_ = false;
+
+    // The day chart's decoder and bitmap, made with the window and reused for every draw.
+    chart::PngDecoder chartPng_;
+    ui::Bitmap chartBitmap_;
+    bool LoadPicture(const std::string& path);
 
     std::string lastHandledPrice_;
     double currentLevel_ = 0;
