@@ -7,7 +7,7 @@ bash "$root/scripts/setup.sh"
 bash "$root/scripts/build.sh" all
 
 echo "== native tests"
-(cd "$root/build/native" && ctest --output-on-failure -j"$(nproc)")
+(cd "$root/build/native" && ctest --output-on-failure --timeout 300 -j"$(nproc)")
 
 echo "== short fuzzing run"
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -18,4 +18,6 @@ echo "== Win32 and end-to-end tests under Wine"
 export QUODO_SESSION=test
 trap 'bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1 || true' EXIT
 bash "$root/scripts/wine-session.sh" start
-(cd "$root/build/win" && ctest --output-on-failure)
+# A test that outlives its limit fails; the whole run is bounded too, so that a hang can never
+# use up the time of a CI run.
+(cd "$root/build/win" && timeout --kill-after=30 2700 ctest --output-on-failure --timeout 600)

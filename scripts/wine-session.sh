@@ -16,6 +16,17 @@ hostnames() {
   sed -n 's/.*constexpr const char\* k[A-Za-z]* = "\([^"]*\)".*/\1/p' "$root/src/quotes/Hosts.h"
 }
 
+# Whether the session's holding cmd.exe runs (not just the loader that starts it).
+holder_running() {
+  local pid
+  for pid in $(ip netns pids "$netns" 2>/dev/null); do
+    case "$(tr '\0' ' ' < "/proc/$pid/cmdline" 2>/dev/null)" in
+      *'\system32\cmd.exe'*) return 0 ;;
+    esac
+  done
+  return 1
+}
+
 stop() {
   if [ -f "$state/env" ]; then
     "$root/scripts/in-wine" wineserver -k >/dev/null 2>&1 || true
@@ -61,13 +72,25 @@ ENV
   "$root/scripts/in-wine" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   "$root/scripts/in-wine" wineserver -w
   # Keep the wineserver alive between programs: a start then takes milliseconds, not seconds.
-  ( "$root/scripts/in-wine" wineserver -p >/dev/null 2>&1 & )
+  # It returns once the server is ready and runs on in the background.
+  "$root/scripts/in-wine" wineserver -p </dev/null >/dev/null 2>&1
   # Keep one program running for the whole session, so that Wine's desktop and its system services
   # stay up. Otherwise the next program restarts them, and they inherit its output: a test runner
   # reading that output through a pipe would wait for them forever.
   setsid bash -c 'sleep infinity | exec "$0" wine cmd.exe' "$root/scripts/in-wine" \
     </dev/null >/dev/null 2>&1 &
   echo $! > "$state/holder.pid"
+  # Wait until that program runs (and so the services run under it): a test started earlier would
+  # start the services itself, and they would hold its output open.
+  local up=""
+  for _ in $(seq 600); do
+    if holder_running; then up=yes; break; fi
+    sleep 0.1
+  done
+  if [ -z "$up" ]; then
+    echo "wine-session: the session's Wine services did not start within 60 s" >&2
+    exit 1
+  fi
   echo "session $session: display :$d, prefix $state/prefix"
 }
 
