@@ -15,7 +15,7 @@ namespace fixture {
 
 struct SeenRequest {
     int attempt = 0;
-    std::string method, host, target;
+    std::string method, host, target, scheme;
     std::vector<std::pair<std::string, std::string>> headers;
 
     std::string Header(const std::string& name) const {
@@ -58,7 +58,7 @@ inline std::vector<SeenRequest> Requests() {
         if (line.rfind("REQUEST ", 0) == 0) {
             SeenRequest r;
             std::istringstream fields(line.substr(8));
-            fields >> r.attempt >> r.method >> r.host >> r.target;
+            fields >> r.attempt >> r.method >> r.host >> r.target >> r.scheme;
             requests.push_back(r);
         } else if (!line.empty() && !requests.empty()) {
             const auto colon = line.find(": ");
