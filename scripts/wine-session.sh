@@ -83,12 +83,12 @@ ENV
   # Wait until that program runs (and so the services run under it): a test started earlier would
   # start the services itself, and they would hold its output open.
   local up=""
-  for _ in $(seq 600); do
+  for _ in $(seq 3000); do
     if holder_running; then up=yes; break; fi
     sleep 0.1
   done
   if [ -z "$up" ]; then
-    echo "wine-session: the session's Wine services did not start within 60 s" >&2
+    echo "wine-session: the session's Wine services did not start within 5 minutes" >&2
     exit 1
   fi
   echo "session $session: display :$d, prefix $state/prefix"
