@@ -43,16 +43,22 @@ ui::Form* FormOf(HWND hwnd) {
     return nullptr;
 }
 
-// Lays a glyph over what the DC shows, in memory: one copy in and one out instead of a call a pixel.
-void DrawGlyph(HDC dc, const ui::Bitmap& glyph, int x, int y) {
-    if (glyph.width <= 0 || glyph.height <= 0) return;
+// How a ui::Bitmap lies in memory: 32-bit pixels, rows from the top down.
+BITMAPINFO TopDownInfo(const ui::Bitmap& bitmap) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = glyph.width;
-    bi.bmiHeader.biHeight = -glyph.height;  // top-down
+    bi.bmiHeader.biWidth = bitmap.width;
+    bi.bmiHeader.biHeight = -bitmap.height;
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
+    return bi;
+}
+
+// Lays a glyph over what the DC shows, in memory: one copy in and one out instead of a call a pixel.
+void DrawGlyph(HDC dc, const ui::Bitmap& glyph, int x, int y) {
+    if (glyph.width <= 0 || glyph.height <= 0) return;
+    const BITMAPINFO bi = TopDownInfo(glyph);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!dib) return;
@@ -71,13 +77,7 @@ void DrawGlyph(HDC dc, const ui::Bitmap& glyph, int x, int y) {
 
 void DrawSurface(HDC dc, const ui::Bitmap& surface) {
     if (surface.width <= 0 || surface.height <= 0) return;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = surface.width;
-    bi.bmiHeader.biHeight = -surface.height;  // top-down
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO bi = TopDownInfo(surface);
     SetDIBitsToDevice(dc, 0, 0, surface.width, surface.height, 0, 0, 0, surface.height, surface.pixels.data(), &bi,
                       DIB_RGB_COLORS);
 }
