@@ -63,9 +63,9 @@ private:
 };
 
 TEST_F(SecureFetch, TheVersionListComesOverHttpsFromTheMakersWebHost) {
-    fixture::Load(std::string(R"({"routes": {"www.quodosoft.nl/versions.dat": [{"body": ")") +
-                  "Quodo,Quodo108.exe,,912,0,Nieuwe versie,New version\\r\\nAndere,Andere203.exe,b,1400,0\\r\\n" +
-                  R"("}]}})");
+    std::string body;  // the list as a JSON string: its line ends escaped
+    for (const char* c = kVersionList; *c; ++c) body += *c == '\r' ? "\\r" : *c == '\n' ? "\\n" : std::string(1, *c);
+    fixture::Load(R"({"routes": {"www.quodosoft.nl/versions.dat": [{"body": ")" + body + R"("}]}})");
     const auto result = FetchUrlToFile(web(), quotes::VersionListProfile());
     EXPECT_EQ(result.body, kVersionList);
     EXPECT_TRUE(result.complete);
