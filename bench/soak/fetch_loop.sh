@@ -15,12 +15,11 @@ cleanup() {
 }
 trap cleanup EXIT
 bash "$root/scripts/wine-session.sh" start >/dev/null
-"$root/scripts/in-wine" /usr/bin/python3 "$root/tests/fixtures/fixture_server.py" start --state "$state"
-ip netns exec "q-$QUODO_SESSION" python3 - <<'PY'
-import urllib.request
-script = b'{"routes": {"nl.investing.com/indices/netherlands-25-historical-data": [{"body_file": "pages/investing-historical.html"}]}}'
-urllib.request.urlopen(urllib.request.Request("http://127.0.0.1/_fixture/script", data=script), timeout=5).read()
-PY
+cat > "$state/script.json" <<'JSON'
+{"routes": {"nl.investing.com/indices/netherlands-25-historical-data": [{"body_file": "pages/investing-historical.html"}]}}
+JSON
+"$root/scripts/in-wine" /usr/bin/python3 "$root/tests/fixtures/fixture_server.py" start --state "$state" \
+  --script "$state/script.json"
 for mode in fetch raw; do
   echo "== $mode: fetches, private bytes, body bytes"
   "$root/scripts/in-wine" "$bin/FetchLoop.exe" "$mode" "$count" </dev/null
