@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -20,6 +21,8 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual DateTime Now() = 0;  // the computer's local time
+    // Blocks the calling thread for about that long.
+    virtual void Sleep(unsigned milliseconds);
 };
 
 // The user's regional settings.
@@ -55,6 +58,7 @@ public:
     virtual TimeZone TimeZoneInformation() = 0;
     virtual unsigned DriveType(const std::string& root) = 0;  // GetDriveTypeA numbering
     virtual std::string Environment(const std::string& name) = 0;  // empty when unset
+    virtual std::string SystemFolder() = 0;  // e.g. "C:\\Windows\\system32", without trailing backslash
 };
 
 // Registry values below HKEY_CURRENT_USER. Paths use backslashes ("Software\Quodo\Defaults").
@@ -73,6 +77,10 @@ public:
     virtual bool SetDword(const std::string& path, const std::string& name, uint32_t value) = 0;
     virtual bool SetString(const std::string& path, const std::string& name, const std::string& value) = 0;
     virtual bool DeleteValue(const std::string& path, const std::string& name) = 0;
+    // The default value of a key below HKEY_CLASSES_ROOT, as text (REG_SZ or REG_EXPAND_SZ, not
+    // expanded); nothing when the key or the value cannot be read. Opens the key read-only and
+    // never creates it.
+    virtual std::optional<std::string> ClassesRootDefault(const std::string& path) = 0;
 };
 
 constexpr unsigned kRegSz = 1;
@@ -96,13 +104,19 @@ public:
     virtual bool SetModifiedTime(const std::string& path, int64_t ticks) = 0;
     // The whole file; empty when it cannot be read.
     virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+    // Creates or replaces a file with exactly these bytes; false when that failed (a partly
+    // written file may be left).
+    virtual bool WriteFile(const std::string& path, const std::string& content) = 0;
+    // True when the file is gone afterwards (a missing file counts as deleted).
+    virtual bool DeleteFile(const std::string& path) = 0;
 };
 
 // A byte sink for file fetches.
 class OutputFile {
 public:
     virtual ~OutputFile() = default;
-    virtual void Write(const char* data, size_t size) = 0;
+    // False when not every byte could be written (a full disk, say).
+    virtual bool Write(const char* data, size_t size) = 0;
 };
 
 // The web as WinINet offers it: a session, a URL handle, chunked reads.
@@ -146,6 +160,47 @@ public:
 constexpr unsigned kHhDisplayTopic = 0;
 constexpr unsigned kHhHelpContext = 15;
 
+// The shell's open operation (ShellExecuteA).
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Opens a file or address with a verb ("open"), parameters (may be empty), no working folder,
+    // shown normally. owner is the native window that owns any message the shell shows (may be
+    // null). Returns the shell's result: above 32 on success, 32 or less on failure.
+    virtual intptr_t Open(const std::string& verb, const std::string& file, const std::string& parameters,
+                          const void* owner) = 0;
+};
+
+// A running process as a process walk reports it.
+struct ProcessEntry {
+    uint32_t id = 0;
+    std::string image;  // full path of the executable (PSAPI walk) or its file name (Tool Help)
+};
+
+// Starting programs and finding and ending processes.
+class Processes {
+public:
+    virtual ~Processes() = default;
+    // Starts a command line (a new console, hidden or shown normally) and waits for it to end, at
+    // most timeoutMs; a process still running then is ended. Returns its exit code, -1 when it
+    // could not be started, kRunTimedOut when it had to be ended.
+    virtual int RunAndWait(const std::string& commandLine, bool hidden, uint32_t timeoutMs) = 0;
+    virtual bool IsNtPlatform() = 0;
+    virtual uint32_t CurrentProcessId() = 0;
+    // NT family: every process the process status library lists whose main module can be read,
+    // with its full executable path. Raises std::runtime_error with the system's error text when
+    // the walk itself fails.
+    virtual std::vector<ProcessEntry> ListByPath() = 0;
+    // Older platform: a Tool Help snapshot, with the executable file names it reports; empty when
+    // Tool Help is missing.
+    virtual std::vector<ProcessEntry> ListByExeName() = 0;
+    // Ends a process with exit code 0 and waits at most waitMs for it to be gone; false when it
+    // could not be opened or ended.
+    virtual bool Terminate(uint32_t id, uint32_t waitMs) = 0;
+};
+
+constexpr int kRunTimedOut = -3;
+
 struct Services {
     Clock* clock = nullptr;
     Locale* locale = nullptr;
@@ -155,6 +210,8 @@ struct Services {
     Web* web = nullptr;
     Sound* sound = nullptr;
     HtmlHelp* help = nullptr;
+    Shell* shell = nullptr;
+    Processes* processes = nullptr;
 };
 
 // The services of this process: Win32 ones in the program, fakes in native tests.

@@ -63,7 +63,10 @@ FileFetch ReadFileBody(platform::Web& web, platform::Web::Handle url, uint32_t c
             return result;
         }
         received = std::min(received, chunkSize);
-        if (sink) sink->Write(buffer.data(), received);
+        if (sink && !sink->Write(buffer.data(), received)) {
+            result.writeFailed = true;
+            return result;
+        }
         result.bytes += received;
         result.kilobytes += received / 1024;
         if (progress) progress(result.kilobytes);

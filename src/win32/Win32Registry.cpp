@@ -10,8 +10,8 @@ namespace {
 // An open registry key, closed when it goes out of scope.
 class OpenKey {
 public:
-    OpenKey(const std::string& path, REGSAM access) {
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
+    OpenKey(const std::string& path, REGSAM access, HKEY root = HKEY_CURRENT_USER) {
+        if (RegOpenKeyExA(root, path.c_str(), 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
     }
     ~OpenKey() {
         if (key_) RegCloseKey(key_);
@@ -32,21 +32,8 @@ bool SetValue(const std::string& path, const std::string& name, DWORD type, cons
                       ERROR_SUCCESS;
 }
 
-}  // namespace
-
-bool Win32Registry::KeyExists(const std::string& path) { return static_cast<bool>(OpenKey(path, KEY_READ)); }
-
-bool Win32Registry::CreateKey(const std::string& path) {
-    HKEY key = nullptr;
-    LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    if (result != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-std::optional<platform::RegistryValue> Win32Registry::Query(const std::string& path, const std::string& name) {
-    OpenKey key(path, KEY_QUERY_VALUE);
+std::optional<platform::RegistryValue> QueryValue(HKEY root, const std::string& path, const std::string& name) {
+    OpenKey key(path, KEY_QUERY_VALUE, root);
     if (!key) return std::nullopt;
     DWORD type = 0;
     DWORD size = 0;
@@ -66,8 +53,31 @@ std::optional<platform::RegistryValue> Win32Registry::Query(const std::string& p
     value.type = type;
     value.data.assign(reinterpret_cast<const char*>(buffer.data()), size);
     // Text ends at its first zero; the data of every other kind is passed on as stored.
-    if (type == REG_SZ) value.data = value.data.substr(0, value.data.find('\0'));
+    if (type == REG_SZ || type == REG_EXPAND_SZ) value.data = value.data.substr(0, value.data.find('\0'));
     return value;
+}
+
+}  // namespace
+
+bool Win32Registry::KeyExists(const std::string& path) { return static_cast<bool>(OpenKey(path, KEY_READ)); }
+
+bool Win32Registry::CreateKey(const std::string& path) {
+    HKEY key = nullptr;
+    LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (result != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::optional<platform::RegistryValue> Win32Registry::Query(const std::string& path, const std::string& name) {
+    return QueryValue(HKEY_CURRENT_USER, path, name);
+}
+
+std::optional<std::string> Win32Registry::ClassesRootDefault(const std::string& path) {
+    auto value = QueryValue(HKEY_CLASSES_ROOT, path, "");
+    if (!value || (value->type != REG_SZ && value->type != REG_EXPAND_SZ)) return std::nullopt;
+    return value->data;
 }
 
 bool Win32Registry::SetDword(const std::string& path, const std::string& name, uint32_t value) {

@@ -13,6 +13,7 @@ public:
     bool SetDword(const std::string& path, const std::string& name, uint32_t value) override;
     bool SetString(const std::string& path, const std::string& name, const std::string& value) override;
     bool DeleteValue(const std::string& path, const std::string& name) override;
+    std::optional<std::string> ClassesRootDefault(const std::string& path) override;
 };
 
 // Puts the process's one Win32Registry into platform::Current().registry.

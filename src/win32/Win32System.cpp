@@ -5,7 +5,9 @@
 #undef CreateDirectory
 #undef CopyFile
 #undef SetCurrentDirectory
+#undef DeleteFile
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -132,6 +134,17 @@ public:
     unsigned DriveType(const std::string& root) override { return GetDriveTypeA(root.c_str()); }
 
     std::string Environment(const std::string& name) override { return EnvironmentValue(name.c_str()); }
+
+    std::string SystemFolder() override {
+        const UINT size = GetSystemDirectoryA(nullptr, 0);
+        if (size == 0) return {};
+        std::string folder(size, '\0');
+        const UINT length = GetSystemDirectoryA(&folder[0], size);
+        if (length == 0 || length >= size) return {};
+        folder.resize(length);
+        if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+        return folder;
+    }
 };
 
 int64_t TicksOf(const FILETIME& ft) {
@@ -220,6 +233,27 @@ public:
         CloseHandle(file);
         if (!ok) return std::nullopt;
         return content;
+    }
+
+    bool WriteFile(const std::string& path, const std::string& content) override {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        bool ok = true;
+        for (size_t at = 0; ok && at < content.size();) {
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - at, 1u << 20));
+            DWORD written = 0;
+            ok = ::WriteFile(file, content.data() + at, chunk, &written, nullptr) && written == chunk;
+            at += chunk;
+        }
+        ok = CloseHandle(file) && ok;
+        return ok;
+    }
+
+    bool DeleteFile(const std::string& path) override {
+        if (::DeleteFileA(path.c_str())) return true;
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
 };
 

@@ -108,9 +108,9 @@ class FileSink : public platform::OutputFile {
 public:
     explicit FileSink(HANDLE file) : file_(file) {}
     ~FileSink() override { CloseHandle(file_); }
-    void Write(const char* data, size_t size) override {
+    bool Write(const char* data, size_t size) override {
         DWORD written = 0;
-        WriteFile(file_, data, static_cast<DWORD>(size), &written, nullptr);
+        return WriteFile(file_, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
     }
 
 private:

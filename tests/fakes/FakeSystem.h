@@ -89,6 +89,8 @@ struct FakeSystemInfo : platform::SystemInfo {
         const auto it = environment.find(name);
         return it == environment.end() ? std::string() : it->second;
     }
+    std::string systemFolder = "C:\\Windows\\system32";
+    std::string SystemFolder() override { return systemFolder; }
 };
 
 // An in-memory file system with Windows paths. Paths are compared as given (case-sensitive);
@@ -175,6 +177,17 @@ struct FakeFileSystem : platform::FileSystem {
         const auto it = files.find(path);
         if (it == files.end()) return std::nullopt;
         return it->second.content;
+    }
+    std::set<std::string> unwritableFiles;  // WriteFile and DeleteFile fail for these
+    bool WriteFile(const std::string& path, const std::string& content) override {
+        if (unwritableFiles.count(path) || !DirectoryExists(ParentOf(path))) return false;
+        files[path].content = content;
+        return true;
+    }
+    bool DeleteFile(const std::string& path) override {
+        if (unwritableFiles.count(path)) return false;
+        files.erase(path);
+        return true;
     }
 };
 

@@ -60,6 +60,7 @@ public:
     bool filesCreatable = true;
     std::vector<Call> calls;
     std::map<std::string, std::string> files;  // path -> content of files made by CreateFile
+    long long diskRoom = -1;                   // bytes a created file can take; -1: no limit
     uint32_t receiveTimeout = 0;               // the process-wide value, 0 until set
     std::function<void()> onRead;              // runs before every Read (e.g. to raise an error)
 
@@ -149,7 +150,7 @@ public:
         calls.push_back(Call("CreateFile", path));
         if (!filesCreatable) return nullptr;
         files[path].clear();
-        return std::make_unique<File>(files[path]);
+        return std::make_unique<File>(files[path], diskRoom);
     }
 
 private:
@@ -160,9 +161,16 @@ private:
         size_t offset = 0;
     };
     struct File : platform::OutputFile {
-        explicit File(std::string& content) : content(content) {}
-        void Write(const char* data, size_t size) override { content.append(data, size); }
+        File(std::string& content, long long room) : content(content), room(room) {}
+        bool Write(const char* data, size_t size) override {
+            // A full disk takes what still fits and then refuses.
+            const size_t fits = room < 0 ? size : std::min<size_t>(size, size_t(room));
+            content.append(data, fits);
+            if (room >= 0) room -= static_cast<long long>(fits);
+            return fits == size;
+        }
         std::string& content;
+        long long room;
     };
 
     Attempt NextAttempt(const std::string& url) {

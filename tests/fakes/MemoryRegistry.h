@@ -40,6 +40,14 @@ public:
         return Get(path, name);
     }
 
+    // Default values below HKEY_CLASSES_ROOT, by key path (matched without regard to case).
+    std::map<std::string, std::string> classesRoot;
+    std::optional<std::string> ClassesRootDefault(const std::string& path) override {
+        for (const auto& [key, value] : classesRoot)
+            if (Fold(key) == Fold(path)) return value;
+        return std::nullopt;
+    }
+
     bool SetDword(const std::string& path, const std::string& name, uint32_t value) override {
         if (!WriteAllowed(path, name)) return false;
         std::string data(4, '\0');

@@ -197,10 +197,11 @@ struct MemoryFile : platform::OutputFile {
     std::string content;
     std::vector<size_t> writes;
     bool failOnWrite = false;
-    void Write(const char* data, size_t size) override {
+    bool Write(const char* data, size_t size) override {
         if (failOnWrite) throw std::runtime_error("disk full");
         writes.push_back(size);
         content.append(data, size);
+        return true;
     }
 };
 

@@ -23,6 +23,7 @@ struct TestRegistry : platform::Registry {
         values[{path, name}] = {platform::kRegDword, bytes};
     }
     bool KeyExists(const std::string&) override { return true; }
+    std::optional<std::string> ClassesRootDefault(const std::string&) override { return std::nullopt; }
     bool CreateKey(const std::string&) override { return true; }
     std::optional<platform::RegistryValue> Query(const std::string& path, const std::string& name) override {
         const auto it = values.find({path, name});
