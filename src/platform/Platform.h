@@ -130,6 +130,8 @@ public:
     virtual Handle OpenUrl(Handle session, const std::string& url, const char* headers,
                            uint32_t headersLength, uint32_t flags) = 0;  // null on failure
     virtual bool Read(Handle url, char* buffer, uint32_t size, uint32_t* bytesRead) = 0;
+    // The HTTP status of an open URL (200, 404, ...); 0 when it is not known.
+    virtual uint32_t StatusCode(Handle url) = 0;
     virtual void Close(Handle handle) = 0;
     // Creates or truncates a file for a file fetch; null when it cannot be created.
     virtual std::unique_ptr<OutputFile> CreateFile(const std::string& path) = 0;

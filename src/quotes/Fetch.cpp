@@ -140,7 +140,9 @@ FileFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, platfo
     if (profile.receiveTimeout) web.SetReceiveTimeout(kReceiveTimeoutMs);
     HandleGuard url(web, OpenUrl(web, session.get(), profile));
     if (!url) return {};
-    return ReadFileBody(web, url.get(), std::max<uint32_t>(profile.chunkSize, 1), &sink, progress);
+    FileFetch result = ReadFileBody(web, url.get(), std::max<uint32_t>(profile.chunkSize, 1), &sink, progress);
+    result.status = web.StatusCode(url.get());
+    return result;
 }
 
 FileFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, const std::string& path) {

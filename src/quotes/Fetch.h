@@ -44,6 +44,7 @@ struct FileFetch {
     bool urlOpened = false;
     bool complete = false;     // the read loop ended on the end of the body, not on a failed read
     bool writeFailed = false;  // the sink refused bytes; the read stopped there
+    uint32_t status = 0;       // the HTTP status of the answer; 0 when the URL did not open
     uint64_t bytes = 0;        // bytes handed to the sink
     uint32_t kilobytes = 0;    // per chunk of n bytes n / 1024 whole kilobytes, summed
 };

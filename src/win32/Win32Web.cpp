@@ -162,7 +162,7 @@ public:
         }
         // Under Wine a connection closed without any answer still "sends" successfully; without a
         // status line nothing was answered, so the URL did not open.
-        if (StatusCode(opened.request) == 0) {
+        if (RequestStatus(opened.request) == 0) {
             CloseUrl(opened);
             return nullptr;
         }
@@ -186,6 +186,12 @@ public:
         return true;
     }
 
+    uint32_t StatusCode(Handle url) override {
+        auto* handle = static_cast<WebHandle*>(url);
+        if (!handle || handle->isSession) return 0;
+        return RequestStatus(handle->url.request);
+    }
+
     void Close(Handle handle) override {
         auto* web = static_cast<WebHandle*>(handle);
         if (!web) return;
@@ -203,7 +209,7 @@ public:
     }
 
 private:
-    static DWORD StatusCode(HINTERNET request) {
+    static DWORD RequestStatus(HINTERNET request) {
         DWORD status = 0;
         DWORD size = sizeof(status);
         if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) return 0;

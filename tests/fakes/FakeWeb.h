@@ -29,6 +29,7 @@ public:
         bool opens = true;
         std::vector<std::string> chunks;  // what each Read delivers (split further to the read size)
         bool failsAfterChunks = false;    // the read after the last chunk fails instead of giving 0
+        uint32_t status = 200;            // the HTTP status the answer carries
     };
 
     struct Call {
@@ -46,6 +47,7 @@ public:
     // Script helpers.
     static Attempt Refused() { return Attempt{false, {}, false}; }
     static Attempt Body(const std::string& body) { return Attempt{true, {body}, false}; }
+    static Attempt Answer(uint32_t status, const std::string& body) { return Attempt{true, {body}, false, status}; }
     static Attempt Chunks(std::vector<std::string> chunks) { return Attempt{true, std::move(chunks), false}; }
     static Attempt CutAfter(std::vector<std::string> chunks) { return Attempt{true, std::move(chunks), true}; }
     // size bytes of a repeating pattern, delivered in pieces of at most pieceSize.
@@ -137,6 +139,10 @@ public:
         call.delivered = *bytesRead;
         calls.push_back(call);
         return ok;
+    }
+    uint32_t StatusCode(Handle url) override {
+        if (!IsOpen(url) || Entry(url).session) throw std::logic_error("StatusCode of a handle that is no open URL");
+        return Entry(url).attempt.status;
     }
     void Close(Handle handle) override {
         Call call("Close");

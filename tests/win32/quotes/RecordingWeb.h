@@ -29,6 +29,7 @@ public:
         if (*bytesRead > 0) reads.emplace_back(buffer, *bytesRead);
         return ok;
     }
+    uint32_t StatusCode(Handle url) override { return inner_.StatusCode(url); }
     void Close(Handle handle) override { inner_.Close(handle); }
     std::unique_ptr<platform::OutputFile> CreateFile(const std::string& path) override { return inner_.CreateFile(path); }
 
