@@ -38,9 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     area.width = 190;
     area.height = 187;
     area.pixels.assign(std::size_t(area.width) * area.height, 0xFFF5F5F5u);
-    chart::Blit(area, bitmap, 0, 0);
-    chart::Blit(area, bitmap, area.width - bitmap.width / 2, area.height - bitmap.height / 2);
-    chart::Blit(area, bitmap, -bitmap.width / 2, -bitmap.height / 2);
+    ui::Blit(area, bitmap, 0, 0);
+    ui::Blit(area, bitmap, area.width - bitmap.width / 2, area.height - bitmap.height / 2);
+    ui::Blit(area, bitmap, -bitmap.width / 2, -bitmap.height / 2);
     Check(area.pixels.size() == std::size_t(area.width) * area.height);
     return 0;
 }

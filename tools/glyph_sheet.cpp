@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     sheet.pixels.assign(std::size_t(sheet.width) * sheet.height, kButtonFace);
     for (int row = 0; row < 2; ++row)
         for (int col = 0; col < 4; ++col)
-            chart::Blit(sheet, Enlarged(chart::Glyph(names[col], row == 1)), kMargin + col * kCell,
+            ui::Blit(sheet, Enlarged(chart::Glyph(names[col], row == 1)), kMargin + col * kCell,
                         kMargin + row * kCell);
 
     png_image image{};

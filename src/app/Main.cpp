@@ -40,7 +40,7 @@ TMainForm::~TMainForm() = default;
 
 // The fixed properties of the window and its components, before its creation handler runs.
 void TMainForm::SetUpComponents() {
-    borderless = true;
+    SetBorder(ui::BorderStyle::None);
     ui::Font windowFont;
     windowFont.name = "Verdana";
     windowFont.height = 12;
@@ -125,7 +125,7 @@ void TMainForm::FormCreate() {
 
     shown_ = false;
     firstRun_ = true;
-    borderless = true;
+    SetBorder(ui::BorderStyle::None);
 
     Label1.SetText("AEX: ");
     startDir_ = sys.files->CurrentDirectory() + "\\";

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ui/Controls.h"
+#include "ui/Bitmap.h"
 
 namespace chart {
 

@@ -40,31 +40,6 @@ bool ChunksFitInFile(const std::string& bytes) {
     return true;
 }
 
-// A bitmap whose pixel storage really holds width by height pixels.
-bool HasPixels(const ui::Bitmap& b) {
-    return b.width > 0 && b.height > 0 &&
-           b.pixels.size() >= std::uint64_t(b.width) * std::uint64_t(b.height);
-}
-
-// Straight-alpha "source over target" for one pixel.
-std::uint32_t Over(std::uint32_t src, std::uint32_t dst) {
-    const std::uint32_t sa = src >> 24;
-    if (sa == 255) return src;
-    if (sa == 0) return dst;
-    const std::uint32_t da = dst >> 24;
-    // Weights on a 255*255 scale: the source's alpha, and what of the target shows through it.
-    const std::uint32_t ws = sa * 255u;
-    const std::uint32_t wd = da * (255u - sa);
-    const std::uint32_t total = ws + wd;
-    std::uint32_t out = ((total + 127u) / 255u) << 24;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const std::uint32_t sc = (src >> shift) & 0xFFu;
-        const std::uint32_t dc = (dst >> shift) & 0xFFu;
-        out |= ((sc * ws + dc * wd + total / 2u) / total) << shift;
-    }
-    return out;
-}
-
 }  // namespace
 
 bool PngDecoder::Fail(ui::Bitmap& into, const std::string& reason) {
@@ -108,20 +83,6 @@ std::optional<ui::Bitmap> DecodePng(const std::string& bytes) {
     ui::Bitmap bitmap;
     if (!decoder.Decode(bytes, bitmap)) return std::nullopt;
     return bitmap;
-}
-
-void Blit(ui::Bitmap& target, const ui::Bitmap& source, int x, int y) {
-    if (!HasPixels(source) || !HasPixels(target)) return;
-    // 64-bit edges: a position near the int limits must not wrap around.
-    const long long left = std::max<long long>(x, 0);
-    const long long top = std::max<long long>(y, 0);
-    const long long right = std::min<long long>(1LL * x + source.width, target.width);
-    const long long bottom = std::min<long long>(1LL * y + source.height, target.height);
-    for (long long ty = top; ty < bottom; ++ty) {
-        const std::uint32_t* from = &source.pixels[std::size_t(ty - y) * source.width];
-        std::uint32_t* to = &target.pixels[std::size_t(ty) * target.width];
-        for (long long tx = left; tx < right; ++tx) to[tx] = Over(from[tx - x], to[tx]);
-    }
 }
 
 }  // namespace chart

@@ -1,11 +1,11 @@
-// Decoding PNG images into bitmaps, and drawing one bitmap onto another.
+// Decoding PNG images into bitmaps.
 #pragma once
 
 #include <cstddef>
 #include <optional>
 #include <string>
 
-#include "ui/Controls.h"
+#include "ui/Bitmap.h"
 
 namespace chart {
 
@@ -30,10 +30,5 @@ private:
 
 // One-off decode; empty when the bytes are no PNG image we can show.
 std::optional<ui::Bitmap> DecodePng(const std::string& bytes);
-
-// Draws `source` onto `target` with its top-left corner at (x, y), unscaled. What falls outside the
-// target is cut off; target pixels outside the source stay as they are. The source is laid over the
-// target by its (straight) alpha, so transparent parts show the target behind them.
-void Blit(ui::Bitmap& target, const ui::Bitmap& source, int x, int y);
 
 }  // namespace chart

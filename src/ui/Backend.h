@@ -1,5 +1,6 @@
 // What a backend provides to the control layer: peers for controls and timers, and the few
-// application-wide services (text metrics, menus, message boxes, the message loop, the screen).
+// application-wide services (text metrics, menus, message boxes, the message loop, the screen,
+// the keyboard focus, modal forms).
 #pragma once
 
 #include <memory>
@@ -13,6 +14,10 @@ class ControlPeer {
 public:
     virtual ~ControlPeer() = default;
     virtual void Changed(Aspect aspect) = 0;  // the control's state has changed in this aspect
+    // The number of lines a text box shows its text in; -1 when the backend cannot tell, and the
+    // control layer counts them itself.
+    virtual int DisplayedLineCount() { return -1; }
+    virtual void SelectNone() {}
 };
 
 class TimerPeer {
@@ -34,11 +39,17 @@ public:
     virtual void ProcessMessages() = 0;
     virtual void Run(Form& mainForm) = 0;  // the message loop, until the main form closes
     virtual void Quit() = 0;
+    // Runs the form modally until it has a modal result (or the program ends).
     virtual void ShowModal(Form& form) = 0;
-    virtual void EndModal(Form& form) = 0;
     virtual Size ScreenSize() = 0;
+    virtual int PixelsPerInch() { return 96; }
+    // How much a title bar and border of this style add to the client area's width and height.
+    virtual Size FrameSize(BorderStyle style) = 0;
     virtual void SetBusyCursor(bool busy) = 0;
     virtual void SetApplicationTitle(const std::string& title) = 0;
+    virtual void Focus(Control& control) = 0;
+    virtual Control* FocusedControl() = 0;
+    virtual void BringToFront(Form& form) = 0;
     // The form and all its controls have their peers now.
     virtual void Realized(Form& form) { (void)form; }
 };

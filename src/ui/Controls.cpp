@@ -1,18 +1,56 @@
 #include "ui/Controls.h"
 
 #include <algorithm>
+#include <climits>
 
-#include "chart/Png.h"
 #include "ui/Application.h"
 #include "ui/Backend.h"
 
 namespace ui {
 
+namespace {
+
+// The area inside a parent that its children are placed in.
+Size ClientSizeOf(const Control& parent) {
+    if (parent.Kind() == ControlKind::Form) {
+        const auto& form = static_cast<const Form&>(parent);
+        return {form.ClientWidth(), form.ClientHeight()};
+    }
+    return {parent.Width(), parent.Height()};
+}
+
+// Most controls show their parent's colour until they are given one; panels, buttons and text
+// fields have their own.
+Color DefaultBackColor(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Label:
+        case ControlKind::SpeedButton:
+        case ControlKind::CheckBox:
+        case ControlKind::RadioButton:
+        case ControlKind::GroupBox:
+        case ControlKind::Bevel:
+            return kParentColor;
+        case ControlKind::SpinEdit:
+        case ControlKind::Memo:
+            return kWindow;
+        case ControlKind::Gauge:
+            return kWhite;
+        default:
+            return kButtonFace;
+    }
+}
+
+}  // namespace
+
+int PointSize(const Font& font, int pixelsPerInch) {
+    // Rounded to the nearest point, halves away from zero.
+    return (font.height * 72 * 2 + pixelsPerInch) / (pixelsPerInch * 2);
+}
 
 // --- Control
 
 Control::Control(ControlKind kind, Control* parent, std::string name)
-    : kind_(kind), parent_(parent), name_(std::move(name)) {
+    : kind_(kind), parent_(parent), name_(std::move(name)), backColor_(DefaultBackColor(kind)) {
     if (parent_) parent_->children_.push_back(this);
 }
 
@@ -22,6 +60,12 @@ Control::~Control() {
         auto& siblings = parent_->children_;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     }
+}
+
+Form* Control::OwnerForm() {
+    for (Control* c = this; c; c = c->parent_)
+        if (c->kind_ == ControlKind::Form) return static_cast<Form*>(c);
+    return nullptr;
 }
 
 void Control::CreatePeer() {
@@ -51,6 +95,12 @@ void Control::SetVisible(bool v) {
     Changed(Aspect::Visible);
 }
 
+bool Control::Showing() const {
+    for (const Control* c = this; c; c = c->parent_)
+        if (!c->visible_) return false;
+    return true;
+}
+
 void Control::SetEnabled(bool v) {
     if (v == enabled_) return;
     enabled_ = v;
@@ -69,6 +119,12 @@ void Control::SetBackColor(Color c) {
     Changed(Aspect::Colors);
 }
 
+Color Control::ShownBackColor() const {
+    for (const Control* c = this; c; c = c->parent_)
+        if (c->backColor_ != kParentColor) return c->backColor_;
+    return kButtonFace;
+}
+
 void Control::SetFont(const Font& f) {
     font_ = f;
     Changed(Aspect::Colors);
@@ -80,15 +136,57 @@ void Control::SetFontColor(Color c) {
     Changed(Aspect::Colors);
 }
 
+void Control::SetHint(const std::string& hint) {
+    if (hint == hint_) return;
+    hint_ = hint;
+    Changed(Aspect::Hint);
+}
+
+int Control::HelpContextInEffect() const {
+    for (const Control* c = this; c; c = c->parent_)
+        if (c->helpContext != 0) return c->helpContext;
+    return 0;
+}
+
+bool Control::Windowed() const {
+    switch (kind_) {
+        case ControlKind::Label:
+        case ControlKind::SpeedButton:
+        case ControlKind::Image:
+        case ControlKind::Gauge:
+        case ControlKind::Bevel:
+            return false;
+        default:
+            return true;
+    }
+}
+
+bool Control::CanFocus() const {
+    if (!Windowed() || !Showing()) return false;
+    for (const Control* c = this; c; c = c->parent_)
+        if (!c->enabled_) return false;
+    return true;
+}
+
+void Control::SetFocus() { CurrentBackend().Focus(*this); }
+
+bool Control::Focused() const { return CurrentBackend().FocusedControl() == this; }
+
 // --- Panel
 
 Panel::Panel(Control* parent, std::string name) : Control(ControlKind::Panel, parent, std::move(name)) {}
 
 void Panel::SetBounds(int left, int top, int width, int height) {
-    if (alignBottom && parent_) {
+    if (parent_ && (alignBottom || alignClient)) {
+        const Size area = ClientSizeOf(*parent_);
         left = 0;
-        top = parent_->Height() - height;
-        width = parent_->Width();
+        width = area.width;
+        if (alignClient) {
+            top = 0;
+            height = area.height;
+        } else {
+            top = area.height - height;
+        }
     }
     Control::SetBounds(left, top, width, height);
 }
@@ -118,7 +216,9 @@ void Label::Fit() {
 // --- SpeedButton
 
 SpeedButton::SpeedButton(Control* parent, std::string name, std::string glyph)
-    : Control(ControlKind::SpeedButton, parent, std::move(name)), glyph_(std::move(glyph)) {}
+    : Control(ControlKind::SpeedButton, parent, std::move(name)), glyph_(std::move(glyph)) {
+    handCursor = true;
+}
 
 // --- Image
 
@@ -130,14 +230,14 @@ void Image::SetBounds(int left, int top, int width, int height) {
         resized.width = std::max(width, 0);
         resized.height = std::max(height, 0);
         resized.pixels.assign(size_t(resized.width) * resized.height, 0xFFF5F5F5u);
-        chart::Blit(resized, surface_, 0, 0);
+        Blit(resized, surface_, 0, 0);
         surface_ = std::move(resized);
     }
     Control::SetBounds(left, top, width, height);
 }
 
 void Image::Draw(const Bitmap& bitmap, int x, int y) {
-    chart::Blit(surface_, bitmap, x, y);
+    Blit(surface_, bitmap, x, y);
     Changed(Aspect::Image);
 }
 
@@ -173,16 +273,169 @@ RadioButton::RadioButton(Control* parent, std::string name)
 
 // --- SpinEdit
 
-SpinEdit::SpinEdit(Control* parent, std::string name) : Control(ControlKind::SpinEdit, parent, std::move(name)) {}
+SpinEdit::SpinEdit(Control* parent, std::string name) : Control(ControlKind::SpinEdit, parent, std::move(name)) {
+    text_ = "0";
+}
+
+bool SpinEdit::ParseValue(const std::string& text, int& value) {
+    size_t at = text.find_first_not_of(' ');
+    const size_t end = text.find_last_not_of(' ');
+    if (at == std::string::npos) return false;
+    bool negative = false;
+    if (text[at] == '-' || text[at] == '+') negative = text[at++] == '-';
+    if (at > end) return false;
+    long long number = 0;
+    for (; at <= end; ++at) {
+        if (text[at] < '0' || text[at] > '9') return false;
+        number = number * 10 + (text[at] - '0');
+        if (number > 1LL + INT_MAX) return false;  // beyond any 32-bit value, whatever follows
+    }
+    if (negative) number = -number;
+    if (number < INT_MIN || number > INT_MAX) return false;
+    value = int(number);
+    return true;
+}
+
+int SpinEdit::Value() const {
+    int value = 0;
+    return ParseValue(text_, value) ? value : minValue;
+}
+
+int SpinEdit::Limited(long long v) const {
+    if (maxValue != minValue) v = std::clamp<long long>(v, minValue, maxValue);
+    return int(std::clamp<long long>(v, INT_MIN, INT_MAX));
+}
 
 void SpinEdit::SetValue(int v) {
-    if (maxValue > minValue) v = std::clamp(v, minValue, maxValue);
-    if (v == value_) return;
-    value_ = v;
-    Control::SetText(std::to_string(v));
-    Changed(Aspect::Value);
+    const std::string text = std::to_string(Limited(v));
+    if (text == text_) return;
+    Control::SetText(text);
     if (onChange) onChange();
 }
+
+void SpinEdit::UserTyped(const std::string& text) {
+    if (text == text_) return;
+    text_ = text;  // the window shows it already; rewriting it would move the caret
+    if (onChange) onChange();
+}
+
+void SpinEdit::Exit() {
+    const int value = Value();
+    if (Limited(value) != value) SetValue(value);
+}
+
+void SpinEdit::Step(int direction) {
+    const long long next = (long long)Value() + (long long)increment * direction;
+    SetValue(int(std::clamp<long long>(next, INT_MIN, INT_MAX)));
+}
+
+// --- GroupBox, Button, Bevel
+
+GroupBox::GroupBox(Control* parent, std::string name) : Control(ControlKind::GroupBox, parent, std::move(name)) {}
+
+Button::Button(Control* parent, std::string name) : Control(ControlKind::Button, parent, std::move(name)) {}
+
+void Button::Click() {
+    Control::Click();
+    if (modalResult == kResultNone) return;
+    if (Form* form = OwnerForm(); form && form->Modal()) form->EndModal(modalResult);
+}
+
+Bevel::Bevel(Control* parent, std::string name, BevelShape shape)
+    : Control(ControlKind::Bevel, parent, std::move(name)), shape(shape) {}
+
+// --- Memo
+
+Memo::Memo(Control* parent, std::string name) : Control(ControlKind::Memo, parent, std::move(name)) {}
+
+void Memo::Clear() {
+    if (lines_.empty()) return;
+    lines_.clear();
+    LinesChanged();
+}
+
+void Memo::Add(const std::string& line) {
+    lines_.push_back(line);
+    LinesChanged();
+}
+
+void Memo::SetLines(const std::vector<std::string>& lines) {
+    lines_ = lines;
+    LinesChanged();
+}
+
+void Memo::LinesChanged() {
+    std::string text;
+    for (size_t i = 0; i < lines_.size(); ++i) text += (i ? "\r\n" : "") + lines_[i];
+    Control::SetText(text);
+}
+
+int Memo::DisplayedLineCount() const {
+    if (lines_.empty()) return 0;
+    if (peer_) {
+        const int counted = peer_->DisplayedLineCount();
+        if (counted >= 0) return counted;
+    }
+    // The text area lies a few pixels inside the box.
+    const int textWidth = width_ - (border ? 8 : 4);
+    return WrappedLineCount(lines_, textWidth,
+                            [&](const std::string& s) { return CurrentBackend().MeasureText(font_, s).width; });
+}
+
+void Memo::SelectNone() {
+    if (peer_) peer_->SelectNone();
+}
+
+int WrappedLineCount(const std::vector<std::string>& lines, int width,
+                     const std::function<int(const std::string&)>& measure) {
+    int count = 0;
+    for (const std::string& line : lines) {
+        ++count;
+        std::string current;
+        size_t at = 0;
+        while (at < line.size()) {
+            size_t next = line.find(' ', at);
+            if (next == std::string::npos) next = line.size();
+            std::string word = line.substr(at, next - at);
+            at = next + 1;
+            const std::string candidate = current.empty() ? word : current + " " + word;
+            if (measure(candidate) <= width) {
+                current = candidate;
+                continue;
+            }
+            if (!current.empty()) ++count;
+            // A word wider than the box is broken wherever it reaches the edge.
+            while (measure(word) > width && word.size() > 1) {
+                size_t fits = 1;
+                while (fits < word.size() && measure(word.substr(0, fits + 1)) <= width) ++fits;
+                word.erase(0, fits);
+                ++count;
+            }
+            current = word;
+        }
+    }
+    return count;
+}
+
+// --- Gauge
+
+Gauge::Gauge(Control* parent, std::string name) : Control(ControlKind::Gauge, parent, std::move(name)) {}
+
+void Gauge::SetMaxValue(int v) {
+    maxValue_ = std::max(v, 0);
+    progress_ = std::min(progress_, maxValue_);
+    Changed(Aspect::Progress);
+}
+
+// A progress beyond the end fills the bar; the bar never runs over.
+void Gauge::SetProgress(int v) {
+    v = std::clamp(v, 0, maxValue_);
+    if (v == progress_) return;
+    progress_ = v;
+    Changed(Aspect::Progress);
+}
+
+int Gauge::PercentDone() const { return maxValue_ <= 0 ? 0 : int(100LL * progress_ / maxValue_); }
 
 // --- Timer
 
@@ -225,64 +478,5 @@ MenuItem* PopupMenu::Find(const std::string& name) {
 }
 
 void PopupMenu::Popup(int x, int y) { CurrentBackend().Popup(*this, x, y); }
-
-// --- Form
-
-Form::Form(std::string className, std::string name)
-    : Control(ControlKind::Form, nullptr, std::move(name)), className_(std::move(className)) {
-    visible_ = false;
-    backColor_ = kButtonFace;
-}
-
-Form::~Form() {
-    // Children are members of the derived form and are already gone; drop the window last.
-    peer_.reset();
-}
-
-void Form::Realize() {
-    if (realized_) return;
-    realized_ = true;
-    CreatePeer();
-    CurrentBackend().Realized(*this);
-}
-
-void Form::SetTopmost(bool v) {
-    if (v == topmost_) return;
-    topmost_ = v;
-    Changed(Aspect::Topmost);
-}
-
-// The show handler runs before the window appears, so that what it arranges is painted once.
-void Form::ShowForm() {
-    if (visible_) return;
-    Realize();
-    if (onShow) onShow();
-    SetVisible(true);
-}
-
-void Form::ShowModal() { CurrentBackend().ShowModal(*this); }
-
-void Form::Close() {
-    if (App().MainForm() == this) {
-        App().Terminate();
-    } else {
-        CurrentBackend().EndModal(*this);
-        SetVisible(false);
-    }
-}
-
-bool Form::RunShortcut(const std::string& keyName) {
-    for (PopupMenu* menu : shortcutMenus) {
-        for (MenuItem& item : menu->Items()) {
-            if (!item.separator && item.shortcut == keyName && item.onClick) {
-                item.onClick();
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-void Form::Repaint() { Changed(Aspect::Colors); }
 
 }  // namespace ui

@@ -9,21 +9,33 @@
 #include <string>
 #include <vector>
 
+#include "ui/Bitmap.h"
+
 namespace ui {
 
-// Colours are 0x00BBGGRR, the Windows COLORREF layout.
+// Colours are 0x00BBGGRR, the Windows COLORREF layout; a set high byte names a system colour or
+// stands for "the parent's colour".
 using Color = uint32_t;
 constexpr Color Rgb(unsigned r, unsigned g, unsigned b) { return r | (g << 8) | (b << 16); }
 constexpr Color kBlack = Rgb(0, 0, 0);
+constexpr Color kWhite = Rgb(255, 255, 255);
 constexpr Color kButtonFace = 0xFF00000Fu;  // the system's button-face colour
 constexpr Color kWindowText = 0xFF000008u;  // the system's window-text colour
+constexpr Color kWindow = 0xFF000005u;      // the system's window (edit field) colour
+constexpr Color kParentColor = 0xFE000000u; // whatever colour the parent shows
+constexpr Color kNoColor = 0xFD000000u;     // no colour set
 
 struct Font {
     std::string name = "Verdana";
     int height = 12;  // pixels
     bool bold = false;
+    bool italic = false;
     Color color = kWindowText;
 };
+
+// The point size a font of this pixel height has on a screen of this many dots per inch, rounded
+// as the system rounds it (14 pixels at 96 dpi: 11 points).
+int PointSize(const Font& font, int pixelsPerInch = 96);
 
 struct Size { int width = 0, height = 0; };
 
@@ -36,12 +48,19 @@ class PopupMenu;
 class ControlPeer;
 class TimerPeer;
 
-enum class Aspect { Bounds, Visible, Text, Colors, Image, Topmost, Enabled, Checked, Value };
+enum class Aspect { Bounds, Visible, Text, Colors, Image, Topmost, Enabled, Checked, Value, Hint, Progress };
 
 using MouseHandler = std::function<void(Control& sender, MouseButton button, int x, int y)>;
 using Handler = std::function<void()>;
 
-enum class ControlKind { Form, Panel, Label, SpeedButton, Image, CheckBox, RadioButton, SpinEdit, GroupBox, Button };
+enum class ControlKind {
+    Form, Panel, Label, SpeedButton, Image, CheckBox, RadioButton, SpinEdit, GroupBox, Button, Memo, Gauge, Bevel
+};
+
+// The results a modal form can end with.
+constexpr int kResultNone = 0;
+constexpr int kResultOk = 1;
+constexpr int kResultCancel = 2;
 
 class Control {
 public:
@@ -54,6 +73,7 @@ public:
     const std::string& Name() const { return name_; }
     Control* Parent() const { return parent_; }
     const std::vector<Control*>& Children() const { return children_; }
+    Form* OwnerForm();
 
     int Left() const { return left_; }
     int Top() const { return top_; }
@@ -69,6 +89,8 @@ public:
     void SetVisible(bool v);
     void Show() { SetVisible(true); }
     void Hide() { SetVisible(false); }
+    // Visible, and every parent visible too: the user can see it.
+    bool Showing() const;
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool v);
 
@@ -77,9 +99,33 @@ public:
 
     Color BackColor() const { return backColor_; }
     void SetBackColor(Color c);
+    // The colour the control shows: its own, or its parent's when it takes the parent's.
+    Color ShownBackColor() const;
     const Font& GetFont() const { return font_; }
     void SetFont(const Font& f);
     void SetFontColor(Color c);
+
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& hint);
+    bool showHint = false;
+    bool handCursor = false;
+    // Help context for F1 while this control has the keyboard; 0: the parent's.
+    int helpContext = 0;
+    int HelpContextInEffect() const;
+
+    // The place in the keyboard's tab order among its siblings; -1: after those that have one, in
+    // the order the controls were declared.
+    int tabOrder = -1;
+    // Stacking among siblings: controls with a higher value lie above; equal values keep windowed
+    // controls (panels, edits, buttons) above drawn ones (labels, pictures), later ones above earlier.
+    int zOrder = 0;
+    // Can take the keyboard from the tab key.
+    virtual bool TabStop() const { return false; }
+    // A control with a window of its own, as opposed to one painted onto its parent.
+    bool Windowed() const;
+    bool CanFocus() const;
+    void SetFocus();
+    bool Focused() const;
 
     MouseHandler onMouseDown, onMouseMove, onMouseUp;
     Handler onClick;
@@ -105,21 +151,33 @@ protected:
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool visible_ = true, enabled_ = true;
     std::string text_;
+    std::string hint_;
     Color backColor_ = kButtonFace;
     Font font_;
     std::unique_ptr<ControlPeer> peer_;
 };
+
+enum class BevelCut { None, Raised, Lowered };
 
 class Panel : public Control {
 public:
     Panel(Control* parent, std::string name);
     void SetBounds(int left, int top, int width, int height) override;
     bool alignBottom = false;
-    // Keeps a bottom-aligned panel at the bottom of its parent, full width.
+    bool alignClient = false;  // fills its parent
+    // Keeps an aligned panel in its place when the parent's size changes.
     void Realign();
+    BevelCut bevelOuter = BevelCut::Raised;
+    BevelCut bevelInner = BevelCut::None;
+    int bevelWidth = 1;
+    int borderWidth = 0;      // space between the outer and the inner bevel
+    bool singleBorder = false;  // a one-pixel line around everything
 };
 
-// A text label; with autoSize its width and height follow its text.
+enum class Alignment { Left, Center };
+
+// A text label; with autoSize its width and height follow its text. Takes its parent's colour
+// until it is given one of its own.
 class Label : public Control {
 public:
     Label(Control* parent, std::string name);
@@ -138,16 +196,9 @@ class SpeedButton : public Control {
 public:
     SpeedButton(Control* parent, std::string name, std::string glyph);
     const std::string& Glyph() const { return glyph_; }
-    bool handCursor = true;
 
 private:
     std::string glyph_;
-};
-
-// A 32-bit top-down BGRA picture.
-struct Bitmap {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;  // 0xAARRGGBB
 };
 
 // A picture area with a drawing surface of its own size.
@@ -170,27 +221,113 @@ public:
     bool Checked() const { return checked_; }
     void SetChecked(bool v);
     void Click() override;  // a user's click toggles (a radio button selects)
+    bool TabStop() const override { return true; }
 
 private:
     bool checked_ = false;
 };
 
+// Radio buttons with the same parent form one group: selecting one clears the others. Only the
+// selected one is reached with the tab key; the arrow keys move within the group.
 class RadioButton : public CheckBox {
 public:
     RadioButton(Control* parent, std::string name);
+    bool TabStop() const override { return Checked(); }
 };
 
-// A number field with up and down arrows; the value is pulled into [minValue, maxValue].
+// A number field with up and down arrows. The text stays as the user types it; its value is the
+// text read as a decimal 32-bit integer, or the minimum when it is none. Values are pulled into
+// minimum to maximum when set, and when the user leaves the field; equal limits mean no limits.
 class SpinEdit : public Control {
 public:
     SpinEdit(Control* parent, std::string name);
-    int Value() const { return value_; }
+    int Value() const;
     void SetValue(int v);
     int minValue = 0, maxValue = 0, increment = 1;
     Handler onChange;
+    bool TabStop() const override { return true; }
+
+    // Called by the backend: the text as the user typed it; the user left the field; an arrow.
+    void UserTyped(const std::string& text);
+    void Exit();
+    void Step(int direction);
+
+    // The number a text stands for: optional blanks, an optional sign and decimal digits that fit
+    // 32 bits; nothing for anything else.
+    static bool ParseValue(const std::string& text, int& value);
 
 private:
-    int value_ = 0;
+    int Limited(long long v) const;
+};
+
+// A frame with a caption around other controls.
+class GroupBox : public Control {
+public:
+    GroupBox(Control* parent, std::string name);
+};
+
+// A push button with a caption and optionally a picture. Its face is its back colour; with a hover
+// colour set the face takes that colour while the pointer is over it. A default button is pressed
+// by the Enter key; a modal result closes a modal form with that result after the click handler.
+class Button : public Control {
+public:
+    Button(Control* parent, std::string name);
+    Color hoverColor = kNoColor;
+    std::string glyph;  // "ok": the standard OK tick; empty: none
+    bool isDefault = false;
+    int modalResult = kResultNone;
+    bool TabStop() const override { return true; }
+    void Click() override;
+};
+
+// A multi-line text box, read-only, wrapping long lines at word boundaries.
+class Memo : public Control {
+public:
+    Memo(Control* parent, std::string name);
+    const std::vector<std::string>& Lines() const { return lines_; }
+    void Clear();
+    void Add(const std::string& line);
+    void SetLines(const std::vector<std::string>& lines);
+    Alignment alignment = Alignment::Left;
+    bool border = true;
+    // The number of lines the box shows its text in, counting every line a long one wraps into.
+    int DisplayedLineCount() const;
+    // Puts the caret at the start with nothing selected.
+    void SelectNone();
+
+private:
+    void LinesChanged();
+    std::vector<std::string> lines_;
+};
+
+// The number of lines a text box of this width shows the lines in, wrapped at word boundaries,
+// with the text widths the measure gives.
+int WrappedLineCount(const std::vector<std::string>& lines, int width,
+                     const std::function<int(const std::string&)>& measure);
+
+// A progress bar showing how much of maxValue is done, with the percentage written on it.
+class Gauge : public Control {
+public:
+    Gauge(Control* parent, std::string name);
+    int MaxValue() const { return maxValue_; }
+    int Progress() const { return progress_; }
+    void SetMaxValue(int v);
+    void SetProgress(int v);
+    int PercentDone() const;
+    Color foreColor = kBlack;
+
+private:
+    int maxValue_ = 100;
+    int progress_ = 0;
+};
+
+enum class BevelShape { Frame, Box };
+
+// A sunken frame or box drawn around other controls.
+class Bevel : public Control {
+public:
+    Bevel(Control* parent, std::string name, BevelShape shape);
+    BevelShape shape;
 };
 
 class Timer {
@@ -240,6 +377,16 @@ private:
     std::vector<MenuItem> items_;
 };
 
+enum class BorderStyle {
+    None,                // no title bar, no border: the client area is the whole window
+    Single,              // title bar with the system menu and close box, a thin border
+    Dialog,              // title bar with the system menu and close box, a dialog frame
+    DialogNoSystemMenu,  // title bar without any box, a dialog frame
+};
+
+// The keys a form handles for the keyboard of its controls.
+enum class Key { Tab, ShiftTab, Up, Down, Left, Right, Enter, Escape };
+
 class Form : public Control {
 public:
     Form(std::string className, std::string name);
@@ -248,31 +395,62 @@ public:
     // The window's title (never shown on a border-less window, but kept for others to read).
     const std::string& Caption() const { return text_; }
     void SetCaption(const std::string& c) { SetText(c); }
-    int ClientWidth() const { return width_; }
-    int ClientHeight() const { return height_; }
-    bool borderless = true;
+
+    BorderStyle Border() const { return border_; }
+    void SetBorder(BorderStyle style);
+    // The client area is the window less its title bar and border; Width and Height are the outer size.
+    int ClientWidth() const { return width_ - frame_.width; }
+    int ClientHeight() const { return height_ - frame_.height; }
+    void SetClientSize(int width, int height);
+    void SetClientWidth(int width) { SetClientSize(width, ClientHeight()); }
+    void SetClientHeight(int height) { SetClientSize(ClientWidth(), height); }
+
     bool Topmost() const { return topmost_; }
     void SetTopmost(bool v);
-    int helpContext = 0;
 
     // Creates the peers of the form and every control on it (backend windows).
     void Realize();
     void ShowForm();        // shows the form, running onShow
-    void ShowModal();       // shows the form and waits until it is closed
-    void Close();           // hides a modal form, or ends the program for the main form
+    // Shows the form while every other shown form is disabled, until a button with a modal result,
+    // EndModal or Close ends it; returns the result.
+    int ShowModal();
+    void EndModal(int result);
+    bool Modal() const { return modal_; }
+    int ModalResult() const { return modalResult_; }
+    void Close();           // ends a modal form (Cancel), hides another, ends the program for the main form
+    void BringToFront();    // above the other windows, without taking the keyboard
     void Repaint();
-    Handler onShow, onDestroy;
+    Handler onShow, onDestroy, onPaint;
+    // Called by the backend when the form is painted.
+    void Painted() { if (onPaint) onPaint(); }
     // Menus whose shortcut keys act while this form has the keyboard.
     std::vector<PopupMenu*> shortcutMenus;
     // Runs the handler of the first item whose shortcut text is keyName; true when one was found.
     bool RunShortcut(const std::string& keyName);
     bool Realized() const { return realized_; }
-    bool modalResultSet = false;
+
+    // The controls that the tab key visits, in order: visible, enabled tab stops.
+    std::vector<Control*> TabOrderList();
+    // A dialog key pressed while `focused` has the keyboard; true when the form acted on it.
+    bool DialogKey(Key key, Control* focused);
+    // The shown, enabled default button, if there is one.
+    Button* DefaultButton();
+    bool dialogKeys = false;  // Tab, arrows and Enter act (set for every form with a title bar)
+
+    // Set by the backend while the form runs modally.
+    void SetModalState(bool modal) { modal_ = modal; if (modal) modalResult_ = kResultNone; }
 
 private:
+    void SelectNext(Control* from, bool forward);
+    void MoveInRadioGroup(Control* from, bool forward);
+
     std::string className_;
+    BorderStyle border_ = BorderStyle::None;
+    Size frame_;
     bool topmost_ = false;
     bool realized_ = false;
+    bool modal_ = false;
+    int modalResult_ = kResultNone;
 };
 
 }  // namespace ui

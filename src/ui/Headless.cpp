@@ -75,12 +75,15 @@ void HeadlessBackend::Run(Form&) {}
 
 void HeadlessBackend::ShowModal(Form& form) {
     modalForms.push_back(form.Name());
+    form.SetModalState(true);
     form.ShowForm();
+    form.Painted();
     if (onModal) onModal(form);
+    form.SetModalState(false);
     form.SetVisible(false);
 }
 
-void HeadlessBackend::EndModal(Form&) {}
+Size HeadlessBackend::FrameSize(BorderStyle style) { return style == BorderStyle::None ? Size{} : kFrame; }
 
 void HeadlessBackend::SetBusyCursor(bool b) {
     if (b != busy) ++busyChanges;

@@ -25,8 +25,11 @@ public:
     void Run(Form& mainForm) override;
     void Quit() override { quitRequested = true; }
     void ShowModal(Form& form) override;
-    void EndModal(Form& form) override;
     Size ScreenSize() override { return screen; }
+    Size FrameSize(BorderStyle style) override;
+    void Focus(Control& control) override { focused = &control; }
+    Control* FocusedControl() override { return focused; }
+    void BringToFront(Form& form) override { broughtToFront.push_back(form.Name()); }
     void SetBusyCursor(bool busy) override;
     void SetApplicationTitle(const std::string& title) override { applicationTitle = title; }
 
@@ -46,6 +49,10 @@ public:
     std::vector<struct Popup> popups;
     std::vector<Message> messages;
     std::vector<std::string> modalForms;
+    std::vector<std::string> broughtToFront;
+    Control* focused = nullptr;
+    // What a title bar and border add to a form's client area, as the headless frames have them.
+    static constexpr Size kFrame{6, 25};
     // The name of the menu item that the next popup chooses (empty: the menu is dismissed).
     std::string nextMenuChoice;
     // Runs while a form is shown modally (what the user does in it); may be empty.

@@ -1,12 +1,13 @@
 #include "win32/Win32Backend.h"
 
-#include <windowsx.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <stdexcept>
 
-#include "chart/Glyphs.h"
 #include "ui/Application.h"
+#include "win32/Scoped.h"
+#include "win32/Win32Peers.h"
 
 namespace win32 {
 
@@ -15,24 +16,7 @@ namespace {
 Win32Backend* g_backend = nullptr;
 const char* const kTimerClass = "TQuodoTimers";
 const char* const kApplicationClass = "TApplication";
-
-COLORREF Resolve(ui::Color c) {
-    // Colours with the high byte set name a system colour.
-    return (c & 0xFF000000u) ? GetSysColor(int(c & 0xFF)) : COLORREF(c);
-}
-
-const char* ClassNameFor(const ui::Control& c) {
-    switch (c.Kind()) {
-        case ui::ControlKind::Panel: return "TPanel";
-        case ui::ControlKind::Label: return "TLabel";
-        case ui::ControlKind::SpeedButton: return "TSpeedButton";
-        case ui::ControlKind::Image: return "TImage";
-        case ui::ControlKind::GroupBox: return "TGroupBox";
-        default: return nullptr;  // forms have their own class; the rest are standard controls
-    }
-}
-
-ui::Control* ControlOf(HWND hwnd) { return reinterpret_cast<ui::Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)); }
+constexpr int kApplicationIcon = 1;  // the program's icon in its resources, when it has one
 
 ui::Form* FormOf(HWND hwnd) {
     for (HWND h = hwnd; h; h = GetParent(h)) {
@@ -43,184 +27,6 @@ ui::Form* FormOf(HWND hwnd) {
     return nullptr;
 }
 
-// How a ui::Bitmap lies in memory: 32-bit pixels, rows from the top down.
-BITMAPINFO TopDownInfo(const ui::Bitmap& bitmap) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = bitmap.width;
-    bi.bmiHeader.biHeight = -bitmap.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    return bi;
-}
-
-// Lays a glyph over what the DC shows, in memory: one copy in and one out instead of a call a pixel.
-void DrawGlyph(HDC dc, const ui::Bitmap& glyph, int x, int y) {
-    if (glyph.width <= 0 || glyph.height <= 0) return;
-    const BITMAPINFO bi = TopDownInfo(glyph);
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!dib) return;
-    HDC work = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(work, dib);
-    BitBlt(work, 0, 0, glyph.width, glyph.height, dc, x, y, SRCCOPY);
-    GdiFlush();
-    auto* pixels = static_cast<uint32_t*>(bits);
-    for (size_t i = 0; i < glyph.pixels.size(); ++i)
-        if ((glyph.pixels[i] >> 24) >= 128) pixels[i] = glyph.pixels[i] & 0xFFFFFFu;  // opaque parts only
-    BitBlt(dc, x, y, glyph.width, glyph.height, work, 0, 0, SRCCOPY);
-    SelectObject(work, old);
-    DeleteDC(work);
-    DeleteObject(dib);
-}
-
-void DrawSurface(HDC dc, const ui::Bitmap& surface) {
-    if (surface.width <= 0 || surface.height <= 0) return;
-    const BITMAPINFO bi = TopDownInfo(surface);
-    SetDIBitsToDevice(dc, 0, 0, surface.width, surface.height, 0, 0, 0, surface.height, surface.pixels.data(), &bi,
-                      DIB_RGB_COLORS);
-}
-
-void PaintControl(ui::Control& c, HDC dc, const RECT& rc) {
-    HBRUSH back = CreateSolidBrush(Resolve(c.BackColor()));
-    FillRect(dc, &rc, back);
-    DeleteObject(back);
-    switch (c.Kind()) {
-        case ui::ControlKind::Panel: {
-            RECT edge = rc;
-            DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
-            break;
-        }
-        case ui::ControlKind::Label: {
-            auto& label = static_cast<ui::Label&>(c);
-            HGDIOBJ old = SelectObject(dc, g_backend->FontFor(c.GetFont()));
-            SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, Resolve(c.GetFont().color));
-            RECT text = rc;
-            UINT format = DT_NOPREFIX | (label.centered ? DT_CENTER | DT_WORDBREAK : DT_LEFT | DT_SINGLELINE);
-            DrawTextA(dc, c.Text().c_str(), int(c.Text().size()), &text, format);
-            SelectObject(dc, old);
-            break;
-        }
-        case ui::ControlKind::SpeedButton: {
-            auto& button = static_cast<ui::SpeedButton&>(c);
-            const ui::Bitmap& glyph = chart::Glyph(button.Glyph(), !c.Enabled());
-            DrawGlyph(dc, glyph, (rc.right - glyph.width) / 2, (rc.bottom - glyph.height) / 2);
-            break;
-        }
-        case ui::ControlKind::Image:
-            DrawSurface(dc, static_cast<ui::Image&>(c).Surface());
-            break;
-        default:
-            break;
-    }
-}
-
-// Paints through a memory bitmap so that the bar does not flicker at every refresh.
-void Paint(HWND hwnd, ui::Control& c) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    RECT rc;
-    GetClientRect(hwnd, &rc);
-    HDC mem = CreateCompatibleDC(dc);
-    HBITMAP bmp = CreateCompatibleBitmap(dc, std::max<LONG>(rc.right, 1), std::max<LONG>(rc.bottom, 1));
-    HGDIOBJ old = SelectObject(mem, bmp);
-    PaintControl(c, mem, rc);
-    BitBlt(dc, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    EndPaint(hwnd, &ps);
-}
-
-ui::MouseButton ButtonOf(UINT msg, WPARAM wp) {
-    switch (msg) {
-        case WM_RBUTTONDOWN: case WM_RBUTTONUP: return ui::MouseButton::Right;
-        case WM_MBUTTONDOWN: case WM_MBUTTONUP: return ui::MouseButton::Middle;
-        case WM_MOUSEMOVE:
-            return (wp & MK_RBUTTON) ? ui::MouseButton::Right
-                   : (wp & MK_MBUTTON) ? ui::MouseButton::Middle : ui::MouseButton::Left;
-        default: return ui::MouseButton::Left;
-    }
-}
-
-LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-        return DefWindowProcA(hwnd, msg, wp, lp);
-    }
-    ui::Control* c = ControlOf(hwnd);
-    if (!c) return DefWindowProcA(hwnd, msg, wp, lp);
-    const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
-    switch (msg) {
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT:
-            Paint(hwnd, *c);
-            return 0;
-        case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
-            if (msg == WM_LBUTTONDOWN) SetCapture(hwnd);
-            ui::App().Dispatch([&] { c->MouseDown(ButtonOf(msg, wp), x, y); });
-            return 0;
-        case WM_MOUSEMOVE:
-            ui::App().Dispatch([&] { c->MouseMove(ButtonOf(msg, wp), x, y); });
-            return 0;
-        case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP: {
-            bool click = msg == WM_LBUTTONUP && GetCapture() == hwnd;
-            if (GetCapture() == hwnd) ReleaseCapture();
-            ui::App().Dispatch([&] { c->MouseUp(ButtonOf(msg, wp), x, y); });
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            POINT pt{x, y};
-            if (click && PtInRect(&rc, pt) && c->Kind() == ui::ControlKind::SpeedButton)
-                ui::App().Dispatch([&] { c->Click(); });
-            return 0;
-        }
-        case WM_SETCURSOR:
-            if (g_backend->Busy()) {
-                SetCursor(LoadCursor(nullptr, IDC_WAIT));
-                return TRUE;
-            }
-            if (c->Kind() == ui::ControlKind::SpeedButton && static_cast<ui::SpeedButton*>(c)->handCursor) {
-                SetCursor(LoadCursor(nullptr, IDC_HAND));
-                return TRUE;
-            }
-            SetCursor(LoadCursor(nullptr, IDC_ARROW));
-            return TRUE;
-        case WM_CLOSE:
-            if (c->Kind() == ui::ControlKind::Form) {
-                ui::App().Dispatch([&] { static_cast<ui::Form*>(c)->Close(); });
-                return 0;
-            }
-            break;
-        case WM_HELP:
-            if (ui::Form* form = FormOf(hwnd)) {
-                ui::App().Dispatch([&] { ui::App().Help(ui::kHelpContext, form->helpContext); });
-                return TRUE;
-            }
-            break;
-        case WM_COMMAND:
-            // Standard child controls (check boxes, radio buttons, edits) report to their parent.
-            if (HWND child = reinterpret_cast<HWND>(lp)) {
-                ui::Control* target = ControlOf(child);
-                if (target && HIWORD(wp) == BN_CLICKED)
-                    ui::App().Dispatch([&] { target->Click(); });
-                if (target && HIWORD(wp) == EN_CHANGE && target->Kind() == ui::ControlKind::SpinEdit) {
-                    char text[32] = {};
-                    GetWindowTextA(child, text, sizeof text);
-                    ui::App().Dispatch([&] { static_cast<ui::SpinEdit*>(target)->SetValue(atoi(text)); });
-                }
-                return 0;
-            }
-            break;
-        default:
-            break;
-    }
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
 LRESULT CALLBACK TimerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_TIMER) {
         g_backend->TimerTick(wp);
@@ -229,115 +35,33 @@ LRESULT CALLBACK TimerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-// A child's id is its place among its parent's controls, counted from 1: stable names for UI
-// automation, which cannot see the program's own names.
-HMENU ChildId(const ui::Control& control) {
-    const auto& siblings = control.Parent()->Children();
-    auto at = std::find(siblings.begin(), siblings.end(), &control);
-    return reinterpret_cast<HMENU>(static_cast<INT_PTR>(at - siblings.begin() + 1));
+// Siblings are stacked by their stacking value, then windowed controls above drawn ones, then in
+// the order they were declared; each later one goes on top.
+void ArrangeStacking(ui::Control& parent) {
+    std::vector<ui::Control*> order = parent.Children();
+    std::stable_sort(order.begin(), order.end(), [](const ui::Control* a, const ui::Control* b) {
+        if (a->zOrder != b->zOrder) return a->zOrder < b->zOrder;
+        return !a->Windowed() && b->Windowed();
+    });
+    for (ui::Control* child : order) {
+        if (auto* peer = static_cast<WindowPeer*>(child->Peer())) peer->RaiseToTop();
+        ArrangeStacking(*child);
+    }
 }
 
-class ControlPeer : public ui::ControlPeer {
-public:
-    ControlPeer(Win32Backend& backend, ui::Control& control) : control_(control) {
-        const bool isForm = control.Kind() == ui::ControlKind::Form;
-        DWORD style = isForm ? WS_POPUP | WS_CLIPCHILDREN : WS_CHILD | WS_CLIPSIBLINGS;
-        DWORD exStyle = 0;
-        std::string cls;
-        HWND parent = nullptr;
-        if (isForm) {
-            // The application window carries the task-bar button; forms have none of their own.
-            // Forms are not owned by it: Wine keeps an owned window topmost once it was made so.
-            cls = static_cast<ui::Form&>(control).ClassName();
-            exStyle |= WS_EX_TOOLWINDOW;
-        } else {
-            parent = HandleOf(*control.Parent());
-            if (const char* own = ClassNameFor(control)) {
-                cls = own;
-            } else {
-                cls = control.Kind() == ui::ControlKind::SpinEdit ? "EDIT" : "BUTTON";
-                style |= WS_TABSTOP;
-                switch (control.Kind()) {
-                    case ui::ControlKind::CheckBox: style |= BS_CHECKBOX; break;
-                    case ui::ControlKind::RadioButton: style |= BS_RADIOBUTTON; break;
-                    case ui::ControlKind::SpinEdit: style |= ES_NUMBER | WS_BORDER; break;
-                    default: style |= BS_PUSHBUTTON; break;
-                }
-            }
-        }
-        if (control.Visible() && !isForm) style |= WS_VISIBLE;
-        // Our own window classes take the control from the creation data; standard ones get it after.
-        backendClass_ = isForm || ClassNameFor(control) != nullptr;
-        hwnd_ = CreateWindowExA(exStyle, cls.c_str(), control.Text().c_str(), style, control.Left(), control.Top(),
-                                control.Width(), control.Height(), parent, isForm ? nullptr : ChildId(control),
-                                backend.Instance(), backendClass_ ? &control : nullptr);
-        if (!hwnd_) throw std::runtime_error("Cannot create window " + control.Name());
-        if (!backendClass_) {
-            SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
-            SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(backend.FontFor(control.GetFont())), FALSE);
-        }
-        if (!isForm) SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        control.userData = hwnd_;
-        // The state the control was given before its window existed.
-        if (!control.Enabled()) Changed(ui::Aspect::Enabled);
-        if (isForm && static_cast<ui::Form&>(control).Topmost()) Changed(ui::Aspect::Topmost);
-        if (control.Kind() == ui::ControlKind::CheckBox || control.Kind() == ui::ControlKind::RadioButton)
-            Changed(ui::Aspect::Checked);
+// The dialog key a key press stands for, if any.
+bool DialogKeyOf(WPARAM key, ui::Key& result) {
+    switch (key) {
+        case VK_TAB: result = GetKeyState(VK_SHIFT) < 0 ? ui::Key::ShiftTab : ui::Key::Tab; return true;
+        case VK_UP: result = ui::Key::Up; return true;
+        case VK_DOWN: result = ui::Key::Down; return true;
+        case VK_LEFT: result = ui::Key::Left; return true;
+        case VK_RIGHT: result = ui::Key::Right; return true;
+        case VK_RETURN: result = ui::Key::Enter; return true;
+        case VK_ESCAPE: result = ui::Key::Escape; return true;
+        default: return false;
     }
-
-    ~ControlPeer() override {
-        control_.userData = nullptr;
-        if (hwnd_) {
-            SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-            DestroyWindow(hwnd_);
-        }
-    }
-
-    void Changed(ui::Aspect aspect) override {
-        switch (aspect) {
-            case ui::Aspect::Bounds:
-                SetWindowPos(hwnd_, nullptr, control_.Left(), control_.Top(), control_.Width(), control_.Height(),
-                             SWP_NOZORDER | SWP_NOACTIVATE);
-                break;
-            case ui::Aspect::Visible:
-                ShowWindow(hwnd_, control_.Visible() ? SW_SHOWNA : SW_HIDE);
-                if (control_.Visible()) UpdateWindow(hwnd_);
-                break;
-            case ui::Aspect::Text:
-                SetWindowTextA(hwnd_, control_.Text().c_str());
-                InvalidateRect(hwnd_, nullptr, FALSE);
-                break;
-            case ui::Aspect::Topmost:
-                SetWindowPos(hwnd_, static_cast<ui::Form&>(control_).Topmost() ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0,
-                             0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-                break;
-            case ui::Aspect::Enabled:
-                EnableWindow(hwnd_, control_.Enabled());
-                InvalidateRect(hwnd_, nullptr, FALSE);
-                break;
-            case ui::Aspect::Checked:
-                SendMessageA(hwnd_, BM_SETCHECK, static_cast<ui::CheckBox&>(control_).Checked() ? BST_CHECKED
-                                                                                                : BST_UNCHECKED, 0);
-                break;
-            case ui::Aspect::Image:
-                InvalidateRect(hwnd_, nullptr, FALSE);
-                UpdateWindow(hwnd_);
-                break;
-            default:
-                InvalidateRect(hwnd_, nullptr, FALSE);
-                if (control_.Kind() == ui::ControlKind::Form) RedrawWindow(hwnd_, nullptr, nullptr,
-                                                                           RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-                break;
-        }
-    }
-
-    HWND Handle() const { return hwnd_; }
-
-private:
-    ui::Control& control_;
-    HWND hwnd_ = nullptr;
-    bool backendClass_ = false;
-};
+}
 
 }  // namespace
 
@@ -367,6 +91,9 @@ HWND HandleOf(const ui::Control& control) { return static_cast<HWND>(control.use
 
 Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {
     g_backend = this;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
     WNDCLASSA wc{};
     wc.lpfnWndProc = TimerProc;
     wc.hInstance = instance_;
@@ -377,7 +104,8 @@ Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {
     WNDCLASSA app{};
     app.lpfnWndProc = DefWindowProcA;
     app.hInstance = instance_;
-    app.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    app.hIcon = LoadIcon(instance_, MAKEINTRESOURCE(kApplicationIcon));
+    if (!app.hIcon) app.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
     app.lpszClassName = kApplicationClass;
     RegisterClassA(&app);
     // Shown at no size at all: it is never seen, but it is what the task bar lists.
@@ -388,6 +116,7 @@ Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {
 
 Win32Backend::~Win32Backend() {
     for (auto& f : fonts_) DeleteObject(f.second);
+    for (auto& b : brushes_) DeleteObject(b.second);
     if (appWindow_) DestroyWindow(appWindow_);
     if (timerWindow_) DestroyWindow(timerWindow_);
     g_backend = nullptr;
@@ -404,38 +133,46 @@ void Win32Backend::EnsureClass(const std::string& name) {
     classes_[name] = true;
 }
 
-std::unique_ptr<ui::ControlPeer> Win32Backend::CreatePeer(ui::Control& control) {
-    if (control.Kind() == ui::ControlKind::Form)
-        EnsureClass(static_cast<ui::Form&>(control).ClassName());
-    else if (const char* cls = ClassNameFor(control))
-        EnsureClass(cls);
-    return std::make_unique<ControlPeer>(*this, control);
-}
+std::unique_ptr<ui::ControlPeer> Win32Backend::CreatePeer(ui::Control& control) { return MakePeer(*this, control); }
 
 std::unique_ptr<ui::TimerPeer> Win32Backend::CreateTimerPeer(ui::Timer& timer) {
     return std::make_unique<TimerPeer>(*this, timer);
 }
 
+void Win32Backend::FormDestroyed(FormPeer* form) { forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end()); }
+
+HWND Win32Backend::OwnerWindow() const {
+    ui::Form* main = ui::App().MainForm();
+    return main ? HandleOf(*main) : nullptr;
+}
+
 HFONT Win32Backend::FontFor(const ui::Font& font) {
-    std::string key = font.name + "/" + std::to_string(font.height) + (font.bold ? "b" : "");
+    const std::string key =
+        font.name + "/" + std::to_string(font.height) + (font.bold ? "b" : "") + (font.italic ? "i" : "");
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
-    HFONT f = CreateFontA(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                          font.name.c_str());
+    HFONT f = CreateFontA(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, FALSE, FALSE,
+                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_PITCH | FF_DONTCARE, font.name.c_str());
     fonts_[key] = f;
     return f;
 }
 
+HBRUSH Win32Backend::BrushFor(COLORREF colour) {
+    auto it = brushes_.find(colour);
+    if (it != brushes_.end()) return it->second;
+    HBRUSH brush = CreateSolidBrush(colour);
+    brushes_[colour] = brush;
+    return brush;
+}
+
 ui::Size Win32Backend::MeasureText(const ui::Font& font, const std::string& text) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, FontFor(font));
+    WindowDC screen(nullptr);
+    Selected selected(screen.get(), FontFor(font));
     SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
+    GetTextExtentPoint32A(screen.get(), text.c_str(), int(text.size()), &size);
     TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    GetTextMetricsA(screen.get(), &tm);
     return {int(size.cx), int(tm.tmHeight)};
 }
 
@@ -467,8 +204,12 @@ void Win32Backend::MessageDialog(const std::string& text, const std::string& cap
     UINT icon = kind == ui::MessageKind::Error ? MB_ICONERROR
                 : kind == ui::MessageKind::Warning ? MB_ICONWARNING
                 : kind == ui::MessageKind::Information ? MB_ICONINFORMATION : 0;
-    ui::Form* main = ui::App().MainForm();
-    HWND owner = main && main->Visible() ? HandleOf(*main) : nullptr;
+    // Owned by the window the user works in (a modal form above the main window, say).
+    HWND owner = GetActiveWindow();
+    if (!owner || !FormOf(owner)) {
+        ui::Form* main = ui::App().MainForm();
+        owner = main && main->Visible() ? HandleOf(*main) : nullptr;
+    }
     MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK | icon | (owner ? 0 : MB_TASKMODAL));
 }
 
@@ -476,8 +217,11 @@ bool Win32Backend::HandleKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN) return false;
     ui::Form* form = FormOf(msg.hwnd);
     if (!form) return false;
+    ui::Control* focused = ControlOf(GetFocus());
+    if (focused && focused->OwnerForm() != form) focused = nullptr;
     if (msg.wParam == VK_F1) {
-        ui::App().Dispatch([&] { ui::App().Help(ui::kHelpContext, form->helpContext); });
+        const int context = focused ? focused->HelpContextInEffect() : form->helpContext;
+        ui::App().Dispatch([&] { ui::App().Help(ui::kHelpContext, unsigned(context)); });
         return true;
     }
     if (msg.wParam >= VK_F2 && msg.wParam <= VK_F12) {
@@ -486,7 +230,17 @@ bool Win32Backend::HandleKey(const MSG& msg) {
         ui::App().Dispatch([&] { handled = form->RunShortcut(name); });
         return handled;
     }
-    return false;
+    ui::Key key;
+    if (!form->dialogKeys || !DialogKeyOf(msg.wParam, key)) return false;
+    bool handled = false;
+    ui::App().Dispatch([&] { handled = form->DialogKey(key, focused); });
+    return handled;
+}
+
+void Win32Backend::Dispatch(MSG& msg) {
+    if (HandleKey(msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
 }
 
 void Win32Backend::ProcessMessages() {
@@ -496,9 +250,7 @@ void Win32Backend::ProcessMessages() {
             PostQuitMessage(int(msg.wParam));
             break;
         }
-        if (HandleKey(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        Dispatch(msg);
     }
 }
 
@@ -519,55 +271,80 @@ void Win32Backend::FireHeldTimers() {
     for (UINT_PTR id : held) TimerTick(id);
 }
 
-void Win32Backend::Run(ui::Form&) {
+void Win32Backend::Run(ui::Form& mainForm) {
     loopRunning_ = true;
+    // The program's window has the keyboard from its start, as any program's main window.
+    if (HWND main = HandleOf(mainForm); main && IsWindowVisible(main)) {
+        SetForegroundWindow(main);
+        SetActiveWindow(main);
+    }
     FireHeldTimers();
     MSG msg;
     // Runs until the quit message that termination posts.
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (HandleKey(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
     loopRunning_ = false;
 }
 
 void Win32Backend::Quit() { PostQuitMessage(0); }
 
+// Every other shown form is disabled while a form runs modally; on its end they are enabled again
+// before it hides, so that the window the user came from gets the keyboard back.
 void Win32Backend::ShowModal(ui::Form& form) {
-    ui::Form* main = ui::App().MainForm();
-    HWND mainWnd = main && main != &form ? HandleOf(*main) : nullptr;
-    if (mainWnd) EnableWindow(mainWnd, FALSE);
-    form.modalResultSet = false;
-    form.ShowForm();
-    SetForegroundWindow(HandleOf(form));
-    MSG msg{};
-    while (!form.modalResultSet && !ui::App().Terminated() && GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (HandleKey(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+    HWND previous = GetActiveWindow();
+    std::vector<HWND> disabled;
+    for (FormPeer* other : forms_) {
+        HWND h = other->Handle();
+        if (&other->Form() != &form && IsWindowVisible(h) && IsWindowEnabled(h)) {
+            EnableWindow(h, FALSE);
+            disabled.push_back(h);
+        }
     }
+    form.SetModalState(true);
+    form.ShowForm();
+    HWND self = HandleOf(form);
+    SetForegroundWindow(self);
+    MSG msg{};
+    while (form.ModalResult() == ui::kResultNone && !ui::App().Terminated() && GetMessageA(&msg, nullptr, 0, 0) > 0)
+        Dispatch(msg);
     if (msg.message == WM_QUIT) PostQuitMessage(int(msg.wParam));
-    if (mainWnd) EnableWindow(mainWnd, TRUE);
+    for (HWND h : disabled)
+        if (IsWindow(h)) EnableWindow(h, TRUE);
+    form.SetModalState(false);
     form.SetVisible(false);
+    if (previous && IsWindow(previous) && previous != self) SetActiveWindow(previous);
 }
 
-void Win32Backend::EndModal(ui::Form& form) { form.modalResultSet = true; }
-
 ui::Size Win32Backend::ScreenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+int Win32Backend::PixelsPerInch() {
+    WindowDC screen(nullptr);
+    return GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
+ui::Size Win32Backend::FrameSize(ui::BorderStyle style) {
+    DWORD windowStyle = 0, exStyle = 0;
+    FormPeer::StylesOf(style, windowStyle, exStyle);
+    RECT rc{0, 0, 100, 100};
+    AdjustWindowRectEx(&rc, windowStyle, FALSE, exStyle);
+    return {int(rc.right - rc.left - 100), int(rc.bottom - rc.top - 100)};
+}
 
 void Win32Backend::SetBusyCursor(bool busy) {
     busy_ = busy;
     SetCursor(LoadCursor(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
-// Panels are containers and lie above the pictures and labels placed directly on the form, so a
-// bar along the bottom covers whatever reaches under it.
-void Win32Backend::Realized(ui::Form& form) {
-    for (ui::Control* child : form.Children())
-        if (child->Kind() == ui::ControlKind::Panel)
-            SetWindowPos(HandleOf(*child), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+void Win32Backend::Focus(ui::Control& control) {
+    if (auto* peer = static_cast<WindowPeer*>(control.Peer())) ::SetFocus(peer->FocusWindow());
 }
+
+ui::Control* Win32Backend::FocusedControl() { return ControlOf(GetFocus()); }
+
+void Win32Backend::BringToFront(ui::Form& form) {
+    SetWindowPos(HandleOf(form), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Win32Backend::Realized(ui::Form& form) { ArrangeStacking(form); }
 
 void Win32Backend::SetApplicationTitle(const std::string& title) { SetWindowTextA(appWindow_, title.c_str()); }
 

@@ -1,6 +1,6 @@
-// The window backend of the control layer: every control is a real child window of a class named
-// after its kind ("TLabel", "TPanel", ...), every form a top-level window of a class named after the
-// form's class ("TMainForm", ...), so that screen readers and UI automation see texts and places.
+// The window backend of the control layer: every control is a real child window (see Win32Peers.h),
+// every form a top-level window of a class named after the form's class ("TMainForm", ...), so
+// that screen readers and UI automation see texts and places.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +12,8 @@
 #include "ui/Backend.h"
 
 namespace win32 {
+
+class FormPeer;
 
 class Win32Backend : public ui::Backend {
 public:
@@ -27,23 +29,33 @@ public:
     void Run(ui::Form& mainForm) override;
     void Quit() override;
     void ShowModal(ui::Form& form) override;
-    void EndModal(ui::Form& form) override;
     ui::Size ScreenSize() override;
+    int PixelsPerInch() override;
+    ui::Size FrameSize(ui::BorderStyle style) override;
     void SetBusyCursor(bool busy) override;
     void SetApplicationTitle(const std::string& title) override;
+    void Focus(ui::Control& control) override;
+    ui::Control* FocusedControl() override;
+    void BringToFront(ui::Form& form) override;
     void Realized(ui::Form& form) override;
 
     HINSTANCE Instance() const { return instance_; }
     HWND ApplicationWindow() const { return appWindow_; }
+    // The window that owns the other forms' windows: the main form's, once it exists.
+    HWND OwnerWindow() const;
     HFONT FontFor(const ui::Font& font);
+    HBRUSH BrushFor(COLORREF colour);
     bool Busy() const { return busy_; }
+    void EnsureClass(const std::string& name);
     // Timer ticks are held until the message loop runs, so that nothing fires during start-up.
     void TimerTick(UINT_PTR id);
+    void FormCreated(FormPeer* form) { forms_.push_back(form); }
+    void FormDestroyed(FormPeer* form);
 
 private:
     friend class TimerPeer;
-    void EnsureClass(const std::string& name);
     bool HandleKey(const MSG& msg);
+    void Dispatch(MSG& msg);
     void FireHeldTimers();
 
     HINSTANCE instance_;
@@ -51,8 +63,10 @@ private:
     HWND timerWindow_ = nullptr;
     std::map<std::string, bool> classes_;
     std::map<std::string, HFONT> fonts_;
+    std::map<COLORREF, HBRUSH> brushes_;
     std::map<UINT_PTR, ui::Timer*> timers_;
     std::vector<UINT_PTR> heldTicks_;
+    std::vector<FormPeer*> forms_;
     UINT_PTR nextTimerId_ = 1;
     bool busy_ = false;
     bool loopRunning_ = false;

@@ -54,7 +54,7 @@ TEST(Blit, KnownPngDrawnIntoTheChartAreaIsCutAtTheRightAndBottom) {
             ASSERT_EQ(chartBitmap.pixels[y * p.width + x], Argb(255, x, y, (x + y) & 0xFF));
 
     ui::Bitmap area = Filled(190, 187, kBehind);
-    chart::Blit(area, chartBitmap, 0, 0);
+    ui::Blit(area, chartBitmap, 0, 0);
     ExpectPlaced(area, chartBitmap, 0, 0);
     EXPECT_EQ(area.pixels.back(), Argb(255, 189, 186, (189 + 186) & 0xFF));
 }
@@ -62,7 +62,7 @@ TEST(Blit, KnownPngDrawnIntoTheChartAreaIsCutAtTheRightAndBottom) {
 TEST(Blit, SmallerPictureLeavesTheRestOfTheTargetUntouched) {
     ui::Bitmap target = Filled(10, 8, kBehind);
     const ui::Bitmap source = Numbered(4, 3);
-    chart::Blit(target, source, 2, 1);
+    ui::Blit(target, source, 2, 1);
     ExpectPlaced(target, source, 2, 1);
 }
 
@@ -71,7 +71,7 @@ TEST(Blit, PicturesOverEveryEdgeAreCutThere) {
     for (auto [x, y] : {std::pair{7, 6}, {-2, -3}, {-4, 5}, {8, -1}, {10, 0}, {0, 8}, {-5, 0}, {0, -4},
                         {-2147483647, 0}, {2147483647, 2147483647}}) {
         ui::Bitmap target = Filled(10, 8, kBehind);
-        chart::Blit(target, source, x, y);
+        ui::Blit(target, source, x, y);
         ExpectPlaced(target, source, x, y);
     }
 }
@@ -83,7 +83,7 @@ TEST(Blit, SourceIsLaidOverTheTargetByItsAlpha) {
                      Argb(255, 1, 2, 3),        // opaque: replaces the target
                      Argb(51, 0, 255, 0)};      // a fifth green
     ui::Bitmap target = Filled(4, 1, Argb(255, 0, 0, 255));
-    chart::Blit(target, source, 0, 0);
+    ui::Blit(target, source, 0, 0);
     EXPECT_EQ(target.pixels[0], Argb(255, 0, 0, 255));
     EXPECT_EQ(target.pixels[1], Argb(255, 128, 0, 127));
     EXPECT_EQ(target.pixels[2], Argb(255, 1, 2, 3));
@@ -91,7 +91,7 @@ TEST(Blit, SourceIsLaidOverTheTargetByItsAlpha) {
 
     // Over an empty (transparent) surface the source keeps its own colour and alpha.
     ui::Bitmap empty = Filled(4, 1, 0);
-    chart::Blit(empty, source, 0, 0);
+    ui::Blit(empty, source, 0, 0);
     EXPECT_EQ(empty.pixels[1], source.pixels[1]);
     EXPECT_EQ(empty.pixels[3], source.pixels[3]);
     EXPECT_EQ(empty.pixels[0] >> 24, 0u);
@@ -99,12 +99,12 @@ TEST(Blit, SourceIsLaidOverTheTargetByItsAlpha) {
 
 TEST(Blit, EmptyOrInconsistentBitmapsChangeNothing) {
     ui::Bitmap target = Filled(3, 3, kBehind);
-    chart::Blit(target, ui::Bitmap{}, 0, 0);
+    ui::Blit(target, ui::Bitmap{}, 0, 0);
     ui::Bitmap lying = Filled(2, 2, 0xFFFFFFFF);
     lying.width = 50;  // claims more pixels than it holds
-    chart::Blit(target, lying, 0, 0);
+    ui::Blit(target, lying, 0, 0);
     EXPECT_EQ(target.pixels, Filled(3, 3, kBehind).pixels);
     ui::Bitmap emptyTarget;
-    chart::Blit(emptyTarget, Numbered(2, 2), 0, 0);
+    ui::Blit(emptyTarget, Numbered(2, 2), 0, 0);
     EXPECT_TRUE(emptyTarget.pixels.empty());
 }

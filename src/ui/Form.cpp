@@ -1,0 +1,189 @@
+// Forms: their frame and client area, showing (also modally), and the keyboard of their controls.
+#include <algorithm>
+
+#include "ui/Application.h"
+#include "ui/Backend.h"
+#include "ui/Controls.h"
+
+namespace ui {
+
+namespace {
+
+// Children in tab order: those with a place first, by that place, then the others as declared.
+std::vector<Control*> InTabOrder(const std::vector<Control*>& children) {
+    std::vector<Control*> sorted = children;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const Control* a, const Control* b) {
+        const bool aPlaced = a->tabOrder >= 0, bPlaced = b->tabOrder >= 0;
+        if (aPlaced != bPlaced) return aPlaced;
+        return aPlaced && a->tabOrder < b->tabOrder;
+    });
+    return sorted;
+}
+
+void CollectTabStops(const Control& parent, std::vector<Control*>& list) {
+    for (Control* child : InTabOrder(parent.Children())) {
+        if (!child->Visible() || !child->Enabled()) continue;
+        if (child->TabStop() && child->Windowed()) list.push_back(child);
+        CollectTabStops(*child, list);
+    }
+}
+
+Button* FindDefaultButton(Control& parent) {
+    for (Control* child : parent.Children()) {
+        if (child->Kind() == ControlKind::Button) {
+            auto* button = static_cast<Button*>(child);
+            if (button->isDefault && button->CanFocus()) return button;
+        }
+        if (Button* found = FindDefaultButton(*child)) return found;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+Form::Form(std::string className, std::string name)
+    : Control(ControlKind::Form, nullptr, std::move(name)), className_(std::move(className)) {
+    visible_ = false;
+    backColor_ = kButtonFace;
+}
+
+Form::~Form() {
+    // Children are members of the derived form and are already gone; drop the window last.
+    peer_.reset();
+}
+
+void Form::SetBorder(BorderStyle style) {
+    const int clientWidth = ClientWidth(), clientHeight = ClientHeight();
+    border_ = style;
+    frame_ = CurrentBackend().FrameSize(style);
+    dialogKeys = style != BorderStyle::None;
+    SetClientSize(clientWidth, clientHeight);
+}
+
+void Form::SetClientSize(int width, int height) {
+    SetBounds(left_, top_, width + frame_.width, height + frame_.height);
+}
+
+void Form::Realize() {
+    if (realized_) return;
+    realized_ = true;
+    CreatePeer();
+    CurrentBackend().Realized(*this);
+}
+
+void Form::SetTopmost(bool v) {
+    if (v == topmost_) return;
+    topmost_ = v;
+    Changed(Aspect::Topmost);
+}
+
+// The show handler runs before the window appears, so that what it arranges is painted once.
+void Form::ShowForm() {
+    if (visible_) return;
+    Realize();
+    if (onShow) onShow();
+    SetVisible(true);
+}
+
+int Form::ShowModal() {
+    Realize();
+    CurrentBackend().ShowModal(*this);
+    return modalResult_;
+}
+
+void Form::EndModal(int result) { modalResult_ = result; }
+
+void Form::Close() {
+    if (App().MainForm() == this) {
+        App().Terminate();
+    } else if (modal_) {
+        EndModal(kResultCancel);
+    } else {
+        SetVisible(false);
+    }
+}
+
+void Form::BringToFront() {
+    if (realized_) CurrentBackend().BringToFront(*this);
+}
+
+bool Form::RunShortcut(const std::string& keyName) {
+    for (PopupMenu* menu : shortcutMenus) {
+        for (MenuItem& item : menu->Items()) {
+            if (!item.separator && item.shortcut == keyName && item.onClick) {
+                item.onClick();
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void Form::Repaint() { Changed(Aspect::Colors); }
+
+std::vector<Control*> Form::TabOrderList() {
+    std::vector<Control*> list;
+    CollectTabStops(*this, list);
+    return list;
+}
+
+Button* Form::DefaultButton() { return FindDefaultButton(*this); }
+
+void Form::SelectNext(Control* from, bool forward) {
+    const std::vector<Control*> list = TabOrderList();
+    if (list.empty()) return;
+    const auto at = std::find(list.begin(), list.end(), from);
+    const long n = long(list.size());
+    long next;
+    if (at == list.end())
+        next = forward ? 0 : n - 1;
+    else
+        next = ((at - list.begin()) + (forward ? 1 : n - 1)) % n;
+    list[size_t(next)]->SetFocus();
+}
+
+// The arrow keys move the selection to the next or previous radio button of the same group.
+void Form::MoveInRadioGroup(Control* from, bool forward) {
+    std::vector<Control*> group;
+    for (Control* sibling : InTabOrder(from->Parent()->Children()))
+        if (sibling->Kind() == ControlKind::RadioButton && sibling->CanFocus()) group.push_back(sibling);
+    const auto at = std::find(group.begin(), group.end(), from);
+    if (at == group.end() || group.size() < 2) return;
+    const long n = long(group.size());
+    Control* next = group[size_t(((at - group.begin()) + (forward ? 1 : n - 1)) % n)];
+    next->SetFocus();
+    static_cast<RadioButton*>(next)->SetChecked(true);
+}
+
+bool Form::DialogKey(Key key, Control* focused) {
+    if (!dialogKeys) return false;
+    const bool forward = key == Key::Down || key == Key::Right;
+    switch (key) {
+        case Key::Tab:
+        case Key::ShiftTab:
+            SelectNext(focused, key == Key::Tab);
+            return true;
+        case Key::Up:
+        case Key::Down:
+        case Key::Left:
+        case Key::Right:
+            if (focused && focused->Kind() == ControlKind::RadioButton && focused->Parent()) {
+                MoveInRadioGroup(focused, forward);
+                return true;
+            }
+            if (focused && focused->Kind() == ControlKind::SpinEdit && (key == Key::Up || key == Key::Down)) {
+                static_cast<SpinEdit*>(focused)->Step(key == Key::Up ? 1 : -1);
+                return true;
+            }
+            return false;
+        case Key::Enter:
+            // Only a default button acts on Enter; elsewhere the key does nothing at all.
+            if (Button* button = DefaultButton()) button->Click();
+            return true;
+        case Key::Escape:
+            return true;
+    }
+    return false;
+}
+
+}  // namespace ui

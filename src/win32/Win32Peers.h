@@ -1,0 +1,109 @@
+// The windows behind the controls: one peer type for each kind of control. Drawn controls (labels,
+// pictures, panels, frames) are windows of our own classes named after their kind ("TLabel",
+// "TPanel", ...); check boxes, push buttons and text fields are the system's own controls, so that
+// the keyboard, focus and UI automation work on them as everywhere else.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "ui/Backend.h"
+
+namespace win32 {
+
+class Win32Backend;
+
+class WindowPeer : public ui::ControlPeer {
+public:
+    WindowPeer(Win32Backend& backend, ui::Control& control) : backend_(backend), control_(control) {}
+    ~WindowPeer() override;
+    WindowPeer(const WindowPeer&) = delete;
+    WindowPeer& operator=(const WindowPeer&) = delete;
+
+    // Makes the window; separate from construction so that each kind can say what it makes.
+    void Create();
+    HWND Handle() const { return hwnd_; }
+    // The window that takes the keyboard for this control.
+    virtual HWND FocusWindow() const { return hwnd_; }
+    ui::Control& Control() const { return control_; }
+
+    void Changed(ui::Aspect aspect) override;
+
+    // Messages to a window of our own class; true when handled, with the result.
+    virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // Messages to a system control before its own procedure sees them; true when handled.
+    virtual bool OnStandardMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // What the control's window tells its parent.
+    virtual void OnCommand(WORD) {}
+    virtual bool OnNotify(const NMHDR&, LRESULT&) { return false; }
+    virtual void OnDrawItem(const DRAWITEMSTRUCT&) {}
+    virtual HBRUSH OnControlColor(HDC dc);
+
+    // Puts the control's window(s) above its siblings.
+    virtual void RaiseToTop();
+    LRESULT CallStandardProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+protected:
+    struct WindowSpec {
+        std::string className;
+        bool ownClass = true;  // a class of ours, painted by Paint
+        DWORD style = 0;       // beyond WS_CHILD, WS_CLIPSIBLINGS and WS_VISIBLE
+        DWORD exStyle = 0;
+    };
+    virtual WindowSpec Spec() const = 0;
+    virtual void AfterCreate() {}
+    // Own classes paint into a memory bitmap the size of the window.
+    virtual void Paint(HDC dc, const RECT& rc);
+    void PaintBuffered();
+    void FillBack(HDC dc, const RECT& rc) const;
+    HFONT Font() const;
+    void Subclass(HWND hwnd);
+
+    Win32Backend& backend_;
+    ui::Control& control_;
+    HWND hwnd_ = nullptr;
+    WNDPROC standardProc_ = nullptr;
+};
+
+// A top-level window: the form itself.
+class FormPeer : public WindowPeer {
+public:
+    FormPeer(Win32Backend& backend, ui::Form& form);
+    ~FormPeer() override;
+    ui::Form& Form() const { return form_; }
+    void Changed(ui::Aspect aspect) override;
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    // Shows a control's hint while the pointer rests on it.
+    void SetToolTip(HWND control, const std::string& text);
+    // The window styles of a border style, for making the window and for measuring its frame.
+    static void StylesOf(ui::BorderStyle border, DWORD& style, DWORD& exStyle);
+
+protected:
+    WindowSpec Spec() const override;
+    void AfterCreate() override;
+    void Paint(HDC dc, const RECT& rc) override;
+
+private:
+    void ShowWindowNow(bool visible);
+    ui::Form& form_;
+    HWND toolTip_ = nullptr;
+};
+
+// The peer of a window, found through its window data; null for windows that are not ours.
+WindowPeer* PeerOf(HWND hwnd);
+ui::Control* ControlOf(HWND hwnd);
+
+// Makes the peer of the right kind for a control, with its window.
+std::unique_ptr<WindowPeer> MakePeer(Win32Backend& backend, ui::Control& control);
+
+// The window procedure of every window of our own classes.
+LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+// A colour of the control layer as the screen shows it (system colours resolved).
+COLORREF Resolve(ui::Color color);
+
+}  // namespace win32
