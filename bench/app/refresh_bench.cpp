@@ -21,6 +21,7 @@
 #include "native/chart/TestPng.h"
 #include "quotes/Fetch.h"
 #include "quotes/IndexQuote.h"
+#include "settings/Options.h"
 #include "ui/Application.h"
 #include "ui/Headless.h"
 
@@ -117,7 +118,9 @@ public:
         form_ = std::make_unique<app::TMainForm>();
         ui::App().SetMainForm(form_.get());
         ui::App().Dispatch([&] { form_->FormCreate(); });
-        ui::App().Dispatch([&] { app::ApplyStoredSettings(*form_); });
+        options_ = std::make_unique<settings::TOptionsForm>(*form_);
+        app::ConnectOptions(*form_, *options_);
+        ui::App().Dispatch([&] { options_->FormCreate(); });
         ui::App().Run(*form_);
         ScriptNext();
         backend_.Advance(1000);  // the first refresh
@@ -150,6 +153,7 @@ private:
     SilentSound sound_;
     LoadedHelp help_;
     std::unique_ptr<app::TMainForm> form_;
+    std::unique_ptr<settings::TOptionsForm> options_;
     int served_ = 0;
     std::string lastLevel_;
 };

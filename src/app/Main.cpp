@@ -186,6 +186,7 @@ void TMainForm::FormShow() {
         ButtonMin.Hide();
         ButtonCheck.Hide();
     }
+    if (onFirstShow) onFirstShow();
     LabelWait.SetVisible(NormalMode);
     LabelWait.SetText(std::string("\r\nWacht op ") + (MarketClosed ? hosts::kIexQuoteSite : hosts::kInvestingQuoteSite));
     GrafiekTimer.Start();

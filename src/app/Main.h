@@ -16,12 +16,13 @@ extern bool NormalMode;
 extern bool MarketClosed;
 extern std::string DataFolder;
 
-// The alarm switches and bounds the alarm evaluates (the settings dialog's current values).
+// The alarm switches as the settings dialog last applied them, and its bounds as the dialog's
+// fields hold them at the moment of each evaluation.
 struct AlarmSettings {
     bool alarmOn = true;  // AlarmOn
     bool soundOn = true;  // SoundOn
-    int upperBound = 550;
-    int lowerBound = 400;
+    std::function<int()> upperBound = [] { return 550; };
+    std::function<int()> lowerBound = [] { return 400; };
 };
 extern AlarmSettings Alarm;
 
@@ -83,6 +84,8 @@ public:
     // Hooks to the windows that are built on top of this one (settings dialog, information box,
     // update check); empty until those windows exist.
     std::function<void(bool normalMode)> onModeSwitch;
+    // The first show has arranged the window (the settings dialog greys its sound switch then).
+    ui::Handler onFirstShow;
     ui::Handler onSettings, onAbout, onUpdateCheck;
 
     const std::string ProductName = "Quodo";

@@ -31,14 +31,14 @@ void TMainForm::CheckAlarm() {
     }
     if (currentLevel_ < 0.01) return;
 
-    if (currentLevel_ > Alarm.upperBound) {
+    if (currentLevel_ > Alarm.upperBound()) {
         if (Alarm.soundOn) BeepHigh();
         ButtonMax.Show();
         ButtonMin.Hide();
         ButtonCheck.Hide();
         MaxTimer.Start();
         MinTimer.Stop();
-    } else if (currentLevel_ < Alarm.lowerBound) {
+    } else if (currentLevel_ < Alarm.lowerBound()) {
         if (Alarm.soundOn) BeepLow();
         ButtonMin.Show();
         ButtonMax.Hide();

@@ -1,38 +1,17 @@
 #include "app/Startup.h"
 
 #include "app/Main.h"
-#include "settings/StoredSettings.h"
+#include "settings/Options.h"
 #include "support/Support.h"
 
 namespace app {
 
-void ApplyStoredSettings(TMainForm& form) {
-    settings::SettingsStore store(form.ProductName);
-    settings::DialogSettings s = settings::LoadDialogSettings(store);
-
-    form.DownloadTimer.SetInterval(unsigned(s.seconds) * 1000);
-    form.DownloadTimer.SetEnabled(s.downloadOn);
-    form.UpdateTimer.SetEnabled(s.updatesOn);
-
-    Alarm.alarmOn = s.alarmOn;
-    Alarm.soundOn = s.soundOn;
-    Alarm.upperBound = s.upperBound;
-    Alarm.lowerBound = s.lowerBound;
-
-    // Both markers blink until the first level tells which one applies.
-    if (s.alarmOn) {
-        form.ButtonMax.Show();
-        form.ButtonMin.Show();
-        form.MaxTimer.Start();
-        form.MinTimer.Start();
-        form.CheckAlarm();
-    } else {
-        form.ButtonMax.Hide();
-        form.ButtonMin.Hide();
-        form.ButtonCheck.Hide();
-        form.MaxTimer.Stop();
-        form.MinTimer.Stop();
-    }
+void ConnectOptions(TMainForm& main, settings::TOptionsForm& options) {
+    main.onModeSwitch = [&options](bool normalMode) { options.ShowMode(normalMode); };
+    main.onFirstShow = [&options] { options.GeluidCheck.SetEnabled(false); };
+    main.onSettings = [&options] { options.ShowModal(); };
+    Alarm.upperBound = [&options] { return options.SpinBoven.Value(); };
+    Alarm.lowerBound = [&options] { return options.SpinOnder.Value(); };
 }
 
 int RunProgram() {
@@ -40,14 +19,18 @@ int RunProgram() {
     support::Initialize();
     app.SetTitle("Quodo");
 
+    // The windows are made in this order, each running its creation handler as it is made.
     TMainForm mainForm;
     app.SetMainForm(&mainForm);
     app.Dispatch([&] { mainForm.FormCreate(); });
-    if (!app.Terminated()) app.Dispatch([&] { ApplyStoredSettings(mainForm); });
+    settings::TOptionsForm options(mainForm);
+    ConnectOptions(mainForm, options);
+    if (!app.Terminated()) app.Dispatch([&] { options.FormCreate(); });
     if (!app.Terminated()) app.Dispatch([&] { mainForm.Realize(); });
 
     app.Run(mainForm);
 
+    app.Dispatch([&] { options.FormDestroy(); });
     app.Dispatch([&] { mainForm.FormDestroy(); });
     return 0;
 }

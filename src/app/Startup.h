@@ -1,12 +1,17 @@
 // The program's start-up and end, after the platform services and the window backend are in place.
 #pragma once
 
+namespace settings {
+class TOptionsForm;
+}
+
 namespace app {
 
 class TMainForm;
 
-// Applies the stored refresh interval and switches and the alarm settings to the main window.
-void ApplyStoredSettings(TMainForm& form);
+// Connects the settings dialog to the main window: the mode switch shows in its radio buttons, the
+// first show greys its sound switch, the alarm reads its bound fields and the menu shows it.
+void ConnectOptions(TMainForm& main, settings::TOptionsForm& options);
 
 // Creates the windows, runs the message loop until the main window closes, and ends the program.
 int RunProgram();

@@ -23,7 +23,13 @@ int ReadSeconds(SettingsStore& store) {
     return seconds;
 }
 
-int PositionOnScreen(int coordinate) { return coordinate < 0 ? 10 : coordinate; }
+// A stored place keeps the whole dialog on the screen: a modal dialog out of sight, with the main
+// window disabled, would look like a program that hangs. Before the left or top edge counts as 10.
+int PositionOnScreen(int coordinate, int extent, int screenExtent) {
+    long long place = coordinate;
+    if (place + extent > screenExtent) place = (long long)screenExtent - extent;
+    return place < 0 ? 10 : int(place);
+}
 
 }  // namespace
 
@@ -57,8 +63,10 @@ void SaveWindowMode(SettingsStore& store, bool normalMode) {
 
 void LoadDialogPosition(SettingsStore& store, Extent screen, Extent dialog, DialogPosition& position) {
     StoreBatch batch(store);
-    position.top = PositionOnScreen(store.ReadInteger(kSection, kConfigTop, (screen.height - dialog.height) / 2));
-    position.left = PositionOnScreen(store.ReadInteger(kSection, kConfigLeft, (screen.width - dialog.width) / 2));
+    position.top = PositionOnScreen(store.ReadInteger(kSection, kConfigTop, (screen.height - dialog.height) / 2),
+                                    dialog.height, screen.height);
+    position.left = PositionOnScreen(store.ReadInteger(kSection, kConfigLeft, (screen.width - dialog.width) / 2),
+                                     dialog.width, screen.width);
 }
 
 DialogPosition LoadDialogPosition(SettingsStore& store, Extent screen, Extent dialog) {

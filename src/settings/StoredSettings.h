@@ -74,7 +74,8 @@ void SaveMainWindowPosition(SettingsStore& store, int top, int left);
 void SaveWindowMode(SettingsStore& store, bool normalMode);
 
 // Dialog creation: "ConfigTop" then "ConfigLeft". Missing values centre the dialog (outer size
-// `dialog`) on the screen; a Top or Left below 0 becomes 10.
+// `dialog`) on the screen; a dialog reaching past the right or bottom edge is moved back inside;
+// a Top or Left that is then below 0 becomes 10.
 void LoadDialogPosition(SettingsStore& store, Extent screen, Extent dialog, DialogPosition& position);
 DialogPosition LoadDialogPosition(SettingsStore& store, Extent screen, Extent dialog);
 

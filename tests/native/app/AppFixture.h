@@ -14,6 +14,7 @@
 #include "fakes/FakeWeb.h"
 #include "fakes/MemoryRegistry.h"
 #include "quotes/IndexQuote.h"
+#include "settings/Options.h"
 #include "settings/StoredSettings.h"
 #include "ui/Headless.h"
 
@@ -80,6 +81,7 @@ protected:
     }
 
     void TearDown() override {
+        options.reset();
         form.reset();
         ui::App() = ui::Application();
         platform::Current() = platform::Services();
@@ -89,13 +91,16 @@ protected:
     void SetStoredText(const std::string& name, const std::string& value) { registry.SetString(kKey, name, value); }
     std::optional<platform::RegistryValue> Stored(const std::string& name) { return registry.Query(kKey, name); }
 
-    // Creates the window as the program does: creation, the stored settings, then the first show.
+    // Creates the windows as the program does: the main window, the settings dialog (which applies
+    // the stored settings), then the first show.
     app::TMainForm& Start(bool show = true) {
         registry.CreateKey("Software\\Quodo");
         form = std::make_unique<app::TMainForm>();
         ui::App().SetMainForm(form.get());
         ui::App().Dispatch([&] { form->FormCreate(); });
-        if (!ui::App().Terminated()) ui::App().Dispatch([&] { app::ApplyStoredSettings(*form); });
+        options = std::make_unique<settings::TOptionsForm>(*form);
+        app::ConnectOptions(*form, *options);
+        if (!ui::App().Terminated()) ui::App().Dispatch([&] { options->FormCreate(); });
         if (show && !ui::App().Terminated()) ui::App().Run(*form);
         return *form;
     }
@@ -110,6 +115,7 @@ protected:
     RecordingSound sound;
     RecordingHelp help;
     std::unique_ptr<app::TMainForm> form;
+    std::unique_ptr<settings::TOptionsForm> options;
 };
 
 }  // namespace apptest

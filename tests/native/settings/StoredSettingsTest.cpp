@@ -112,12 +112,18 @@ TEST_F(StoredSettingsTest, ARefusedPositionWriteStopsTheBatch) {
 
 // --- Dialog position ---
 
-TEST_F(StoredSettingsTest, DialogPositionIsReadAndKeptOnTheScreenAtTheTopAndLeftOnly) {
+TEST_F(StoredSettingsTest, DialogPositionIsReadAndKeptWhollyOnTheScreen) {
     registry.PutDword(kDefaults, "ConfigTop", static_cast<uint32_t>(-40));
     registry.PutDword(kDefaults, "ConfigLeft", 5000);
     DialogPosition position = LoadDialogPosition(store, {1280, 1024}, {533, 306});
     EXPECT_EQ(position.top, 10);
-    EXPECT_EQ(position.left, 5000);
+    EXPECT_EQ(position.left, 1280 - 533);
+
+    registry.PutDword(kDefaults, "ConfigTop", 2147483647);
+    registry.PutDword(kDefaults, "ConfigLeft", 747);
+    position = LoadDialogPosition(store, {1280, 1024}, {533, 306});
+    EXPECT_EQ(position.top, 1024 - 306);
+    EXPECT_EQ(position.left, 747);
 
     registry.PutDword(kDefaults, "ConfigTop", 0);
     registry.PutDword(kDefaults, "ConfigLeft", static_cast<uint32_t>(-1));

@@ -1,0 +1,234 @@
+#include "settings/Options.h"
+
+#include "app/Main.h"
+#include "ui/Backend.h"
+
+namespace settings {
+
+namespace {
+
+constexpr ui::Color kPaleYellow = ui::Rgb(0xFF, 0xFF, 0xE3);
+constexpr ui::Color kAqua = ui::Rgb(0x00, 0xFF, 0xFF);
+constexpr int kUpdateHelpContext = 32150;
+
+void Place(ui::Control& c, int left, int top, int width, int height, int tabOrder = -1) {
+    c.SetBounds(left, top, width, height);
+    c.tabOrder = tabOrder;
+}
+
+void Fixed(ui::Label& label, int left, int top, int width, int height, const std::string& text) {
+    label.SetAutoSize(false);
+    Place(label, left, top, width, height);
+    label.SetText(text);
+}
+
+void SetFontOfAll(ui::Control& root, const ui::Font& font) {
+    root.SetFont(font);
+    for (ui::Control* child : root.Children()) SetFontOfAll(*child, font);
+}
+
+}  // namespace
+
+TOptionsForm::TOptionsForm(app::TMainForm& main) : ui::Form("TOptionsForm", "OptionsForm"), main_(main) {
+    SetUpComponents();
+}
+
+TOptionsForm::~TOptionsForm() = default;
+
+// The design: places, sizes, texts and the tab order of every component.
+void TOptionsForm::SetUpComponents() {
+    SetBorder(ui::BorderStyle::Single);
+    SetCaption("Instellingen");
+    ui::Font font;
+    font.name = "Verdana";
+    font.height = 14;
+
+    Place(GroupBox1, 13, 10, 253, 89, 0);
+    GroupBox1.SetText(" DownloadTimer ");
+    Place(DownloadCheck, 9, 26, 193, 17, 1);
+    DownloadCheck.SetText("DownloadTimer Aan");
+    Fixed(Label2, 9, 52, 101, 17, "Download elke");
+    Place(SecondsEdit, 116, 49, 45, 27, 0);
+    SecondsEdit.minValue = kMinSeconds;
+    SecondsEdit.maxValue = kMaxSeconds;
+    SecondsEdit.increment = 5;
+    SecondsEdit.SetValue(30);
+    Fixed(Label3, 162, 52, 67, 17, "seconden");
+
+    Place(GroupBox2, 13, 109, 253, 154, 1);
+    GroupBox2.SetText(" Alarm ");
+    Place(AlarmCheck, 9, 26, 204, 17, 0);
+    AlarmCheck.SetText("Alarm Aan");
+    Fixed(Label1, 17, 54, 90, 17, "Bovengrens:");
+    Place(SpinBoven, 111, 51, 50, 27, 1);
+    Fixed(Label4, 17, 88, 89, 17, "Ondergrens:");
+    Place(SpinOnder, 111, 85, 50, 27, 2);
+    for (ui::SpinEdit* bound : {&SpinBoven, &SpinOnder}) bound->SetValue(450);
+    Place(GeluidCheck, 18, 120, 181, 19, 3);
+    GeluidCheck.SetText("Geluid Aan");
+
+    Place(ModusBox, 282, 10, 222, 89, 3);
+    ModusBox.SetText(" Modus ");
+    Place(RadioNormal, 9, 26, 207, 17, 0);
+    RadioNormal.SetText("Normale Modus");
+    RadioNormal.SetChecked(true);
+    Place(RadioVoorgrond, 9, 51, 207, 18, 1);
+    RadioVoorgrond.SetText("Altijd op Vorgrond");
+
+    Place(GroupBox4, 282, 109, 222, 90, 2);
+    GroupBox4.SetText(" Update ");
+    GroupBox4.helpContext = kUpdateHelpContext;
+    Place(UpdatesCheck, 8, 21, 205, 18, 0);
+    UpdatesCheck.SetText("Check voor Updates Aan");
+    UpdatesCheck.helpContext = kUpdateHelpContext;
+    Place(BtnCheck, 60, 46, 100, 35, 1);
+    BtnCheck.SetText("Check nu");
+
+    Place(BtnOK, 282, 227, 100, 35, 4);
+    BtnOK.SetText("OK");
+    BtnOK.modalResult = ui::kResultOk;
+    Place(BtnCancel, 404, 227, 100, 35, 5);
+    BtnCancel.SetText("Cancel");
+    BtnCancel.modalResult = ui::kResultCancel;
+
+    SetFontOfAll(*this, font);
+
+    DownloadCheck.onClick = [this] { DownloadCheckClick(); };
+    AlarmCheck.onClick = [this] { AlarmCheckClick(); };
+    BtnOK.onClick = [this] { BtnOKClick(); };
+    BtnCancel.onClick = [this] { BtnCancelClick(); };
+    BtnCheck.onClick = [this] { BtnCheckClick(); };
+}
+
+void TOptionsForm::FormCreate() {
+    SetBackColor(kPaleYellow);
+    for (ui::Button* button : {&BtnOK, &BtnCancel, &BtnCheck}) {
+        button->SetBackColor(kPaleYellow);
+        button->hoverColor = kAqua;
+    }
+    SetCaption(main_.ProductName + " - Instellingen");
+    SetClientSize(ModusBox.Left() + ModusBox.Width() + GroupBox1.Left(),
+                  GroupBox2.Top() + GroupBox2.Height() + GroupBox1.Top());
+
+    const ui::Size screen = ui::CurrentBackend().ScreenSize();
+    SettingsStore store(main_.ProductName);
+    const DialogPosition place =
+        LoadDialogPosition(store, Extent{screen.width, screen.height}, Extent{Width(), Height()});
+    SetBounds(place.left, place.top, Width(), Height());
+
+    LoadSettings();
+    ApplySettings(true);
+}
+
+DialogSettings TOptionsForm::Current() const {
+    DialogSettings s;
+    s.downloadOn = DownloadCheck.Checked();
+    s.seconds = SecondsEdit.Value();
+    s.alarmOn = AlarmCheck.Checked();
+    s.upperBound = SpinBoven.Value();
+    s.lowerBound = SpinOnder.Value();
+    s.soundOn = GeluidCheck.Checked();
+    s.updatesOn = UpdatesCheck.Checked();
+    s.normalMode = RadioNormal.Checked();
+    return s;
+}
+
+// In the order the store is read; a check box that changes runs its click handler as it does.
+void TOptionsForm::Show(const DialogSettings& s) {
+    DownloadCheck.SetChecked(s.downloadOn);
+    SecondsEdit.SetValue(s.seconds);
+    AlarmCheck.SetChecked(s.alarmOn);
+    SpinBoven.SetValue(s.upperBound);
+    SpinOnder.SetValue(s.lowerBound);
+    GeluidCheck.SetChecked(s.soundOn);
+    UpdatesCheck.SetChecked(s.updatesOn);
+    ShowMode(s.normalMode);
+}
+
+void TOptionsForm::LoadSettings() {
+    SettingsStore store(main_.ProductName);
+    DialogSettings loaded = Current();
+    // A refused read stops the batch; what was read before it still shows.
+    try {
+        LoadDialogSettings(store, loaded);
+    } catch (...) {
+        Show(loaded);
+        throw;
+    }
+    Show(loaded);
+}
+
+void TOptionsForm::ShowMode(bool normalMode) {
+    RadioNormal.SetChecked(normalMode);
+    RadioVoorgrond.SetChecked(!normalMode);
+}
+
+void TOptionsForm::ApplySettings(bool initial) {
+    app::Alarm.alarmOn = AlarmCheck.Checked();
+    app::Alarm.soundOn = GeluidCheck.Checked();
+    if (!initial && RadioNormal.Checked() != app::NormalMode) main_.AltijdopvoorgrondClick();
+    ApplyDownloadSwitch();
+    main_.UpdateTimer.SetEnabled(UpdatesCheck.Checked());
+    ApplyAlarmSwitch();
+}
+
+void TOptionsForm::ApplyDownloadSwitch() {
+    const bool on = DownloadCheck.Checked();
+    for (ui::Control* c : {static_cast<ui::Control*>(&Label2), static_cast<ui::Control*>(&SecondsEdit),
+                           static_cast<ui::Control*>(&Label3)})
+        c->SetEnabled(on);
+    // What is typed but not yet corrected (a 1, say) never reaches the timer as it stands.
+    main_.DownloadTimer.SetInterval(unsigned(BoundSeconds(SecondsEdit.Value())) * 1000u);
+    main_.DownloadTimer.SetEnabled(on);
+}
+
+void TOptionsForm::ApplyAlarmSwitch() {
+    const bool on = AlarmCheck.Checked();
+    for (ui::Control* c : {static_cast<ui::Control*>(&Label1), static_cast<ui::Control*>(&SpinBoven),
+                           static_cast<ui::Control*>(&Label4), static_cast<ui::Control*>(&SpinOnder),
+                           static_cast<ui::Control*>(&GeluidCheck)})
+        c->SetEnabled(on);
+    if (on) {
+        main_.ButtonMax.Show();
+        main_.ButtonMin.Show();
+        main_.MaxTimer.Start();
+        main_.MinTimer.Start();
+        main_.CheckAlarm();
+    } else {
+        main_.ButtonMax.Hide();
+        main_.ButtonMin.Hide();
+        main_.ButtonCheck.Hide();
+        main_.MaxTimer.Stop();
+        main_.MinTimer.Stop();
+    }
+}
+
+void TOptionsForm::SaveSettings() {
+    SettingsStore store(main_.ProductName);
+    SaveDialogSettings(store, Current());
+}
+
+void TOptionsForm::DownloadCheckClick() { ApplyDownloadSwitch(); }
+
+void TOptionsForm::AlarmCheckClick() { ApplyAlarmSwitch(); }
+
+void TOptionsForm::BtnOKClick() {
+    ApplySettings();
+    SaveSettings();
+}
+
+void TOptionsForm::BtnCancelClick() {
+    LoadSettings();
+    ApplySettings();
+}
+
+void TOptionsForm::BtnCheckClick() {
+    if (onCheckNow) onCheckNow(Top(), Left(), Height(), Width());
+}
+
+void TOptionsForm::FormDestroy() {
+    SettingsStore store(main_.ProductName);
+    SaveDialogPosition(store, Top(), Left());
+}
+
+}  // namespace settings
