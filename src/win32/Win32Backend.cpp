@@ -141,6 +141,19 @@ std::unique_ptr<ui::TimerPeer> Win32Backend::CreateTimerPeer(ui::Timer& timer) {
 
 void Win32Backend::FormDestroyed(FormPeer* form) { forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end()); }
 
+void Win32Backend::PointerOver(WindowPeer* peer) {
+    if (peer == underPointer_) return;
+    if (underPointer_) underPointer_->SetHot(false);
+    underPointer_ = peer;
+    peer->SetHot(true);
+}
+
+void Win32Backend::PointerLeft(WindowPeer* peer) {
+    if (peer != underPointer_) return;
+    underPointer_ = nullptr;
+    peer->SetHot(false);
+}
+
 HWND Win32Backend::OwnerWindow() const {
     ui::Form* main = ui::App().MainForm();
     return main ? HandleOf(*main) : nullptr;
@@ -220,8 +233,9 @@ bool Win32Backend::HandleKey(const MSG& msg) {
     ui::Control* focused = ControlOf(GetFocus());
     if (focused && focused->OwnerForm() != form) focused = nullptr;
     if (msg.wParam == VK_F1) {
+        // Without a help context anywhere on the way to the form, F1 does nothing.
         const int context = focused ? focused->HelpContextInEffect() : form->helpContext;
-        ui::App().Dispatch([&] { ui::App().Help(ui::kHelpContext, unsigned(context)); });
+        if (context != 0) ui::App().Dispatch([&] { ui::App().Help(ui::kHelpContext, unsigned(context)); });
         return true;
     }
     if (msg.wParam >= VK_F2 && msg.wParam <= VK_F12) {

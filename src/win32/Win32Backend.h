@@ -14,6 +14,7 @@
 namespace win32 {
 
 class FormPeer;
+class WindowPeer;
 
 class Win32Backend : public ui::Backend {
 public:
@@ -50,6 +51,12 @@ public:
     // Timer ticks are held until the message loop runs, so that nothing fires during start-up.
     void TimerTick(UINT_PTR id);
     void FormCreated(FormPeer* form) { forms_.push_back(form); }
+    // The pointer is over this control's window now, or has left it.
+    void PointerOver(WindowPeer* peer);
+    void PointerLeft(WindowPeer* peer);
+    void PeerGone(WindowPeer* peer) {
+        if (underPointer_ == peer) underPointer_ = nullptr;
+    }
     void FormDestroyed(FormPeer* form);
 
 private:
@@ -67,6 +74,7 @@ private:
     std::map<UINT_PTR, ui::Timer*> timers_;
     std::vector<UINT_PTR> heldTicks_;
     std::vector<FormPeer*> forms_;
+    WindowPeer* underPointer_ = nullptr;
     UINT_PTR nextTimerId_ = 1;
     bool busy_ = false;
     bool loopRunning_ = false;

@@ -122,6 +122,7 @@ ui::Control* ControlOf(HWND hwnd) {
 // --- WindowPeer
 
 WindowPeer::~WindowPeer() {
+    backend_.PeerGone(this);
     control_.userData = nullptr;
     if (hwnd_) {
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
@@ -241,6 +242,7 @@ HBRUSH WindowPeer::OnControlColor(HDC dc) {
 }
 
 bool WindowPeer::OnStandardMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg == WM_MOUSEMOVE) backend_.PointerOver(this);
     if (msg == WM_SETCURSOR && (backend_.Busy() || control_.handCursor)) {
         SetCursor(LoadCursor(nullptr, backend_.Busy() ? IDC_WAIT : IDC_HAND));
         result = TRUE;
@@ -265,6 +267,7 @@ bool WindowPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             ui::App().Dispatch([&] { c->MouseDown(ButtonOf(msg, wp), x, y); });
             return true;
         case WM_MOUSEMOVE:
+            backend_.PointerOver(this);
             ui::App().Dispatch([&] { c->MouseMove(ButtonOf(msg, wp), x, y); });
             return true;
         case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP: {
@@ -360,21 +363,38 @@ void FormPeer::ShowWindowNow(bool visible) {
     }
     const bool framed = form_.Border() != ui::BorderStyle::None;
     ShowWindow(hwnd_, framed ? SW_SHOW : SW_SHOWNA);
-    if (framed) {
-        SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
-        const HWND focus = GetFocus();
-        if (!focus || (focus != hwnd_ && !IsChild(hwnd_, focus))) {
-            const auto stops = form_.TabOrderList();
-            if (!stops.empty()) stops.front()->SetFocus();
-        }
-    }
+    if (framed) SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     UpdateWindow(hwnd_);
+}
+
+// The keyboard goes back to the control that had it when the form was last left, or, the first
+// time, to the first control in the tab order.
+void FormPeer::Activated(bool active) {
+    if (!active) {
+        const HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        return;
+    }
+    if (lastFocus_ && IsWindow(lastFocus_) && IsChild(hwnd_, lastFocus_) && IsWindowVisible(lastFocus_) &&
+        IsWindowEnabled(lastFocus_)) {
+        SetFocus(lastFocus_);
+        return;
+    }
+    const auto stops = form_.TabOrderList();
+    if (!stops.empty())
+        stops.front()->SetFocus();
+    else
+        SetFocus(hwnd_);
 }
 
 bool FormPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
         case WM_CLOSE:
             ui::App().Dispatch([&] { form_.Close(); });
+            result = 0;
+            return true;
+        case WM_ACTIVATE:
+            Activated(LOWORD(wp) != WA_INACTIVE);
             result = 0;
             return true;
         case WM_PAINT:
@@ -593,22 +613,25 @@ private:
 class ButtonPeer : public WindowPeer {
 public:
     ButtonPeer(Win32Backend& b, ui::Button& button) : WindowPeer(b, button), button_(button) {}
-    bool Hot() const { return hot_; }
-
     void OnCommand(WORD code) override {
         if (code == BN_CLICKED) button_.Click();
     }
 
-    bool OnStandardMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
-        if (msg == WM_MOUSEMOVE && !hot_) {
-            hot_ = true;
+    // The pointer over the button makes it hot; leaving it (to the outside, noticed by the system,
+    // or onto another window of ours, noticed there) makes it cool again.
+    void SetHot(bool hot) override {
+        if (hot == hot_) return;
+        hot_ = hot;
+        if (hot) {
             TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd_, 0};
             TrackMouseEvent(&track);
-            InvalidateRect(hwnd_, nullptr, FALSE);
-        } else if (msg == WM_MOUSELEAVE) {
-            hot_ = false;
-            InvalidateRect(hwnd_, nullptr, FALSE);
         }
+        InvalidateRect(hwnd_, nullptr, FALSE);
+    }
+
+    bool OnStandardMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+        if (msg == WM_MOUSEMOVE) backend_.PointerOver(this);
+        if (msg == WM_MOUSELEAVE) backend_.PointerLeft(this);
         return WindowPeer::OnStandardMessage(msg, wp, lp, result);
     }
 
@@ -733,6 +756,8 @@ protected:
         Subclass(edit_);
         SendMessageA(arrows_, UDM_SETRANGE32, 0, 100);
         SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+        // A narrow field: the text may use all of it.
+        SendMessageA(edit_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(1, 0));
         Layout();
     }
 
@@ -748,11 +773,12 @@ private:
     void Layout() {
         RECT rc;
         GetClientRect(hwnd_, &rc);
-        const int arrowsWidth = std::min<int>(GetSystemMetrics(SM_CXVSCROLL), rc.right / 2);
-        MoveWindow(edit_, 2, 1, std::max<int>(rc.right - arrowsWidth - 2, 0), std::max<int>(rc.bottom - 1, 0), TRUE);
+        const int arrowsWidth = std::min<int>(kArrowsWidth, rc.right / 2);
+        MoveWindow(edit_, 1, 1, std::max<int>(rc.right - arrowsWidth - 1, 0), std::max<int>(rc.bottom - 1, 0), TRUE);
         MoveWindow(arrows_, rc.right - arrowsWidth, 0, arrowsWidth, rc.bottom, TRUE);
     }
 
+    static constexpr int kArrowsWidth = 13;
     ui::SpinEdit& spin_;
     HWND edit_ = nullptr;
     HWND arrows_ = nullptr;

@@ -45,6 +45,8 @@ public:
 
     // Puts the control's window(s) above its siblings.
     virtual void RaiseToTop();
+    // The pointer has come onto the control (true) or gone (false).
+    virtual void SetHot(bool) {}
     LRESULT CallStandardProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 protected:
@@ -89,8 +91,10 @@ protected:
 
 private:
     void ShowWindowNow(bool visible);
+    void Activated(bool active);
     ui::Form& form_;
     HWND toolTip_ = nullptr;
+    HWND lastFocus_ = nullptr;
 };
 
 // The peer of a window, found through its window data; null for windows that are not ours.

@@ -117,6 +117,11 @@ class Quodo:
     def switch_mode(self):
         self.menu_choose(2)
 
+    def open_settings(self):
+        """"Instellingen..." from the main menu: the settings dialog, once it shows."""
+        self.menu_choose(3)
+        return self.program.wait_window("TOptionsForm", timeout=10)
+
     def quit(self):
         self.main.right_click(5, 10)
         self.session.menu(timeout=5)

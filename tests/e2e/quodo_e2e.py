@@ -690,6 +690,10 @@ class Window:
     def set_text(self, text):
         return self.session.auto_one("settext", self.hwnd, text)
 
+    def focused(self):
+        """The window that has the keyboard in this window's program: a dict as children() gives."""
+        return self.session.auto_one("focus", self.hwnd)
+
     def foreground(self):
         return self.session.auto_one("foreground", self.hwnd)["foreground"]
 

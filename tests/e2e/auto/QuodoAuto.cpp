@@ -21,6 +21,7 @@
 //   press WINDOW BUTTONTEXT                        clicks a button (any depth) by its text (& ignored)
 //   command WINDOW ID | close WINDOW               posts WM_COMMAND | WM_CLOSE
 //   settext WINDOW TEXT | foreground WINDOW        WM_SETTEXT | SetForegroundWindow
+//   focus WINDOW                                   the window with the keyboard in WINDOW's thread
 //   pixel X Y                                      a screen pixel's colour
 //   hold                                           waits forever, keeping Wine's desktop open
 #include <windows.h>
@@ -208,6 +209,11 @@ Json Describe(HWND hwnd) {
         .Int("id", GetWindowLongPtrW(hwnd, GWLP_ID))
         .Int("pid", pid)
         .Str("image", ImageOf(pid));
+    if (_wcsicmp(ClassOf(hwnd).c_str(), L"Button") == 0) {
+        DWORD_PTR state = 0;
+        SendMessageTimeoutW(hwnd, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
+        json.Bool("checked", state == BST_CHECKED);
+    }
     return json;
 }
 
@@ -573,6 +579,18 @@ void Foreground(const Args& args) {
     Json().Bool("foreground", done != FALSE && GetForegroundWindow() == hwnd).Print();
 }
 
+// The window that has the keyboard in the thread of the given window.
+void Focus(const Args& args) {
+    HWND hwnd = WindowArg(args, 0);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info)) Fail("GetGUIThreadInfo failed");
+    if (!info.hwndFocus) Fail("no window has the keyboard");
+    Json json = Describe(info.hwndFocus);
+    HWND parent = GetParent(info.hwndFocus);
+    json.Str("parent", parent ? Handle(parent) : std::string()).Print();
+}
+
 void Pixel(const Args& args) {
     int x = args.IntAt(0, "x"), y = args.IntAt(1, "y");
     HDC screen = GetDC(nullptr);
@@ -624,6 +642,7 @@ const CommandEntry kCommands[] = {
     {L"settext", SetText},
     {L"foreground", Foreground},
     {L"pixel", Pixel},
+    {L"focus", Focus},
     {L"hold", Hold},
 };
 
