@@ -75,6 +75,7 @@ struct SilentSound : platform::Sound {
 
 struct LoadedHelp : platform::HtmlHelp {
     bool loaded = false;
+    bool Available() override { return true; }
     bool Load() override { return loaded = true; }
     bool Loaded() override { return loaded; }
     void Unload() override { loaded = false; }

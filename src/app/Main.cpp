@@ -160,10 +160,9 @@ void TMainForm::FormCreate() {
         ui::CurrentBackend().MessageDialog("Help file not found\r" + helpFilePath_, ui::App().Title(),
                                         ui::MessageKind::Plain);
 
-    LoadHtmlHelp();
-    if (!sys.help->Loaded()) {
-        ui::CurrentBackend().MessageDialog("HTML Help is not installed on this PC.", ui::App().Title(),
-                                        ui::MessageKind::Plain);
+    // The library itself is loaded at the first help request; here it only has to be there.
+    if (!sys.help->Available()) {
+        TellHelpIsMissing();
         startupFailed_ = true;
         ui::App().Terminate();
         return;
@@ -289,9 +288,16 @@ void TMainForm::ButtonInfoClick() {
 
 // --- Help
 
-void TMainForm::LoadHtmlHelp() {
+void TMainForm::TellHelpIsMissing() {
+    ui::CurrentBackend().MessageDialog("HTML Help is not installed on this PC.", ui::App().Title(),
+                                       ui::MessageKind::Plain);
+}
+
+bool TMainForm::LoadHtmlHelp() {
     auto* help = platform::Current().help;
-    if (!help->Loaded()) help->Load();
+    if (help->Loaded() || help->Load()) return true;
+    TellHelpIsMissing();
+    return false;
 }
 
 void TMainForm::UnloadHtmlHelp() {
@@ -300,13 +306,14 @@ void TMainForm::UnloadHtmlHelp() {
 }
 
 bool TMainForm::AppHelp(unsigned command, unsigned long data) {
-    if (command == ui::kHelpContext || command == ui::kHelpContextPopup)
+    if ((command == ui::kHelpContext || command == ui::kHelpContextPopup) && LoadHtmlHelp())
         platform::Current().help->Call(false, helpFilePath_, platform::kHhHelpContext, data);
     return true;
 }
 
 void TMainForm::Help1Click() {
-    platform::Current().help->Call(true, startDir_ + ProductName + ".chm", platform::kHhDisplayTopic, 0);
+    if (LoadHtmlHelp())
+        platform::Current().help->Call(true, startDir_ + ProductName + ".chm", platform::kHhDisplayTopic, 0);
 }
 
 void TMainForm::Help2Click() { Help1Click(); }

@@ -112,7 +112,9 @@ private:
     void KeepOnScreen();
     void ApplyTopmost();
     bool AppHelp(unsigned command, unsigned long data);
-    void LoadHtmlHelp();
+    // Loads the help library at the first help request; false (the user told) when it cannot.
+    bool LoadHtmlHelp();
+    void TellHelpIsMissing();
     void UnloadHtmlHelp();
     ui::MenuItem& AltijdopvoorgrondItem();
 

@@ -148,12 +148,15 @@ public:
     virtual void Pause(unsigned milliseconds) = 0;
 };
 
-// The HTML Help library ("hhctrl.ocx", entry "HtmlHelpA").
+// The HTML Help library ("hhctrl.ocx", entry "HtmlHelpA"), from the system folder only.
 class HtmlHelp {
 public:
     virtual ~HtmlHelp() = default;
+    // The library is there with its entry point: checked without loading it, which is costly.
+    virtual bool Available() = 0;
     virtual bool Load() = 0;       // true when loaded (or already loaded)
     virtual bool Loaded() = 0;
+    // Closes the help windows, then unloads the library.
     virtual void Unload() = 0;
     // ownerDesktop: the desktop window owns the help window; otherwise no owner.
     virtual void Call(bool ownerDesktop, const std::string& file, unsigned command, unsigned long data) = 0;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/Platform.h"
+#include "win32/PeExports.h"
 
 namespace win32 {
 
@@ -14,16 +15,37 @@ public:
     void Pause(unsigned milliseconds) override { Sleep(milliseconds); }
 };
 
-// The HTML Help library is loaded at run time: the program can tell the user when it is missing.
+constexpr UINT kHhCloseAll = 0x0012;
+
+std::string SystemLibraryPath(const char* name) {
+    const UINT size = GetSystemDirectoryA(nullptr, 0);
+    if (size == 0) return {};
+    std::string folder(size, '\0');
+    const UINT length = GetSystemDirectoryA(&folder[0], size);
+    if (length == 0 || length >= size) return {};
+    folder.resize(length);
+    return folder + "\\" + name;
+}
+
+// The HTML Help library is loaded at run time, from the system folder only (never from the
+// program's folder or the current one), and only at the first help request: loading it costs a
+// noticeable part of the start. At start the program only checks that it is there.
 class HtmlHelp : public platform::HtmlHelp {
 public:
     ~HtmlHelp() override { Unload(); }
 
+    bool Available() override {
+        const std::string path = SystemLibraryPath(kLibrary);
+        return !path.empty() && PeExports(path, kEntry);
+    }
+
     bool Load() override {
         if (library_) return true;
-        library_ = LoadLibraryA("hhctrl.ocx");
+        const std::string path = SystemLibraryPath(kLibrary);
+        if (path.empty()) return false;
+        library_ = LoadLibraryA(path.c_str());
         if (!library_) return false;
-        entry_ = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(library_, "HtmlHelpA")));
+        entry_ = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(library_, kEntry)));
         if (!entry_) Unload();
         return entry_ != nullptr;
     }
@@ -31,6 +53,7 @@ public:
     bool Loaded() override { return entry_ != nullptr; }
 
     void Unload() override {
+        if (entry_) entry_(nullptr, nullptr, kHhCloseAll, 0);
         if (library_) FreeLibrary(library_);
         library_ = nullptr;
         entry_ = nullptr;
@@ -42,6 +65,8 @@ public:
     }
 
 private:
+    static constexpr const char* kLibrary = "hhctrl.ocx";
+    static constexpr const char* kEntry = "HtmlHelpA";
     using Entry = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
     HMODULE library_ = nullptr;
     Entry entry_ = nullptr;

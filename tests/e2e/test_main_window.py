@@ -118,14 +118,25 @@ class MainWindowTest(QuodoTestCase):
         self.assertTrue(self.session.find_window("HH Parent", timeout=10).visible)
 
     def test_without_html_help_the_program_tells_and_ends(self):
-        env = {"WINEDLLOVERRIDES": "mscoree,mshtml=;winealsa.drv=;hhctrl.ocx=d"}
-        program = self.launch("Quodo.exe", cwd=self.session.bin_dir,
-                              env={"QUODO_CLOCK": OPEN_DAY, **env})
+        # The program only looks for the library at start: take its file away for this test.
+        library = os.path.join(self.session.prefix, "drive_c", "windows", "syswow64", "hhctrl.ocx")
+        os.rename(library, library + ".away")
+        self.addCleanup(os.rename, library + ".away", library)
+        program = self.launch("Quodo.exe", cwd=self.session.bin_dir, env={"QUODO_CLOCK": OPEN_DAY})
         box = self.session.message_box(timeout=20, title="Quodo")
         self.assertIn("HTML Help is not installed on this PC.", box.texts)
         self.assertFalse(self.session.windows("TMainForm", visible=True))
         box.press("OK")
         self.assertEqual(program.wait(15), 0)
+
+    def test_a_help_library_that_cannot_load_is_reported_at_the_first_help_request(self):
+        env = {"WINEDLLOVERRIDES": "mscoree,mshtml=;winealsa.drv=;hhctrl.ocx=d"}
+        quodo = self.start_quodo(OPEN_DAY, env=env)
+        self.session.keys("F1")
+        box = self.session.message_box(timeout=20, title="Quodo")
+        self.assertIn("HTML Help is not installed on this PC.", box.texts)
+        box.press("OK")
+        self.assertTrue(quodo.main.visible)
 
     def test_missing_help_file_is_reported_and_the_program_runs_on(self):
         folder = tempfile.mkdtemp(prefix="quodo-nohelp-")

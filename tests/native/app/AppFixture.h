@@ -34,9 +34,11 @@ struct RecordingSound : platform::Sound {
 struct RecordingHelp : platform::HtmlHelp {
     struct Call { bool ownerDesktop; std::string file; unsigned command; unsigned long data; };
     bool available = true;
+    bool loadable = true;
     bool loaded = false;
     std::vector<Call> calls;
-    bool Load() override { return loaded = available; }
+    bool Available() override { return available; }
+    bool Load() override { return loaded = available && loadable; }
     bool Loaded() override { return loaded; }
     void Unload() override { loaded = false; }
     void Call(bool ownerDesktop, const std::string& file, unsigned command, unsigned long data) override {

@@ -225,6 +225,7 @@ TEST_F(AppTest, MenuCommandsReachTheirHandlers) {
 TEST_F(AppTest, HelpOpensTheFileBesideTheProgramAndInTheStartFolder) {
     files.currentDirectory = "D:\\Werk";
     auto& f = Start();
+    EXPECT_FALSE(help.loaded);  // loaded at the first help request, not at start
     EXPECT_EQ(f.HelpFilePath(), "C:\\Program Files\\Quodo\\Quodo.chm");
     EXPECT_EQ(f.StartDir(), "D:\\Werk\\");
     EXPECT_TRUE(ui::App().Help(ui::kHelpContext, 1000));
@@ -260,6 +261,18 @@ TEST_F(AppTest, WithoutTheHelpLibraryTheProgramEndsBeforeShowing) {
     EXPECT_EQ(backend.messages[0].text, "HTML Help is not installed on this PC.");
     EXPECT_TRUE(ui::App().Terminated());
     EXPECT_FALSE(f.Visible());
+}
+
+TEST_F(AppTest, AHelpLibraryThatCannotLoadAtTheFirstRequestIsReportedThenAndTheProgramRunsOn) {
+    help.loadable = false;
+    auto& f = Start();
+    EXPECT_TRUE(backend.messages.empty());
+    ui::App().Help(ui::kHelpContext, 1000);
+    ASSERT_EQ(backend.messages.size(), 1u);
+    EXPECT_EQ(backend.messages[0].text, "HTML Help is not installed on this PC.");
+    EXPECT_TRUE(help.calls.empty());
+    EXPECT_FALSE(ui::App().Terminated());
+    EXPECT_TRUE(f.Visible());
 }
 
 TEST_F(AppTest, EndOfProgramStoresThePositionAndRestoresTheHelpHook) {
