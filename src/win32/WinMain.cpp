@@ -4,8 +4,10 @@
 #include "app/Startup.h"
 #include "ui/Backend.h"
 #include "win32/Win32Backend.h"
+#include "win32/Win32Processes.h"
 #include "win32/Win32Registry.h"
 #include "win32/Win32Services.h"
+#include "win32/Win32Shell.h"
 #include "win32/Win32System.h"
 #include "win32/Win32Web.h"
 
@@ -14,6 +16,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     win32::InstallRegistry();
     win32::InstallWeb();
     win32::InstallSoundAndHelp();
+    win32::InstallShell();
+    win32::InstallProcesses();
     win32::Win32Backend backend(instance);
     ui::SetBackend(&backend);
     return app::RunProgram();

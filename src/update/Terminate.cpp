@@ -1,0 +1,115 @@
+#include "update/Terminate.h"
+
+#include <vector>
+
+#include "platform/Platform.h"
+#include "ui/Application.h"
+
+namespace update {
+
+TTerminateForm* TerminateForm = nullptr;
+
+namespace {
+
+platform::Processes& Processes() { return *platform::Current().processes; }
+
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+char UpperCase(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    const bool asciiLower = u >= 'a' && u <= 'z';
+    // The Latin-1 small letters 0xE0 to 0xFE, but not the division sign 0xF7 between them.
+    const bool latinLower = u >= 0xE0 && u <= 0xFE && u != 0xF7;
+    return asciiLower || latinLower ? static_cast<char>(u - 0x20) : c;
+}
+
+// The first listed process other than this program and the skipped ones whose name matches.
+std::optional<uint32_t> FirstMatch(const std::vector<platform::ProcessEntry>& entries, const std::string& name,
+                                   const std::set<uint32_t>& skipped, bool fullPathsOnly) {
+    const std::string wanted = PrepareProcessName(name);
+    if (wanted.empty() || (fullPathsOnly && !IsFullPath(wanted))) return std::nullopt;
+    const uint32_t self = Processes().CurrentProcessId();
+    for (const platform::ProcessEntry& entry : entries) {
+        if (entry.id == self || skipped.count(entry.id)) continue;
+        if (PrepareProcessName(entry.image) == wanted) return entry.id;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string PrepareProcessName(const std::string& name) {
+    size_t begin = 0;
+    size_t end = name.size();
+    while (begin < end && IsBlankOrControl(name[begin])) ++begin;
+    while (end > begin && IsBlankOrControl(name[end - 1])) --end;
+    std::string prepared = name.substr(begin, end - begin);
+    for (char& c : prepared) c = UpperCase(c);
+    return prepared;
+}
+
+bool IsFullPath(const std::string& name) {
+    const bool drivePath = name.size() >= 3 && name[1] == ':' && name[2] == '\\';
+    const bool networkPath = name.size() >= 3 && name[0] == '\\' && name[1] == '\\';
+    return drivePath || networkPath;
+}
+
+std::string CompanionProgramPath() {
+    platform::FileSystem* files = platform::Current().files;
+    const std::string program = files ? files->ProgramPath() : std::string();
+    const size_t slash = program.rfind('\\');
+    if (slash == std::string::npos) return {};
+    return program.substr(0, slash + 1) + kCompanionProgramName;
+}
+
+TTerminateForm::TTerminateForm() : ui::Form("TTerminateForm", "TerminateForm") {
+    SetBorder(ui::BorderStyle::Single);
+    SetCaption("TerminateForm");
+    ui::Font font;
+    font.name = "MS Sans Serif";
+    font.height = 11;
+    SetFont(font);
+    SetBounds(0, 0, 219, 146);
+    if (ui::Form* main = ui::App().MainForm())
+        SetBounds(main->Left() + (main->Width() - Width()) / 2, main->Top() + (main->Height() - Height()) / 2,
+                  Width(), Height());
+}
+
+void TTerminateForm::TerminateProcessesByName(const std::string& name) {
+    // Every process is tried once: one the system refuses to end is not found again and again.
+    IdSet handled;
+    for (int pass = 0; pass < kMaxTerminatePasses; ++pass) {
+        const std::optional<uint32_t> id = FindProcess(name, handled);
+        if (!id) return;
+        handled.insert(*id);
+        Processes().Terminate(*id, kTerminateWaitMs);
+        ui::App().ProcessMessages();
+    }
+}
+
+std::optional<uint32_t> TTerminateForm::FindProcessByName(const std::string& name) { return FindProcess(name, {}); }
+
+bool TTerminateForm::IsNtPlatform() { return Processes().IsNtPlatform(); }
+
+std::optional<uint32_t> TTerminateForm::FindProcessPsapi(const std::string& name) {
+    return FindProcessPsapi(name, {});
+}
+
+std::optional<uint32_t> TTerminateForm::FindProcessToolHelp(const std::string& name) {
+    return FindProcessToolHelp(name, {});
+}
+
+std::optional<uint32_t> TTerminateForm::FindProcess(const std::string& name, const IdSet& skipped) {
+    return IsNtPlatform() ? FindProcessPsapi(name, skipped) : FindProcessToolHelp(name, skipped);
+}
+
+std::optional<uint32_t> TTerminateForm::FindProcessPsapi(const std::string& name, const IdSet& skipped) {
+    // Full paths only: a program of the same name in another folder is someone else's.
+    return FirstMatch(Processes().ListByPath(), name, skipped, true);
+}
+
+std::optional<uint32_t> TTerminateForm::FindProcessToolHelp(const std::string& name, const IdSet& skipped) {
+    return FirstMatch(Processes().ListByExeName(), name, skipped, false);
+}
+
+}  // namespace update
