@@ -9,9 +9,12 @@
 // where the window will be (QUODO_FIRSTPAINT_SPOT="X,Y", default 12,12), so that what an earlier
 // window left on the screen is not taken for this one's paint.
 //
-// Prints one line: {"visible_ms": ..., "painted_ms": ..., "exit_ms": ...}; exit code 1 and
+// Prints one line: {"visible_ms": ..., "painted_ms": ..., "exit_ms": ..., "peak_kib": ...} (the peak
+// working set up to the paint); exit code 1 and
 // {"error": "..."} when the window does not show within 30 seconds.
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -109,12 +112,17 @@ int main(int argc, char** argv) {
         Sleep(1);
     }
 
+    // The most memory the program has used up to its first paint.
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    const double peakKiB = GetProcessMemoryInfo(pi.hProcess, &memory, sizeof memory)
+                               ? double(memory.PeakWorkingSetSize) / 1024.0 : -1.0;
     PostMessageA(target.found, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
     QueryPerformanceCounter(&ended);
     ReleaseDC(nullptr, screen);
-    std::printf("{\"visible_ms\": %.2f, \"painted_ms\": %.2f, \"exit_ms\": %.2f}\n",
+    std::printf("{\"visible_ms\": %.2f, \"painted_ms\": %.2f, \"exit_ms\": %.2f, \"peak_kib\": %.0f}\n",
                 Milliseconds(start, visible, frequency), Milliseconds(start, painted, frequency),
-                Milliseconds(start, ended, frequency));
+                Milliseconds(start, ended, frequency), peakKiB);
     return 0;
 }

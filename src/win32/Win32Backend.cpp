@@ -91,8 +91,6 @@ HWND HandleOf(const ui::Control& control) { return static_cast<HWND>(control.use
 
 Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {
     g_backend = this;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
 
     WNDCLASSA wc{};
     wc.lpfnWndProc = TimerProc;
@@ -120,6 +118,22 @@ Win32Backend::~Win32Backend() {
     if (appWindow_) DestroyWindow(appWindow_);
     if (timerWindow_) DestroyWindow(timerWindow_);
     g_backend = nullptr;
+}
+
+// The common controls (arrows, hints) are loaded when the first window needs them, not at start:
+// the main window uses none.
+bool Win32Backend::EnsureCommonControls() {
+    if (commonControls_) return true;
+    char folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    commonControls_ = LoadLibraryA((std::string(folder) + "\\comctl32.dll").c_str());
+    using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    auto init = commonControls_ ? reinterpret_cast<Init>(
+                                      reinterpret_cast<void*>(GetProcAddress(commonControls_, "InitCommonControlsEx")))
+                                : nullptr;
+    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
+    return init && init(&controls);
 }
 
 void Win32Backend::EnsureClass(const std::string& name) {

@@ -48,6 +48,7 @@ public:
     HBRUSH BrushFor(COLORREF colour);
     bool Busy() const { return busy_; }
     void EnsureClass(const std::string& name);
+    bool EnsureCommonControls();
     // Timer ticks are held until the message loop runs, so that nothing fires during start-up.
     void TimerTick(UINT_PTR id);
     void FormCreated(FormPeer* form) { forms_.push_back(form); }
@@ -68,6 +69,7 @@ private:
     HINSTANCE instance_;
     HWND appWindow_ = nullptr;
     HWND timerWindow_ = nullptr;
+    HMODULE commonControls_ = nullptr;
     std::map<std::string, bool> classes_;
     std::map<std::string, HFONT> fonts_;
     std::map<COLORREF, HBRUSH> brushes_;

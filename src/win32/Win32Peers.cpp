@@ -413,7 +413,7 @@ bool FormPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 void FormPeer::SetToolTip(HWND control, const std::string& text) {
     if (!toolTip_) {
-        if (text.empty()) return;
+        if (text.empty() || !backend_.EnsureCommonControls()) return;
         toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                    backend_.Instance(), nullptr);
@@ -745,6 +745,7 @@ protected:
     WindowSpec Spec() const override { return {"TSpinEdit", true, 0, WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT}; }
 
     void AfterCreate() override {
+        backend_.EnsureCommonControls();
         edit_ = CreateWindowExA(0, "EDIT", spin_.Text().c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
                                 0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(1), backend_.Instance(), nullptr);
         arrows_ = CreateWindowExA(0, UPDOWN_CLASSA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
