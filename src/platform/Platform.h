@@ -33,6 +33,7 @@ public:
     virtual char DecimalSeparator() = 0;
     virtual char TimeSeparator() = 0;
     virtual std::string LongTimeFormat() = 0;  // e.g. "HH:mm:ss" or "h:mm:ss tt"
+    virtual std::string ShortDateFormat() = 0;  // e.g. "d-M-yyyy" or "M/d/yyyy"
 };
 
 // A transition date as the system's time-zone information carries it (SYSTEMTIME layout).

@@ -84,6 +84,10 @@ public:
         const std::string format = LocaleText(LOCALE_STIMEFORMAT);
         return format.empty() ? "HH:mm:ss" : format;
     }
+    std::string ShortDateFormat() override {
+        const std::string format = LocaleText(LOCALE_SSHORTDATE);
+        return format.empty() ? "d-M-yyyy" : format;
+    }
 
 private:
     static char FirstCharOr(const std::string& text, char fallback) { return text.empty() ? fallback : text[0]; }

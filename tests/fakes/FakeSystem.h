@@ -49,10 +49,12 @@ struct FakeLocale : platform::Locale {
     char decimalSeparator = ',';
     char timeSeparator = ':';
     std::string longTimeFormat = "HH:mm:ss";
+    std::string shortDateFormat = "d-M-yyyy";
     unsigned LanguageId() override { return languageId; }
     char DecimalSeparator() override { return decimalSeparator; }
     char TimeSeparator() override { return timeSeparator; }
     std::string LongTimeFormat() override { return longTimeFormat; }
+    std::string ShortDateFormat() override { return shortDateFormat; }
 };
 
 // The Central European zone: daylight from the last Sunday of March 2:00 to the last Sunday

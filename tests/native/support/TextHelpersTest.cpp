@@ -147,6 +147,7 @@ TEST(FormatNumber, UsesTheUsersDecimalSeparator) {
         char DecimalSeparator() override { return separator; }
         char TimeSeparator() override { return ':'; }
         std::string LongTimeFormat() override { return "HH:mm:ss"; }
+        std::string ShortDateFormat() override { return "d-M-yyyy"; }
     } locale;
     platform::Locale* previous = platform::Current().locale;
     platform::Current().locale = &locale;

@@ -69,6 +69,7 @@ TEST_F(DutchLocale, RegionalSettingsAreDutch) {
     EXPECT_EQ(services().locale->DecimalSeparator(), ',');
     EXPECT_EQ(services().locale->TimeSeparator(), ':');
     EXPECT_EQ(services().locale->LongTimeFormat(), "HH:mm:ss");
+    EXPECT_EQ(services().locale->ShortDateFormat(), "d-M-yyyy");
     EXPECT_EQ(support::LanguageCode, "NLD");
     EXPECT_EQ(support::FormatNumber(6, 2, 5.5), "  5,50");
 }
@@ -108,6 +109,7 @@ TEST_F(EnglishLocale, RegionalSettingsAreEnglish) {
     EXPECT_EQ(services().locale->DecimalSeparator(), '.');
     EXPECT_EQ(services().locale->TimeSeparator(), ':');
     EXPECT_EQ(services().locale->LongTimeFormat(), "h:mm:ss tt");
+    EXPECT_EQ(services().locale->ShortDateFormat(), "M/d/yyyy");
     EXPECT_EQ(support::LanguageCode, "ENU");
     EXPECT_EQ(support::FormatNumber(6, 2, 5.5), "  5.50");
     // The United States' country code 1: daylight saving never counts.

@@ -1,0 +1,31 @@
+#include "update/ErrorLog.h"
+
+#include "update/DateFormat.h"
+
+namespace update {
+
+std::optional<std::string> ErrorLogLine(CheckResult result) {
+    switch (result) {
+        case CheckResult::NoServerResponse: return std::string("Server reageert niet.");
+        case CheckResult::FileTooSmall: return std::string("Bestand te klein.");
+        case CheckResult::ProgramNotFound: return std::string("Programma-naam niet gevonden.");
+        case CheckResult::PingTimeOut: return std::string("Time-out bij Ping.");
+        case CheckResult::UpToDate:
+        case CheckResult::UpdateAdvised: break;
+    }
+    return std::nullopt;
+}
+
+std::string ErrorLogText(const platform::DateTime& today, const std::string& shortDateFormat, CheckResult result) {
+    const std::optional<std::string> line = ErrorLogLine(result);
+    if (!line) return std::string();
+    return FormatDate(today, shortDateFormat) + ".\r\n" + *line + "\r\n";
+}
+
+bool WriteErrorLog(const platform::Services& services, const std::string& dataFolder, CheckResult result) {
+    if (!ErrorLogLine(result)) return true;
+    const std::string text = ErrorLogText(services.clock->Now(), services.locale->ShortDateFormat(), result);
+    return services.files->WriteFile(dataFolder + kErrorLogName, text);
+}
+
+}  // namespace update

@@ -1,0 +1,24 @@
+// "Error.log" in the data folder: the latest failed automatic check, as two lines (CR LF): the
+// date in the user's short date format followed by ".", and the result in Dutch.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/Platform.h"
+#include "update/VersionList.h"
+
+namespace update {
+
+constexpr const char* kErrorLogName = "Error.log";
+
+// The Dutch line of a failed check; nothing for UpToDate and UpdateAdvised.
+std::optional<std::string> ErrorLogLine(CheckResult result);
+// The whole file for a failed check; empty for UpToDate and UpdateAdvised.
+std::string ErrorLogText(const platform::DateTime& today, const std::string& shortDateFormat, CheckResult result);
+// Replaces dataFolder + "Error.log" for a failed check, dated today by the clock in the locale's
+// short date format. False when the file could not be written; a check that did not fail writes
+// nothing and gives true.
+bool WriteErrorLog(const platform::Services& services, const std::string& dataFolder, CheckResult result);
+
+}  // namespace update

@@ -1,0 +1,134 @@
+#include "update/Installer.h"
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+
+#include "quotes/Hosts.h"
+#include "support/Support.h"
+#include "update/VersionList.h"
+
+namespace update {
+namespace {
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+std::string LowerText(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// Creates a folder (given with a trailing backslash) and its missing parents.
+void CreateFolders(platform::FileSystem& files, const std::string& folder) {
+    const std::string path = folder.substr(0, folder.find_last_not_of('\\') + 1);
+    if (path.empty() || files.DirectoryExists(path)) return;
+    const size_t parentEnd = path.find_last_of('\\');
+    if (parentEnd != std::string::npos) CreateFolders(files, path.substr(0, parentEnd + 1));
+    if (!files.CreateDirectory(path) && !files.DirectoryExists(path))
+        throw std::runtime_error("Unable to create directory \"" + path + "\".");
+}
+
+}  // namespace
+
+std::string DownloadBaseUrl() { return std::string("https://") + hosts::kMakerWebHost + "/"; }
+
+std::string InstallerFolder(const std::string& dataFolder) { return dataFolder + "Temp\\"; }
+
+std::string InstallerPath(const std::string& dataFolder, const std::string& downloadName) {
+    return InstallerFolder(dataFolder) + downloadName;
+}
+
+std::string OldInstallerName(const std::string& productName, const std::string& versionText) {
+    return productName + support::KeepNumberChars(versionText) + ".exe";
+}
+
+std::vector<std::string> InstallersToDelete(const std::string& dataFolder, const std::string& productName,
+                                            const std::string& versionText, const std::string& downloadName) {
+    std::vector<std::string> paths;
+    for (const std::string& name : {OldInstallerName(productName, versionText), downloadName})
+        if (IsPlainInstallerName(name)) paths.push_back(InstallerPath(dataFolder, name));
+    return paths;
+}
+
+std::string InstallerDisplayName(const std::string& downloadName) {
+    std::string name = support::KeepNonDigits(support::TextBeforeChar('.', downloadName));
+    if (name.empty()) return downloadName;
+    name[0] = Upper(name[0]);
+    if (name.compare(0, 2, "Zv") == 0) {
+        std::string rest = name.substr(2);
+        for (char& c : rest) c = Upper(c);
+        name = "zv" + rest;
+    }
+    return name;
+}
+
+uint64_t ListedKilobytes(uint64_t bytes) { return (bytes + 1023) / 1024; }
+
+bool IsSha256Text(const std::string& field) {
+    if (field.size() != 64) return false;
+    for (char c : field)
+        if (!IsHexDigit(c)) return false;
+    return true;
+}
+
+DownloadVerdict JudgeDownload(const quotes::FileFetch& fetch, const WrittenBytes& written, int64_t listedKB,
+                              const std::string& hashField) {
+    if (!fetch.urlOpened) return DownloadVerdict::NotOpened;
+    if (fetch.status != 200) return DownloadVerdict::BadStatus;
+    if (fetch.writeFailed || written.size != fetch.bytes) return DownloadVerdict::WriteFailed;
+    if (!fetch.complete) return DownloadVerdict::Incomplete;
+    if (fetch.kilobytes <= 1) return DownloadVerdict::TooSmall;
+    if (listedKB < 0 || ListedKilobytes(written.size) != static_cast<uint64_t>(listedKB))
+        return DownloadVerdict::SizeMismatch;
+    if (written.head != "MZ") return DownloadVerdict::NotAnExe;
+    if (IsSha256Text(hashField) && LowerText(hashField) != HexText(written.digest))
+        return DownloadVerdict::HashMismatch;
+    return DownloadVerdict::Sound;
+}
+
+bool CheckedSink::Write(const char* data, size_t size) {
+    if (!file_.Write(data, size)) return false;
+    if (written_.head.size() < 2) written_.head.append(data, std::min<size_t>(size, 2 - written_.head.size()));
+    written_.size += size;
+    hash_.Add(data, size);
+    return true;
+}
+
+WrittenBytes CheckedSink::Finish() {
+    written_.digest = hash_.Finish();
+    return written_;
+}
+
+DownloadReport DownloadInstaller(platform::Web& web, platform::FileSystem& files, const InstallerRequest& request,
+                                 const quotes::ProgressHook& progress) {
+    DownloadReport report;
+    if (!IsPlainInstallerName(request.downloadName)) {
+        report.verdict = DownloadVerdict::BadName;
+        return report;
+    }
+    for (const std::string& path :
+         InstallersToDelete(request.dataFolder, request.productName, request.versionText, request.downloadName))
+        files.DeleteFile(path);
+    CreateFolders(files, InstallerFolder(request.dataFolder));
+    const std::string path = InstallerPath(request.dataFolder, request.downloadName);
+
+    quotes::FileFetch fetch;
+    WrittenBytes written;
+    {
+        std::unique_ptr<platform::OutputFile> file = web.CreateFile(path);
+        if (!file) throw std::runtime_error("Cannot create file \"" + path + "\".");
+        CheckedSink sink(*file);
+        fetch = quotes::FetchUrlToFile(web, quotes::InstallerProfile(request.baseUrl + request.downloadName), sink,
+                                       progress);
+        written = sink.Finish();
+    }  // the file is closed here, also when an error passes through
+    report.kilobytes = fetch.kilobytes;
+    report.verdict = JudgeDownload(fetch, written, request.listedKB, request.hashField);
+    if (report.verdict != DownloadVerdict::Sound) files.DeleteFile(path);
+    return report;
+}
+
+}  // namespace update

@@ -1,0 +1,92 @@
+// Reading the maker's version list: finding the program's own entry, reading its fields and
+// comparing its version with the running one.
+//
+// The list is a text of lines ended by CR LF, one line per program:
+//   Quodo,Quodo107.exe,a,850,<sha-256 or anything>[,Dutch text,English text]
+// field 0 the product name, 1 the installer's file name (the version's digits before its first
+// "."), 2 the version letter or nothing, 3 the installer's size in whole kilobytes (rounded up),
+// 4 the installer's SHA-256 as 64 hexadecimal digits (any other content: no hash check).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace update {
+
+// The outcome of one check. The worker's failure codes "1" and "2" are the values 1 and 2.
+enum class CheckResult : int {
+    UpToDate = 0,
+    NoServerResponse = 1,
+    FileTooSmall = 2,
+    ProgramNotFound = 3,
+    UpdateAdvised = 4,
+    PingTimeOut = 5,
+};
+
+// A version as its digits and an optional lower-case letter: "versie 1.06a" is 106 and 'a'.
+struct Version {
+    std::string digits;  // the digits (and any "," kept by KeepNumberChars), without the first "."
+    char letter = 0;     // 0: no letter
+};
+
+// CurrentDigits and CurrentLetter from the program's VersionText ("versie 1.06": 106, no letter).
+Version CurrentVersion(const std::string& versionText);
+// LatestDigits from the installer name (Quodo107.exe: 107) with LatestLetter (0: none).
+Version ListedVersion(const std::string& installerName, char letter);
+// Newer when its digits are a greater number (99 < 106 < 109 < 1010), or the same number with a
+// letter of a higher code (no letter is lowest).
+bool IsNewer(const Version& latest, const Version& current);
+// The display form: the first digit, ".", the other digits, the letter ("1.07", "1.06a");
+// empty when there are no digits.
+std::string DisplayVersion(const Version& version);
+
+// The installer name becomes a local path, a deletion target and a program to run, so only a plain
+// file name is taken: 1 to 64 characters of letters, digits, ".", "-" and "_", starting with a
+// letter or digit and ending in ".exe" in any case, and no device name (CON, NUL, COM1, ...)
+// before its first ".".
+constexpr size_t kMaxInstallerNameLength = 64;
+bool IsPlainInstallerName(const std::string& name);
+
+// An entry that cannot be read: fewer than five fields, a size that is no decimal integer or an
+// installer name that is no plain file name. The check stops with this error.
+class MalformedEntry : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct VersionEntry {
+    std::string installerName;  // field 1
+    char letter = 0;            // the first character of field 2; 0 when it is empty
+    int32_t sizeKB = 0;         // field 3
+    std::string hashField;      // field 4
+    std::string dutchText;      // fields 5 and 6, only when the entry has at least seven fields
+    std::string englishText;
+};
+
+// The entry cut at every comma; an empty field stays in its place, a comma at the very end adds
+// no field.
+std::vector<std::string> SplitFields(const std::string& entry);
+// The fields of the product's entry; throws MalformedEntry.
+VersionEntry ParseEntry(const std::string& entry, const std::string& productName);
+// Where the product's entry begins: the first line whose first field is exactly the product name
+// (not "QuodoPro,..."). Lines end at CR, LF or CR LF; the last line may have no line end. A line
+// that is only the product name at the very end of the text counts as no entry.
+std::optional<size_t> FindEntry(const std::string& list, const std::string& productName);
+
+struct CheckOutcome {
+    CheckResult result = CheckResult::UpToDate;
+    std::optional<VersionEntry> entry;  // whenever an entry was read (its size is InstallerSizeKB)
+    std::string latestVersion;          // LatestVersion, e.g. "1.07"
+    std::string listFromEntry;          // the list from the entry to its end
+};
+
+// Turns the worker's result text into the outcome of the check: "1" NoServerResponse, "2"
+// FileTooSmall, an empty text (the worker ended without a result) NoServerResponse; otherwise the
+// text is the list. Throws MalformedEntry for an entry that cannot be read.
+CheckOutcome ReadVersionListText(const std::string& resultText, const std::string& productName,
+                                 const std::string& versionText);
+
+}  // namespace update

@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "update/VersionList.h"
+
+namespace {
+
+using update::CheckResult;
+using update::CurrentVersion;
+using update::DisplayVersion;
+using update::IsNewer;
+using update::IsPlainInstallerName;
+using update::ListedVersion;
+using update::MalformedEntry;
+using update::ReadVersionListText;
+using update::SplitFields;
+using update::Version;
+
+const char* const kProduct = "Quodo";
+const char* const kRunning = "versie 1.06";
+const std::string kHash(64, 'a');
+
+// A list as the maker writes it: other programs around ours, CR LF line ends.
+std::string List(const std::string& ourEntry) {
+    return "zvTool,zvtool12.exe,,312," + kHash + ",Een ander programma,Another program\r\n" + ourEntry +
+           "\r\nOtherApp,OtherApp200.exe,,1024,-\r\n";
+}
+
+update::CheckOutcome Read(const std::string& text, const std::string& versionText = kRunning) {
+    return ReadVersionListText(text, kProduct, versionText);
+}
+
+TEST(Versions, CurrentFromTheVersionTextListedFromTheInstallerNameAndTheirDisplay) {
+    EXPECT_EQ(CurrentVersion("versie 1.06").digits, "106");
+    EXPECT_EQ(CurrentVersion("versie 1.06").letter, 0);
+    EXPECT_EQ(CurrentVersion("versie 1.06a").digits, "106");
+    EXPECT_EQ(CurrentVersion("versie 1.06a").letter, 'a');
+    EXPECT_EQ(CurrentVersion("versie 1.06B").letter, 0) << "only a lower-case letter counts";
+    EXPECT_EQ(CurrentVersion("versie 106").digits, "") << "no point: no digits";
+    EXPECT_EQ(ListedVersion("Quodo1010.setup.exe", 'b').digits, "1010");
+    EXPECT_EQ(DisplayVersion({"107", 0}), "1.07");
+    EXPECT_EQ(DisplayVersion({"106", 'a'}), "1.06a");
+    EXPECT_EQ(DisplayVersion({"1010", 0}), "1.010") << "every digit shown";
+    EXPECT_EQ(DisplayVersion({"", 'a'}), "");
+}
+
+TEST(CompareVersions, DigitsAsNumbersThenTheLetter) {
+    const Version current{"106", 0};
+    EXPECT_FALSE(IsNewer({"99", 0}, current)) << "99 is older than 106: no downgrade";
+    EXPECT_FALSE(IsNewer({"106", 0}, current));
+    EXPECT_TRUE(IsNewer({"107", 0}, current));
+    EXPECT_TRUE(IsNewer({"1010", 0}, {"109", 0})) << "1010 is newer than 109";
+    EXPECT_FALSE(IsNewer({"0106", 0}, current)) << "leading zeros do not count";
+    EXPECT_TRUE(IsNewer({"106", 'a'}, current));
+    EXPECT_FALSE(IsNewer({"106", 'a'}, {"106", 'b'}));
+    EXPECT_TRUE(IsNewer({"106", 'c'}, {"106", 'b'}));
+    EXPECT_FALSE(IsNewer({"105", 'z'}, current));
+    EXPECT_FALSE(IsNewer({"", 0}, current)) << "no digits are no newer version";
+}
+
+TEST(InstallerName, OnlyAPlainExeNameOfAtMost64Characters) {
+    for (const char* good : {"Quodo107.exe", "Quodo107.EXE", "quodo-setup_1.07.Exe", "7zip.exe",
+                             "Console.exe", "COM10.exe", "Nul1.exe"})
+        EXPECT_TRUE(IsPlainInstallerName(good)) << good;
+    EXPECT_TRUE(IsPlainInstallerName(std::string(60, 'q') + ".exe"));
+    EXPECT_FALSE(IsPlainInstallerName(std::string(61, 'q') + ".exe"));
+    for (const char* bad : {"", ".exe", "Quodo107", "Quodo107.exe.txt", "Quodo107.ex", "..\\Quodo107.exe",
+                            "../Quodo107.exe", "C:Quodo107.exe", "C:\\Temp\\Quodo107.exe", "Quodo 107.exe",
+                            "-Quodo.exe", ".Quodo.exe", "Quodo107.exe ", "Quodo\"107.exe", "Quodo%20.exe",
+                            "CON.exe", "nul.exe", "Com1.exe", "LPT9.setup.exe", "Quodo\xe9.exe"})
+        EXPECT_FALSE(IsPlainInstallerName(bad)) << bad;
+}
+
+TEST(SplitFields, EmptyFieldsKeepTheirPlaceATrailingCommaAddsNone) {
+    EXPECT_EQ(SplitFields("Quodo,Quodo107.exe,,850,x"),
+              (std::vector<std::string>{"Quodo", "Quodo107.exe", "", "850", "x"}));
+    EXPECT_EQ(SplitFields("Quodo,Quodo107.exe,,850,x,"),
+              (std::vector<std::string>{"Quodo", "Quodo107.exe", "", "850", "x"}));
+    EXPECT_EQ(SplitFields("Quodo,Quodo107.exe,,850,,"),
+              (std::vector<std::string>{"Quodo", "Quodo107.exe", "", "850", ""}));
+    EXPECT_EQ(SplitFields("Quodo"), (std::vector<std::string>{"Quodo"}));
+    EXPECT_EQ(SplitFields(""), (std::vector<std::string>{""}));
+}
+
+TEST(ReadVersionList, FailureCodesOfTheWorker) {
+    EXPECT_EQ(Read("1").result, CheckResult::NoServerResponse);
+    EXPECT_EQ(Read("2").result, CheckResult::FileTooSmall);
+    EXPECT_EQ(Read("").result, CheckResult::NoServerResponse) << "a worker that ended without a result";
+    EXPECT_FALSE(Read("1").entry.has_value());
+    EXPECT_EQ(static_cast<int>(CheckResult::UpToDate), 0);
+    EXPECT_EQ(static_cast<int>(CheckResult::ProgramNotFound), 3);
+    EXPECT_EQ(static_cast<int>(CheckResult::UpdateAdvised), 4);
+    EXPECT_EQ(static_cast<int>(CheckResult::PingTimeOut), 5);
+}
+
+TEST(ReadVersionList, AdvisedUpdateWithEveryField) {
+    const auto outcome = Read(List("Quodo,Quodo107.exe,,850," + kHash + ",Nieuwe versie,New version"));
+    EXPECT_EQ(outcome.result, CheckResult::UpdateAdvised);
+    ASSERT_TRUE(outcome.entry.has_value());
+    EXPECT_EQ(outcome.entry->installerName, "Quodo107.exe");
+    EXPECT_EQ(outcome.entry->letter, 0);
+    EXPECT_EQ(outcome.entry->sizeKB, 850);
+    EXPECT_EQ(outcome.entry->hashField, kHash);
+    EXPECT_EQ(outcome.entry->dutchText, "Nieuwe versie");
+    EXPECT_EQ(outcome.entry->englishText, "New version");
+    EXPECT_EQ(outcome.latestVersion, "1.07");
+    EXPECT_EQ(outcome.listFromEntry.substr(0, 19), "Quodo,Quodo107.exe,");
+    EXPECT_NE(outcome.listFromEntry.find("OtherApp"), std::string::npos);
+    EXPECT_EQ(outcome.listFromEntry.find("zvTool"), std::string::npos);
+}
+
+TEST(ReadVersionList, FiveAndSixFieldsAreReadWithoutTheTexts) {
+    const auto five = Read(List("Quodo,Quodo107.exe,a,850,-"));
+    ASSERT_TRUE(five.entry.has_value());
+    EXPECT_EQ(five.entry->letter, 'a');
+    EXPECT_EQ(five.entry->hashField, "-");
+    EXPECT_EQ(five.latestVersion, "1.07a");
+    const auto six = Read(List("Quodo,Quodo107.exe,,850,-,Alleen Nederlands"));
+    ASSERT_TRUE(six.entry.has_value());
+    EXPECT_EQ(six.entry->dutchText, "") << "the texts are taken only with seven fields";
+    const auto emptyHash = Read(List("Quodo,Quodo107.exe,,850,,"));
+    ASSERT_TRUE(emptyHash.entry.has_value());
+    EXPECT_EQ(emptyHash.entry->hashField, "");
+    EXPECT_EQ(emptyHash.entry->sizeKB, 850);
+}
+
+TEST(ReadVersionList, VersionsComparedAsNumbersThenLetters) {
+    EXPECT_EQ(Read(List("Quodo,Quodo106.exe,,850,-")).result, CheckResult::UpToDate);
+    EXPECT_EQ(Read(List("Quodo,Quodo106.exe,a,850,-"), "versie 1.06b").result, CheckResult::UpToDate);
+    EXPECT_EQ(Read(List("Quodo,Quodo99.exe,,850,-")).result, CheckResult::UpToDate) << "no downgrade offered";
+    const auto newer = Read(List("Quodo,Quodo1010.exe,,850,-"), "versie 1.09");
+    EXPECT_EQ(newer.result, CheckResult::UpdateAdvised);
+    EXPECT_EQ(newer.latestVersion, "1.010");
+    const auto older = Read(List("Quodo,Quodo105.exe,,850,-"));
+    ASSERT_TRUE(older.entry.has_value()) << "the size is read for every entry";
+    EXPECT_EQ(older.entry->sizeKB, 850);
+}
+
+TEST(ReadVersionList, OnlyALineWhoseFirstFieldIsTheProductName) {
+    const std::string list = "QuodoPro,QuodoPro210.exe,,900,-\r\nMyQuodo,MyQuodo300.exe,,10,-\r\n"
+                             "Quodo Lite,QuodoLite400.exe,,10,-\r\nQuodo,Quodo107.exe,,850,-\r\n"
+                             "Quodo,Quodo999.exe,,850,-\r\n";
+    const auto outcome = Read(list);
+    ASSERT_TRUE(outcome.entry.has_value());
+    EXPECT_EQ(outcome.entry->installerName, "Quodo107.exe") << "the first of our lines";
+    EXPECT_EQ(outcome.result, CheckResult::UpdateAdvised);
+
+    EXPECT_EQ(Read("QuodoPro,QuodoPro210.exe,,900,-\r\nquodo,Quodo107.exe,,850,-\r\n" + std::string(30, ' ')).result,
+              CheckResult::ProgramNotFound)
+        << "the name is compared case-sensitively";
+    EXPECT_EQ(Read(List("Other,Other107.exe,,850,-")).result, CheckResult::ProgramNotFound);
+    EXPECT_EQ(Read(std::string(60, 'x') + "\r\nQuodo").result, CheckResult::ProgramNotFound)
+        << "the name alone at the very end of the list";
+}
+
+TEST(ReadVersionList, LineEnds) {
+    // The last line may have no line end: it runs to the end of the text.
+    const auto last = Read("OtherApp,OtherApp200.exe,,1024,-,Een,Een ander\r\nQuodo,Quodo107.exe,,850," + kHash);
+    ASSERT_TRUE(last.entry.has_value());
+    EXPECT_EQ(last.entry->hashField, kHash);
+    // Lines ended by LF alone are lines too.
+    const auto lf = Read("OtherApp,OtherApp200.exe,,1024,-,Een,Een ander\nQuodo,Quodo107.exe,,850,-\nX,Y,,1,-\n");
+    ASSERT_TRUE(lf.entry.has_value());
+    EXPECT_EQ(lf.entry->hashField, "-");
+    EXPECT_EQ(lf.result, CheckResult::UpdateAdvised);
+}
+
+TEST(ReadVersionList, MalformedEntriesRaiseAnErrorWithAClearMessage) {
+    auto message = [](const std::string& entry) -> std::string {
+        try {
+            Read(List(entry));
+        } catch (const MalformedEntry& error) {
+            return error.what();
+        }
+        return "no error";
+    };
+    EXPECT_EQ(message("Quodo,Quodo107.exe,,850"), "The version list entry for Quodo has only 4 of its 5 fields.");
+    EXPECT_EQ(message("Quodo,Quodo107.exe,,850,"), "The version list entry for Quodo has only 4 of its 5 fields.");
+    EXPECT_EQ(message("Quodo"), "The version list entry for Quodo has only 1 of its 5 fields.");
+    EXPECT_EQ(message("Quodo,Quodo107.exe,,85x,-"),
+              "The version list entry for Quodo: '85x' is not a valid integer value.");
+    EXPECT_EQ(message("Quodo,Quodo107.exe,,,-"), "The version list entry for Quodo: '' is not a valid integer value.");
+    EXPECT_EQ(message("Quodo,Quodo107.exe,,99999999999,-"),
+              "The version list entry for Quodo: '99999999999' is not a valid integer value.");
+    EXPECT_EQ(message("Quodo,..\\..\\Quodo107.exe,,850,-"),
+              "The version list entry for Quodo: '..\\..\\Quodo107.exe' is not a plain installer file name.");
+    EXPECT_EQ(message("Quodo,,,850,-"), "The version list entry for Quodo: '' is not a plain installer file name.");
+    EXPECT_EQ(message("Quodo,Quodo107.exe,,-12,-"), "no error") << "a sign is allowed; the download check refuses it";
+}
+
+}  // namespace
