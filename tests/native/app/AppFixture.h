@@ -15,6 +15,7 @@
 #include "fakes/MemoryRegistry.h"
 #include "quotes/IndexQuote.h"
 #include "settings/StoredSettings.h"
+#include "support/Support.h"
 #include "ui/Headless.h"
 
 namespace apptest {
@@ -53,6 +54,9 @@ struct SharedFiles : fakes::FakeFileSystem {
 };
 
 constexpr const char* kKey = "Software\\Quodo\\Defaults";
+constexpr const char* kStartFolder = "C:\\Program Files\\Quodo\\";
+// The user's data folder, apart from the start folder as on any system of the NT family.
+constexpr const char* kDataFolder = "C:\\Users\\tester\\UserData\\Quodo\\";
 
 class AppTest : public ::testing::Test {
 protected:
@@ -77,10 +81,15 @@ protected:
         ui::App() = ui::Application();
         ui::App().SetTitle("Quodo");
         registry.CreateKey(kKey);
+        const char* shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+        registry.CreateKey(shellFolders);
+        registry.SetString(shellFolders, "Desktop", "C:\\Users\\tester\\Desktop");
+        support::Initialize();
     }
 
     void TearDown() override {
         form.reset();
+        support::Finalize();
         ui::App() = ui::Application();
         platform::Current() = platform::Services();
     }

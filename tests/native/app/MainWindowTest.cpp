@@ -223,6 +223,7 @@ TEST_F(AppTest, MenuCommandsReachTheirHandlers) {
 }
 
 TEST_F(AppTest, HelpOpensTheFileBesideTheProgramAndInTheStartFolder) {
+    files.AddFolder("D:\\Werk");
     files.currentDirectory = "D:\\Werk";
     auto& f = Start();
     EXPECT_EQ(f.HelpFilePath(), "C:\\Program Files\\Quodo\\Quodo.chm");
@@ -278,9 +279,18 @@ TEST_F(AppTest, EndOfProgramStoresThePositionAndRestoresTheHelpHook) {
 }
 
 TEST_F(AppTest, StartCopiesTheFallbackPictureIntoTheDataFolder) {
+    files.AddFile(std::string(kStartFolder) + "ErrorGraph.png", "the fallback picture", 0);
+    ASSERT_FALSE(files.FileExists(std::string(kDataFolder) + "ErrorGraph.png"));
     Start();
-    EXPECT_EQ(app::DataFolder, "C:\\Program Files\\Quodo\\");
-    EXPECT_TRUE(files.FileExists(app::DataFolder + "ErrorGraph.png"));
+    EXPECT_EQ(app::DataFolder, kDataFolder);
+    EXPECT_EQ(files.ReadFile(std::string(kDataFolder) + "ErrorGraph.png"), "the fallback picture");
+    EXPECT_EQ(files.currentDirectory + "\\", kStartFolder) << "the start folder is current again";
+
+    // At every start: a copy left from an earlier run is replaced.
+    form.reset();
+    files.AddFile(std::string(kStartFolder) + "ErrorGraph.png", "a newer fallback picture", 0);
+    Start();
+    EXPECT_EQ(files.ReadFile(std::string(kDataFolder) + "ErrorGraph.png"), "a newer fallback picture");
 }
 
 }  // namespace
