@@ -142,6 +142,24 @@ TEST_F(RefreshTest, FailedFetchShowsItsCodeAndTheNextQuoteIsColouredAgainstTheLe
     EXPECT_EQ(f.Label2.GetFont().color, kRed);  // lower than 901,00, the level before the failures
 }
 
+TEST_F(RefreshTest, PageWithoutTheLevelIsShownAsARejectedPageAndNotAsAQuote) {
+    ServeInvesting("900,00", "+1,00", "+0,11%", "10:00:00");
+    auto& f = StartAndFirstRefresh();
+    // A page in a layout without the level, as a challenge page or a redesign brings.
+    const std::string otherLayout = "<html><body><div data-test=\"instrument-price-last\">901,00</div>"
+                                    "<time>10:00:30</time></body></html>";
+    web.Script(quotes::InvestingQuoteProfile().url, {fakes::FakeWeb::Body(otherLayout)});
+    f.Download1Click();
+    EXPECT_EQ(f.Label2.Text(), " -2,00");
+    EXPECT_EQ(f.Label3.Text(), " @ 10:00:00");
+    EXPECT_EQ(f.Label2.GetFont().color, ui::kBlack);
+
+    ServeInvesting("901,00", "+2,00", "+0,22%", "10:01:00");
+    f.Download1Click();
+    EXPECT_EQ(f.Label2.Text(), "901,00");
+    EXPECT_EQ(f.Label2.GetFont().color, kGreen);
+}
+
 TEST_F(RefreshTest, IexPageWithoutQuoteTimeShowsStars) {
     sys.clock.now = fakes::MakeDateTime(2026, 12, 5, 12, 0);
     web.Script(quotes::IexQuoteProfile().url,
