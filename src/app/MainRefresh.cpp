@@ -107,13 +107,17 @@ void TMainForm::RefreshQuote() {
 
 void TMainForm::ColourQuote() {
     auto& quote = quotes::IndexQuote;
+    // A failure code is shown in the level's place but is no level: it is neither coloured nor
+    // remembered, so the next good quote is coloured against the last good one. Its quote time
+    // is whatever an earlier page left, which may be newer than the last coloured one.
+    const bool failureCode = quote.LastPrice == quotes::kFetchFailed || quote.LastPrice == quotes::kPageRejected;
     if (quote.LastPrice != kNoQuoteTime) {
         currentLevel_ = support::ParseNumber(quote.LastPrice);
         quote.LastPrice = support::FormatNumber(6, 2, currentLevel_);
     }
     if (quote.QuoteTime.empty() || quote.QuoteTime == "*****") return;
     if (Alarm.alarmOn) CheckAlarm();
-    if (quote.QuoteTime == lastColouredTime_ || currentLevel_ == previousLevel_) return;
+    if (failureCode || quote.QuoteTime == lastColouredTime_ || currentLevel_ == previousLevel_) return;
     lastColouredTime_ = quote.QuoteTime;
 
     if (std::fabs(previousLevel_) < 0.01) {

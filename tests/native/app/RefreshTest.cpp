@@ -142,6 +142,37 @@ TEST_F(RefreshTest, FailedFetchShowsItsCodeAndTheNextQuoteIsColouredAgainstTheLe
     EXPECT_EQ(f.Label2.GetFont().color, kRed);  // lower than 901,00, the level before the failures
 }
 
+TEST_F(RefreshTest, FailureCodesAreNotColouredEvenWithANewerQuoteTimeLeftBehind) {
+    ServeInvesting("900,00", "+1,00", "+0,11%", "10:00:00");
+    auto& f = StartAndFirstRefresh();
+    ServeInvesting("901,00", "+2,00", "+0,22%", "10:00:30");
+    f.Download1Click();
+    // The same level text with a newer quote time: the display stays, the newer time is kept.
+    ServeInvesting("901,00", "+2,00", "+0,22%", "10:01:00");
+    f.Download1Click();
+    ASSERT_EQ(f.Label3.Text(), " @ 10:00:30");
+    ASSERT_EQ(f.Label2.GetFont().color, kGreen);
+
+    struct Failure { std::vector<fakes::FakeWeb::Attempt> attempts; std::string shown; };
+    const Failure failures[] = {
+        {{fakes::FakeWeb::Body(""), fakes::FakeWeb::Body("")}, " -1,00"},
+        {{fakes::FakeWeb::Body("Default.htm")}, " -2,00"},
+    };
+    for (const Failure& failure : failures) {
+        web.Script(quotes::InvestingQuoteProfile().url, failure.attempts);
+        f.Download1Click();
+        EXPECT_EQ(f.Label2.Text(), failure.shown);
+        EXPECT_EQ(f.Label1.GetFont().color, kGreen) << failure.shown;
+        EXPECT_EQ(f.Label2.GetFont().color, kGreen) << failure.shown;
+        EXPECT_EQ(f.PreviousLevel(), 901.0) << failure.shown;
+    }
+
+    ServeInvesting("900,50", "+1,50", "+0,17%", "10:01:30");
+    f.Download1Click();
+    EXPECT_EQ(f.Label2.Text(), "900,50");
+    EXPECT_EQ(f.Label2.GetFont().color, kRed);  // lower than 901,00, the last good level
+}
+
 TEST_F(RefreshTest, PageWithoutTheLevelIsShownAsARejectedPageAndNotAsAQuote) {
     ServeInvesting("900,00", "+1,00", "+0,11%", "10:00:00");
     auto& f = StartAndFirstRefresh();
