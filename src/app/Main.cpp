@@ -202,8 +202,7 @@ void TMainForm::PlaceBarControls() {
     ButtonInfo.SetTop(ButtonCheck.Top() + 2);
 
     Label1.SetLeft(ButtonInfo.Width() + 3 + ButtonCheck.Width() + 3);
-    Label2.SetLeft(Label1.Left() + Label1.Width());
-    Label3.SetLeft(Label2.Left() + Label2.Width());
+    PlaceQuoteLabels();
 }
 
 void TMainForm::ArrangeWindow() {

@@ -114,6 +114,8 @@ private:
     ui::MenuItem& AltijdopvoorgrondItem();
 
     // The refresh cycle.
+    void ShowIndexName(const std::string& name);
+    void PlaceQuoteLabels();
     void ColourQuote();
     void DownloadDayGraph();
     void BeepHigh();

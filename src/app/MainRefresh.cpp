@@ -87,11 +87,11 @@ void TMainForm::RefreshQuote() {
     if (MarketClosed) {
         quotes::Download_AEX_IEX();
         LabelWait.Hide();
-        Label1.SetText("IEX25: ");
+        ShowIndexName("IEX25: ");
     } else {
         quotes::Download_AEX_Invst();
         LabelWait.Hide();
-        Label1.SetText("AEX: ");
+        ShowIndexName("AEX: ");
     }
 
     if (quotes::IndexQuote.LastPrice == lastHandledPrice_) return;
@@ -103,6 +103,19 @@ void TMainForm::RefreshQuote() {
     ui::App().ProcessMessages();
     DrawDayGraph();
     ui::App().ProcessMessages();
+}
+
+// The two index names differ in width; the level and the time move along, also when the level
+// text stays the same and the quote is therefore not shown again.
+void TMainForm::ShowIndexName(const std::string& name) {
+    if (Label1.Text() == name) return;
+    Label1.SetText(name);
+    PlaceQuoteLabels();
+}
+
+void TMainForm::PlaceQuoteLabels() {
+    Label2.SetLeft(Label1.Left() + Label1.Width());
+    Label3.SetLeft(Label2.Left() + Label2.Width());
 }
 
 void TMainForm::ColourQuote() {
@@ -137,8 +150,7 @@ void TMainForm::ShowQuote() {
     else
         Label2.SetText(quote.LastPrice + " " + quote.AbsDiff + " (" + quote.RelDiff + ")");
     Label3.SetText(" @ " + quote.QuoteTime);
-    Label2.SetLeft(Label1.Left() + Label1.Width());
-    Label3.SetLeft(Label2.Left() + Label2.Width());
+    PlaceQuoteLabels();
 }
 
 }  // namespace app

@@ -80,6 +80,30 @@ TEST_F(RefreshTest, SiteFollowsTheTradingHoursAndDays) {
     }
 }
 
+TEST_F(RefreshTest, BarIsLaidOutAgainWhenTheIndexNameChangesAndTheLevelTextDoesNot) {
+    sys.clock.now = fakes::MakeDateTime(2026, 12, 7, 17, 30, 30);
+    ServeInvesting("905,10", "+3,20", "+0,35%", "17:30:00");
+    auto& f = StartAndFirstRefresh();
+    ASSERT_EQ(f.Label1.Text(), "AEX: ");
+
+    auto expectLaidOut = [&](const char* when) {
+        EXPECT_EQ(f.Label2.Left(), f.Label1.Left() + f.Label1.Width()) << when;
+        EXPECT_EQ(f.Label3.Left(), f.Label2.Left() + f.Label2.Width()) << when;
+    };
+    sys.clock.now = fakes::MakeDateTime(2026, 12, 7, 17, 31);
+    ServeIex("905.1", "3.2", "0.35", "17:31:00");  // the same level text from the other site
+    f.Download1Click();
+    ASSERT_EQ(f.Label1.Text(), "IEX25: ");
+    EXPECT_EQ(f.Label2.Text(), "905,10");
+    expectLaidOut("evening");
+
+    sys.clock.now = fakes::MakeDateTime(2026, 12, 8, 9, 0);
+    ServeInvesting("905,10", "+0,00", "0,00%", "09:00:00");
+    f.Download1Click();
+    ASSERT_EQ(f.Label1.Text(), "AEX: ");
+    expectLaidOut("next morning");
+}
+
 TEST_F(RefreshTest, ColoursTellTheDayAndTheLastMove) {
     ServeInvesting("900,00", "+1,00", "+0,11%", "10:00:00");
     auto& f = StartAndFirstRefresh();
