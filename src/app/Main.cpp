@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "app/DeferredError.h"
 #include "platform/Platform.h"
 #include "quotes/Hosts.h"
 #include "settings/StoredSettings.h"
@@ -230,9 +231,13 @@ void TMainForm::ArrangeWindow() {
         AltijdopvoorgrondItem().caption = "Zet Normale modus";
     }
 
-    if (!firstRun_) RefreshQuote();
+    // A refresh that ends with an error (a quote time that is no time) still leaves the window on
+    // the screen; the error is reported after that.
+    DeferredError error;
+    if (!firstRun_) error.Run([&] { RefreshQuote(); });
 
     KeepOnScreen();
+    error.RaiseIfAny();
 }
 
 void TMainForm::KeepOnScreen() {
@@ -248,10 +253,16 @@ void TMainForm::AltijdopvoorgrondClick() {
     previousNormalMode_ = NormalMode;
     NormalMode = !NormalMode;
     if (onModeSwitch) onModeSwitch(NormalMode);
-    ArrangeWindow();
-    ShowQuote();
+    // The switch is completed and stored also when its refresh fails; the error comes last.
+    DeferredError error;
+    error.Run([&] { ArrangeWindow(); });
+    if (!error.Raised())
+        ShowQuote();
+    else if (quoteShown_)
+        ShowQuoteOf(shownQuote_);  // what the failed page holds is not shown: the bar keeps its quote
     settings::SettingsStore store(ProductName);
     settings::SaveWindowMode(store, NormalMode);
+    error.RaiseIfAny();
 }
 
 // --- Mouse: the right button opens the menu, the left button drags the window.

@@ -143,8 +143,11 @@ void TMainForm::ColourQuote() {
     previousLevel_ = currentLevel_;
 }
 
-void TMainForm::ShowQuote() {
-    const auto& quote = quotes::IndexQuote;
+void TMainForm::ShowQuote() { ShowQuoteOf(quotes::IndexQuote); }
+
+void TMainForm::ShowQuoteOf(const quotes::IndexQuoteRecord& quote) {
+    shownQuote_ = quote;
+    quoteShown_ = true;
     if (NormalMode)
         Label2.SetText(quote.LastPrice);
     else

@@ -278,6 +278,34 @@ TEST_F(RefreshTest, InvalidQuoteTimeEndsTheRefreshWithAnError) {
     EXPECT_EQ(f.Label2.Text(), "901,00");
 }
 
+TEST_F(RefreshTest, ModeSwitchThatMeetsAnInvalidQuoteTimeIsFinishedBeforeTheErrorIsShown) {
+    backend.screen = {1280, 1024};
+    ServeInvesting("900,00", "+1,00", "+0,11%", "10:00:00");
+    auto& f = StartAndFirstRefresh();
+    backend.Advance(100);
+    f.SetBounds(f.Left(), 900, f.Width(), f.Height());  // dragged low; no limits while dragging
+
+    ServeInvesting("901,00", "+2,00", "+0,22%", "25:99");
+    ui::App().Dispatch([&] { f.AltijdopvoorgrondClick(); });  // as the menu runs it
+    EXPECT_FALSE(app::NormalMode);
+    EXPECT_EQ(f.Height(), 23);
+    EXPECT_EQ(f.Top(), 1024 - 40 - 23) << "kept on the screen";
+    ASSERT_TRUE(Stored("Normale Modus"));
+    EXPECT_EQ(Stored("Normale Modus")->data, "0");
+    ASSERT_EQ(backend.messages.size(), 1u);
+    EXPECT_EQ(backend.messages[0].text, "'25:99' is not a valid time");
+    // The bar keeps the quote it showed, in the form of the new mode; nothing of the failed page.
+    EXPECT_EQ(f.Label2.Text(), "900,00 +1,00 (+0,11%)");
+    EXPECT_EQ(f.Label3.Text(), " @ 10:00:00");
+
+    ServeInvesting("900,00", "+1,00", "+0,11%", "10:01:00");
+    ui::App().Dispatch([&] { f.AltijdopvoorgrondClick(); });
+    EXPECT_TRUE(app::NormalMode);
+    EXPECT_EQ(f.Label2.Text(), "900,00");
+    EXPECT_EQ(Stored("Normale Modus")->data, "1");
+    EXPECT_EQ(backend.messages.size(), 1u);
+}
+
 TEST_F(RefreshTest, RefreshTimerFollowsTheStoredIntervalAndSwitch) {
     SetStored("Aantal seconden", 45);
     ServeInvesting("900,00", "+1,00", "+0,11%", "10:00:00");
