@@ -181,7 +181,9 @@ void TMainForm::FormCreate() {
 void TMainForm::FormShow() {
     if (shown_) return;
     shown_ = true;
-    ArrangeWindow();
+    // The first show completes, and the chart timer starts, whatever the arrangement meets.
+    DeferredError error;
+    error.Run([&] { ArrangeWindow(); });
     if (!Alarm.alarmOn) {
         ButtonMax.Hide();
         ButtonMin.Hide();
@@ -190,6 +192,7 @@ void TMainForm::FormShow() {
     LabelWait.SetVisible(NormalMode);
     LabelWait.SetText(std::string("\r\nWacht op ") + (MarketClosed ? hosts::kIexQuoteSite : hosts::kInvestingQuoteSite));
     GrafiekTimer.Start();
+    error.RaiseIfAny();
 }
 
 // Places the bar's buttons and labels from left to right.
@@ -215,13 +218,16 @@ void TMainForm::ArrangeWindow() {
     ButtonCheck.Show();
     CheckAlarm();
 
+    // A chart that cannot be drawn or a refresh that ends with an error (a quote time that is no
+    // time) still leaves the window arranged and on the screen; the error is reported after that.
+    DeferredError error;
     if (NormalMode) {
         CheckMarketClosed();
         SetHeight(kNormalHeight);
         if (NormalMode != previousNormalMode_) SetTop(Top() - kModeShift);
         Image.SetLeft(25);
         Image.Show();
-        DrawDayGraph();
+        error.Run([&] { DrawDayGraph(); });
         AltijdopvoorgrondItem().caption = "Zet Altijd op Voorgrond";
     } else {
         SetWidth(kTopmostWidth);
@@ -231,9 +237,6 @@ void TMainForm::ArrangeWindow() {
         AltijdopvoorgrondItem().caption = "Zet Normale modus";
     }
 
-    // A refresh that ends with an error (a quote time that is no time) still leaves the window on
-    // the screen; the error is reported after that.
-    DeferredError error;
     if (!firstRun_) error.Run([&] { RefreshQuote(); });
 
     KeepOnScreen();

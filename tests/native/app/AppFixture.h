@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,7 +49,10 @@ struct RecordingHelp : platform::HtmlHelp {
 // Files written by a fetch are read back by the chart drawing.
 struct SharedFiles : fakes::FakeFileSystem {
     fakes::FakeWeb* web = nullptr;
+    // Reading these raises the error that reading a file too large for memory raises.
+    std::set<std::string> tooLargeForMemory;
     std::optional<std::string> ReadFile(const std::string& path) override {
+        if (tooLargeForMemory.count(path)) throw std::bad_alloc();
         if (web && web->files.count(path)) return web->files.at(path);
         return FakeFileSystem::ReadFile(path);
     }
