@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include <cstdint>
 #include <stdexcept>
 
 #include "app/DeferredError.h"
@@ -243,12 +244,14 @@ void TMainForm::ArrangeWindow() {
     error.RaiseIfAny();
 }
 
+// The sums are taken in 64 bits: a stored position near the integer limits must not wrap around
+// and so stay off the screen.
 void TMainForm::KeepOnScreen() {
-    ui::Size screen = ui::CurrentBackend().ScreenSize();
+    const ui::Size screen = ui::CurrentBackend().ScreenSize();
     if (Top() < 0) SetTop(10);
     if (Left() < 0) SetLeft(10);
-    if (Left() + ClientWidth() > screen.width) SetLeft(screen.width - ClientWidth());
-    if (Top() + ClientHeight() > screen.height - 40) SetTop(screen.height - 40 - ClientHeight());
+    if (int64_t{Left()} + ClientWidth() > screen.width) SetLeft(screen.width - ClientWidth());
+    if (int64_t{Top()} + ClientHeight() > int64_t{screen.height} - 40) SetTop(screen.height - 40 - ClientHeight());
 }
 
 void TMainForm::AltijdopvoorgrondClick() {

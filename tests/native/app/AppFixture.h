@@ -102,6 +102,14 @@ protected:
     void SetStored(const std::string& name, uint32_t value) { registry.SetDword(kKey, name, value); }
     void SetStoredText(const std::string& name, const std::string& value) { registry.SetString(kKey, name, value); }
     std::optional<platform::RegistryValue> Stored(const std::string& name) { return registry.Query(kKey, name); }
+    // A stored DWORD read as the signed number the program stores.
+    int32_t StoredInteger(const std::string& name) {
+        const auto value = Stored(name);
+        if (!value || value->type != platform::kRegDword || value->data.size() != 4) return -1;
+        uint32_t n = 0;
+        for (int i = 3; i >= 0; --i) n = n << 8 | static_cast<uint8_t>(value->data[size_t(i)]);
+        return static_cast<int32_t>(n);
+    }
 
     // Creates the window as the program does: creation, the stored settings, then the first show.
     app::TMainForm& Start(bool show = true) {
