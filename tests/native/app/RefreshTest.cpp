@@ -278,6 +278,14 @@ TEST_F(RefreshTest, InvalidQuoteTimeEndsTheRefreshWithAnError) {
     EXPECT_EQ(f.Label2.Text(), "901,00");
 }
 
+TEST_F(RefreshTest, AHugeInvalidQuoteTimeGivesAShortMessage) {
+    ServeInvesting("900,00", "+1,00", "+0,11%", std::string(1 << 20, '7'));
+    Start();
+    backend.Advance(1000);
+    ASSERT_EQ(backend.messages.size(), 1u);
+    EXPECT_EQ(backend.messages[0].text, "'" + std::string(40, '7') + "...' is not a valid time");
+}
+
 TEST_F(RefreshTest, ModeSwitchThatMeetsAnInvalidQuoteTimeIsFinishedBeforeTheErrorIsShown) {
     backend.screen = {1280, 1024};
     ServeInvesting("900,00", "+1,00", "+0,11%", "10:00:00");
