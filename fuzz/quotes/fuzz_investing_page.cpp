@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     quotes::IndexQuoteRecord quote;
     const quotes::TimeOfDay now{static_cast<int>(size % 24), static_cast<int>(size % 60), 7};
     try {
-        quotes::CutInvestingPage(page, quotes::TimeSettings{':', "HH:mm:ss"}, now, quote);
+        if (!quotes::CutInvestingPage(page, quotes::TimeSettings{':', "HH:mm:ss"}, now, quote)) return 0;
     } catch (const quotes::ConvertError&) {
         return 0;
     }

@@ -1,7 +1,9 @@
 #include "app/Main.h"
 
+#include <cstdint>
 #include <stdexcept>
 
+#include "app/DeferredError.h"
 #include "platform/Platform.h"
 #include "quotes/Hosts.h"
 #include "settings/StoredSettings.h"
@@ -179,7 +181,9 @@ void TMainForm::FormCreate() {
 void TMainForm::FormShow() {
     if (shown_) return;
     shown_ = true;
-    ArrangeWindow();
+    // The first show completes, and the chart timer starts, whatever the arrangement meets.
+    DeferredError error;
+    error.Run([&] { ArrangeWindow(); });
     if (!Alarm.alarmOn) {
         ButtonMax.Hide();
         ButtonMin.Hide();
@@ -189,6 +193,7 @@ void TMainForm::FormShow() {
     LabelWait.SetVisible(NormalMode);
     LabelWait.SetText(std::string("\r\nWacht op ") + (MarketClosed ? hosts::kIexQuoteSite : hosts::kInvestingQuoteSite));
     GrafiekTimer.Start();
+    error.RaiseIfAny();
 }
 
 // Places the bar's buttons and labels from left to right.
@@ -202,8 +207,7 @@ void TMainForm::PlaceBarControls() {
     ButtonInfo.SetTop(ButtonCheck.Top() + 2);
 
     Label1.SetLeft(ButtonInfo.Width() + 3 + ButtonCheck.Width() + 3);
-    Label2.SetLeft(Label1.Left() + Label1.Width());
-    Label3.SetLeft(Label2.Left() + Label2.Width());
+    PlaceQuoteLabels();
 }
 
 void TMainForm::ArrangeWindow() {
@@ -215,13 +219,16 @@ void TMainForm::ArrangeWindow() {
     ButtonCheck.Show();
     CheckAlarm();
 
+    // A chart that cannot be drawn or a refresh that ends with an error (a quote time that is no
+    // time) still leaves the window arranged and on the screen; the error is reported after that.
+    DeferredError error;
     if (NormalMode) {
         CheckMarketClosed();
         SetHeight(kNormalHeight);
         if (NormalMode != previousNormalMode_) SetTop(Top() - kModeShift);
         Image.SetLeft(25);
         Image.Show();
-        DrawDayGraph();
+        error.Run([&] { DrawDayGraph(); });
         AltijdopvoorgrondItem().caption = "Zet Altijd op Voorgrond";
     } else {
         SetWidth(kTopmostWidth);
@@ -231,17 +238,20 @@ void TMainForm::ArrangeWindow() {
         AltijdopvoorgrondItem().caption = "Zet Normale modus";
     }
 
-    if (!firstRun_) RefreshQuote();
+    if (!firstRun_) error.Run([&] { RefreshQuote(); });
 
     KeepOnScreen();
+    error.RaiseIfAny();
 }
 
+// The sums are taken in 64 bits: a stored position near the integer limits must not wrap around
+// and so stay off the screen.
 void TMainForm::KeepOnScreen() {
-    ui::Size screen = ui::CurrentBackend().ScreenSize();
+    const ui::Size screen = ui::CurrentBackend().ScreenSize();
     if (Top() < 0) SetTop(10);
     if (Left() < 0) SetLeft(10);
-    if (Left() + ClientWidth() > screen.width) SetLeft(screen.width - ClientWidth());
-    if (Top() + ClientHeight() > screen.height - 40) SetTop(screen.height - 40 - ClientHeight());
+    if (int64_t{Left()} + ClientWidth() > screen.width) SetLeft(screen.width - ClientWidth());
+    if (int64_t{Top()} + ClientHeight() > int64_t{screen.height} - 40) SetTop(screen.height - 40 - ClientHeight());
 }
 
 void TMainForm::AltijdopvoorgrondClick() {
@@ -249,10 +259,16 @@ void TMainForm::AltijdopvoorgrondClick() {
     previousNormalMode_ = NormalMode;
     NormalMode = !NormalMode;
     if (onModeSwitch) onModeSwitch(NormalMode);
-    ArrangeWindow();
-    ShowQuote();
+    // The switch is completed and stored also when its refresh fails; the error comes last.
+    DeferredError error;
+    error.Run([&] { ArrangeWindow(); });
+    if (!error.Raised())
+        ShowQuote();
+    else if (quoteShown_)
+        ShowQuoteOf(shownQuote_);  // what the failed page holds is not shown: the bar keeps its quote
     settings::SettingsStore store(ProductName);
     settings::SaveWindowMode(store, NormalMode);
+    error.RaiseIfAny();
 }
 
 // --- Mouse: the right button opens the menu, the left button drags the window.

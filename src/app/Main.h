@@ -6,6 +6,7 @@
 #include <string>
 
 #include "chart/Png.h"
+#include "quotes/IndexQuote.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
 
@@ -119,6 +120,9 @@ private:
     ui::MenuItem& AltijdopvoorgrondItem();
 
     // The refresh cycle.
+    void ShowIndexName(const std::string& name);
+    void ShowQuoteOf(const quotes::IndexQuoteRecord& quote);
+    void PlaceQuoteLabels();
     void ColourQuote();
     void DownloadDayGraph();
     void BeepHigh();
@@ -144,6 +148,9 @@ private:
     double currentLevel_ = 0;
     double previousLevel_ = 0;
     std::string lastColouredTime_;
+    // The quote the bar shows, to show it again in the other mode's form when a refresh fails.
+    quotes::IndexQuoteRecord shownQuote_;
+    bool quoteShown_ = false;
 };
 
 bool IsOutsideTradingHours(int hour, int minute);

@@ -6,8 +6,9 @@
 
 namespace app {
 
+// A file above the bound is a failed load: it is never read into memory whole.
 bool TMainForm::LoadPicture(const std::string& path) {
-    std::optional<std::string> bytes = platform::Current().files->ReadFile(path);
+    std::optional<std::string> bytes = platform::Current().files->ReadFileUpTo(path, quotes::kChartFileLimit);
     return bytes && chartPng_.Decode(*bytes, chartBitmap_);
 }
 

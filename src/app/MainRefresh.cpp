@@ -87,11 +87,11 @@ void TMainForm::RefreshQuote() {
     if (MarketClosed) {
         quotes::Download_AEX_IEX();
         LabelWait.Hide();
-        Label1.SetText("IEX25: ");
+        ShowIndexName("IEX25: ");
     } else {
         quotes::Download_AEX_Invst();
         LabelWait.Hide();
-        Label1.SetText("AEX: ");
+        ShowIndexName("AEX: ");
     }
 
     if (quotes::IndexQuote.LastPrice == lastHandledPrice_) return;
@@ -105,15 +105,32 @@ void TMainForm::RefreshQuote() {
     ui::App().ProcessMessages();
 }
 
+// The two index names differ in width; the level and the time move along, also when the level
+// text stays the same and the quote is therefore not shown again.
+void TMainForm::ShowIndexName(const std::string& name) {
+    if (Label1.Text() == name) return;
+    Label1.SetText(name);
+    PlaceQuoteLabels();
+}
+
+void TMainForm::PlaceQuoteLabels() {
+    Label2.SetLeft(Label1.Left() + Label1.Width());
+    Label3.SetLeft(Label2.Left() + Label2.Width());
+}
+
 void TMainForm::ColourQuote() {
     auto& quote = quotes::IndexQuote;
+    // A failure code is shown in the level's place but is no level: it is neither coloured nor
+    // remembered, so the next good quote is coloured against the last good one. Its quote time
+    // is whatever an earlier page left, which may be newer than the last coloured one.
+    const bool failureCode = quote.LastPrice == quotes::kFetchFailed || quote.LastPrice == quotes::kPageRejected;
     if (quote.LastPrice != kNoQuoteTime) {
         currentLevel_ = support::ParseNumber(quote.LastPrice);
         quote.LastPrice = support::FormatNumber(6, 2, currentLevel_);
     }
     if (quote.QuoteTime.empty() || quote.QuoteTime == "*****") return;
     if (Alarm.alarmOn) CheckAlarm();
-    if (quote.QuoteTime == lastColouredTime_ || currentLevel_ == previousLevel_) return;
+    if (failureCode || quote.QuoteTime == lastColouredTime_ || currentLevel_ == previousLevel_) return;
     lastColouredTime_ = quote.QuoteTime;
 
     if (std::fabs(previousLevel_) < 0.01) {
@@ -126,15 +143,17 @@ void TMainForm::ColourQuote() {
     previousLevel_ = currentLevel_;
 }
 
-void TMainForm::ShowQuote() {
-    const auto& quote = quotes::IndexQuote;
+void TMainForm::ShowQuote() { ShowQuoteOf(quotes::IndexQuote); }
+
+void TMainForm::ShowQuoteOf(const quotes::IndexQuoteRecord& quote) {
+    shownQuote_ = quote;
+    quoteShown_ = true;
     if (NormalMode)
         Label2.SetText(quote.LastPrice);
     else
         Label2.SetText(quote.LastPrice + " " + quote.AbsDiff + " (" + quote.RelDiff + ")");
     Label3.SetText(" @ " + quote.QuoteTime);
-    Label2.SetLeft(Label1.Left() + Label1.Width());
-    Label3.SetLeft(Label2.Left() + Label2.Width());
+    PlaceQuoteLabels();
 }
 
 }  // namespace app

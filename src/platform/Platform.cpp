@@ -10,6 +10,12 @@ Services g_services;
 
 void Clock::Sleep(unsigned milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
+std::optional<std::string> FileSystem::ReadFileUpTo(const std::string& path, uint64_t maxBytes) {
+    std::optional<std::string> content = ReadFile(path);
+    if (content && content->size() > maxBytes) return std::nullopt;
+    return content;
+}
+
 Services& Current() { return g_services; }
 void Install(const Services& services) { g_services = services; }
 

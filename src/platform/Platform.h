@@ -105,6 +105,9 @@ public:
     virtual bool SetModifiedTime(const std::string& path, int64_t ticks) = 0;
     // The whole file; empty when it cannot be read.
     virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+    // The whole file when it holds at most maxBytes bytes; empty when it is larger or cannot be
+    // read. A system implementation reads no more than that.
+    virtual std::optional<std::string> ReadFileUpTo(const std::string& path, uint64_t maxBytes);
     // Creates or replaces a file with exactly these bytes; false when that failed (a partly
     // written file may be left).
     virtual bool WriteFile(const std::string& path, const std::string& content) = 0;

@@ -31,10 +31,11 @@ TimeOfDay IntoTradingHours(TimeOfDay time) {
     return time;
 }
 
-void CutInvestingPage(const std::string& page, const TimeSettings& settings, const TimeOfDay& now,
+bool CutInvestingPage(const std::string& page, const TimeSettings& settings, const TimeOfDay& now,
                       IndexQuoteRecord& quote) {
-    std::string_view work = ViewAfter("\"last_last\"", page);
-    work = ViewAfterChar('>', work);  // past the end of the level's own tag
+    const std::optional<std::string_view> afterLevelMarker = FindAfter("\"last_last\"", page);
+    if (!afterLevelMarker) return false;
+    std::string_view work = ViewAfterChar('>', *afterLevelMarker);  // past the end of the level's own tag
     quote.LastPrice = std::string(ViewBeforeChar('<', work));
     quote.AbsDiff = CutElementText("dir=\"ltr\">", work);
     quote.Sign = quote.AbsDiff.substr(0, 1);
@@ -49,6 +50,7 @@ void CutInvestingPage(const std::string& page, const TimeSettings& settings, con
         time = *pageTime;
     }
     quote.QuoteTime = FormatTimeOfDay(IntoTradingHours(time), settings.longTimeFormat);
+    return true;
 }
 
 void Download_AEX_Invst(platform::Web& web, platform::Locale& locale, platform::Clock& clock, IndexQuoteRecord& quote) {
@@ -60,8 +62,10 @@ void Download_AEX_Invst(platform::Web& web, platform::Locale& locale, platform::
         case PageOutcome::Accepted: break;
     }
     const platform::DateTime now = clock.Now();
-    CutInvestingPage(fetch.body, TimeSettings{locale.TimeSeparator(), locale.LongTimeFormat()},
-                     TimeOfDay{now.hour, now.minute, now.second}, quote);
+    // Without this a page of another kind would show as a level of 0,00 at the time of reading.
+    if (!CutInvestingPage(fetch.body, TimeSettings{locale.TimeSeparator(), locale.LongTimeFormat()},
+                          TimeOfDay{now.hour, now.minute, now.second}, quote))
+        quote.LastPrice = kPageRejected;
 }
 
 void Download_AEX_Invst() {

@@ -11,8 +11,9 @@
 namespace quotes {
 
 // Fetches the page (InvestingQuoteProfile) over platform::Current().web and reads it into
-// IndexQuote with the user's regional settings and the current time. Throws ConvertError for a
-// quote time without "/" that is no valid time, with the texts cut from the page in IndexQuote.
+// IndexQuote with the user's regional settings and the current time. A page without the level
+// counts as rejected ("-2"). Throws ConvertError for a quote time without "/" that is no valid
+// time, with the texts cut from the page in IndexQuote.
 void Download_AEX_Invst();
 void Download_AEX_Invst(platform::Web& web, platform::Locale& locale, platform::Clock& clock, IndexQuoteRecord& quote);
 
@@ -21,8 +22,10 @@ struct TimeSettings {
     std::string longTimeFormat = "HH:mm:ss";
 };
 
-// Cuts an accepted page into quote; now is used when the page gives no usable time.
-void CutInvestingPage(const std::string& page, const TimeSettings& settings, const TimeOfDay& now,
+// Cuts an accepted page into quote; now is used when the page gives no usable time. A page
+// without the level's marker is no quote page (an error or challenge page, another layout):
+// false, and quote is left as it was.
+bool CutInvestingPage(const std::string& page, const TimeSettings& settings, const TimeOfDay& now,
                       IndexQuoteRecord& quote);
 
 // Moves a quote time into the trading hours: later than 18:00 or earlier than 08:30 becomes

@@ -50,10 +50,11 @@ LoopEnd ReadTextBody(platform::Web& web, platform::Web::Handle url, uint32_t chu
     }
 }
 
-FileFetch ReadFileBody(platform::Web& web, platform::Web::Handle url, uint32_t chunkSize, platform::OutputFile* sink,
-                       const ProgressHook& progress) {
+FileFetch ReadFileBody(platform::Web& web, platform::Web::Handle url, const FetchProfile& profile,
+                       platform::OutputFile* sink, const ProgressHook& progress) {
     FileFetch result;
     result.urlOpened = true;
+    const uint32_t chunkSize = std::max<uint32_t>(profile.chunkSize, 1);
     std::vector<char> buffer(chunkSize, 0);
     for (;;) {
         uint32_t received = 0;
@@ -70,6 +71,11 @@ FileFetch ReadFileBody(platform::Web& web, platform::Web::Handle url, uint32_t c
         result.bytes += received;
         result.kilobytes += received / 1024;
         if (progress) progress(result.kilobytes);
+        // What is already written shows the body was too large; the rest is not wanted.
+        if (profile.fileLimit != 0 && result.bytes > profile.fileLimit) {
+            result.tooLarge = true;
+            return result;
+        }
     }
 }
 
@@ -112,6 +118,7 @@ FetchProfile DayChartProfile() {
     p.openFlags = platform::kFlagNoCacheWrite;
     p.extraHeaders = std::string();
     p.chunkSize = 512;
+    p.fileLimit = kChartFileLimit;
     return p;
 }
 
@@ -140,7 +147,7 @@ FileFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, platfo
     if (profile.receiveTimeout) web.SetReceiveTimeout(kReceiveTimeoutMs);
     HandleGuard url(web, OpenUrl(web, session.get(), profile));
     if (!url) return {};
-    FileFetch result = ReadFileBody(web, url.get(), std::max<uint32_t>(profile.chunkSize, 1), &sink, progress);
+    FileFetch result = ReadFileBody(web, url.get(), profile, &sink, progress);
     result.status = web.StatusCode(url.get());
     return result;
 }
@@ -153,7 +160,7 @@ FileFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, const 
     if (!url) return {};
     // A file that cannot be created still lets the body be read to its end, as before: nothing is kept.
     std::unique_ptr<platform::OutputFile> file = web.CreateFile(path);
-    return ReadFileBody(web, url.get(), std::max<uint32_t>(profile.chunkSize, 1), file.get(), {});
+    return ReadFileBody(web, url.get(), profile, file.get(), {});
 }
 
 PageOutcome ClassifyPage(int attemptsMade, const std::string& body) {

@@ -16,6 +16,8 @@ constexpr uint32_t kReceiveTimeoutMs = 2000;
 // A text body stops growing here; the rest of the response is not read. The quote pages and the
 // version list are a few hundred kilobytes at most, and a 32-bit process must not run out of memory.
 constexpr size_t kTextBodyLimit = 16u * 1024u * 1024u;
+// A day chart of 190 by 187 pixels is a few kilobytes; a chart file larger than this is no chart.
+constexpr uint64_t kChartFileLimit = 4u * 1024u * 1024u;
 
 struct FetchProfile {
     std::string url;
@@ -24,6 +26,9 @@ struct FetchProfile {
     uint32_t openFlags = platform::kFlagReload;
     std::optional<std::string> extraHeaders;  // none: a null pointer with length 0
     uint32_t chunkSize = 2048;
+    // File fetches: the read stops after the chunk that takes the file past this many bytes
+    // (0: no limit).
+    uint64_t fileLimit = 0;
 };
 
 FetchProfile IexQuoteProfile();
@@ -44,6 +49,7 @@ struct FileFetch {
     bool urlOpened = false;
     bool complete = false;     // the read loop ended on the end of the body, not on a failed read
     bool writeFailed = false;  // the sink refused bytes; the read stopped there
+    bool tooLarge = false;     // the body went past the profile's file limit; the read stopped there
     uint32_t status = 0;       // the HTTP status of the answer; 0 when the URL did not open
     uint64_t bytes = 0;        // bytes handed to the sink
     uint32_t kilobytes = 0;    // per chunk of n bytes n / 1024 whole kilobytes, summed

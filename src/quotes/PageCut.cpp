@@ -95,9 +95,14 @@ size_t FindMarker(std::string_view marker, std::string_view text) {
 
 }  // namespace
 
-std::string_view ViewAfter(std::string_view marker, std::string_view text) {
+std::optional<std::string_view> FindAfter(std::string_view marker, std::string_view text) {
     const size_t at = FindMarker(marker, text);
-    return at == std::string_view::npos ? std::string_view() : text.substr(at + marker.size());
+    if (at == std::string_view::npos) return std::nullopt;
+    return text.substr(at + marker.size());
+}
+
+std::string_view ViewAfter(std::string_view marker, std::string_view text) {
+    return FindAfter(marker, text).value_or(std::string_view());
 }
 
 std::string_view ViewAfterChar(char c, std::string_view text) {

@@ -86,6 +86,11 @@ std::string FormatTimeOfDay(const TimeOfDay& time, const std::string& format) {
     return out;
 }
 
-void ThrowNotAValidTime(const std::string& text) { throw ConvertError("'" + text + "' is not a valid time"); }
+// The text comes from a web page and may be of any length; the message quotes only its start.
+void ThrowNotAValidTime(const std::string& text) {
+    constexpr size_t kQuotedLength = 40;
+    const std::string quoted = text.size() <= kQuotedLength ? text : text.substr(0, kQuotedLength) + "...";
+    throw ConvertError("'" + quoted + "' is not a valid time");
+}
 
 }  // namespace quotes

@@ -18,7 +18,8 @@ std::optional<TimeOfDay> ParseTimeOfDay(const std::string& text, char timeSepara
 // every other character as it is.
 std::string FormatTimeOfDay(const TimeOfDay& time, const std::string& format);
 
-// The conversion error for a time text: "'17:6x' is not a valid time".
+// The conversion error for a time text: "'17:6x' is not a valid time"; a text of more than 40
+// characters is quoted as its first 40 and "...".
 [[noreturn]] void ThrowNotAValidTime(const std::string& text);
 
 }  // namespace quotes

@@ -77,11 +77,17 @@ void Form::SetTopmost(bool v) {
     Changed(Aspect::Topmost);
 }
 
-// The show handler runs before the window appears, so that what it arranges is painted once.
+// The show handler runs before the window appears, so that what it arranges is painted once. The
+// window appears also when the handler fails; its error then goes on to the caller.
 void Form::ShowForm() {
     if (visible_) return;
     Realize();
-    if (onShow) onShow();
+    try {
+        if (onShow) onShow();
+    } catch (...) {
+        SetVisible(true);
+        throw;
+    }
     SetVisible(true);
 }
 

@@ -8,6 +8,8 @@
 #undef DeleteFile
 
 #include <algorithm>
+#include <limits>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -155,6 +157,22 @@ int64_t TicksOf(const FILETIME& ft) {
     return static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
 }
 
+// Closes a file handle when it goes out of scope, also when an error passes through.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE get() const { return handle_; }
+    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
 class FileSystem : public platform::FileSystem {
 public:
     bool FileExists(const std::string& path) override {
@@ -225,18 +243,28 @@ public:
     }
 
     std::optional<std::string> ReadFile(const std::string& path) override {
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+        return ReadFileUpTo(path, std::numeric_limits<uint64_t>::max());
+    }
+
+    // A file larger than the bound is not read at all; one that grows meanwhile stops at the bound.
+    // A file too large for memory raises an error, with the handle closed.
+    std::optional<std::string> ReadFileUpTo(const std::string& path, uint64_t maxBytes) override {
+        const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return std::nullopt;
+        LARGE_INTEGER size;
+        if (!GetFileSizeEx(file.get(), &size) || static_cast<uint64_t>(size.QuadPart) > maxBytes) return std::nullopt;
+        if (static_cast<uint64_t>(size.QuadPart) > std::numeric_limits<size_t>::max()) throw std::bad_alloc();
         std::string content;
+        content.reserve(static_cast<size_t>(size.QuadPart));
         char buffer[64 * 1024];
-        DWORD read = 0;
-        bool ok = true;
-        while ((ok = ::ReadFile(file, buffer, sizeof buffer, &read, nullptr) != 0) && read > 0)
+        for (;;) {
+            DWORD read = 0;
+            if (!::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return std::nullopt;
+            if (read == 0) return content;
+            if (content.size() + uint64_t{read} > maxBytes) return std::nullopt;
             content.append(buffer, read);
-        CloseHandle(file);
-        if (!ok) return std::nullopt;
-        return content;
+        }
     }
 
     bool WriteFile(const std::string& path, const std::string& content) override {

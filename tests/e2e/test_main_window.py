@@ -6,30 +6,61 @@ import shutil
 import tempfile
 import unittest
 
-from quodo_app import QuodoTestCase
-from quodo_e2e import wait_until
+from quodo_app import INVESTING, Bar, QuodoTestCase
+from quodo_e2e import Rect, wait_until
 
 OPEN_DAY = "2026-12-07 10:00:00"  # a Monday morning: the exchange trades
+HELD_PAGE_MS = 15000
+CHART_BACKGROUND = (250, 250, 250)  # of the fallback picture, assets/ErrorGraph.png
+
+
+class Busy:
+    """A window read as the system keeps it, without a message to its program: at once, and with
+    its texts, also while the program is busy waiting for a web page."""
+
+    def __init__(self, window):
+        self.window = window
+
+    def children(self):
+        return self.window.session.auto("children", self.window.hwnd, "--stored")
 
 
 class MainWindowTest(QuodoTestCase):
 
     def test_first_start_shows_the_waiting_bar_at_the_default_place(self):
+        # The first refresh, about a second after start, hides the waiting text whatever it fetches.
+        # The quote page is held back here, so that refresh cannot end before the window is read and
+        # shot. Meanwhile the program waits for the page and answers no window messages, so its
+        # windows are read as the system keeps them.
+        self.serve({INVESTING: [{"stall_after": -1, "stall_ms": HELD_PAGE_MS}]})
         quodo = self.start_quodo(OPEN_DAY, first_refresh=False)
-        bar = quodo.bar()
+        self.addCleanup(quodo.program.kill)  # it would see a request to close only after the held page
+        bar = Bar(Busy(quodo.main))
         self.assertEqual((bar.name, bar.level, bar.time), ("AEX: ", "*******", " @ *****"))
         self.assertTrue(bar.wait_visible)
         self.assertEqual(bar.wait_text, "\r\nWacht op nl.investing.com")
-        r = quodo.rect()
+        main = self.session.auto_one("info", quodo.main.hwnd, "--stored")
+        r = Rect(*main["rect"])
         self.assertEqual((r.left, r.top, r.width, r.height), (10, 10, 250, 213))
-        self.assertFalse(quodo.main.topmost)
-        self.assertEqual(quodo.main.text, "Quodo, versie 1.06")
-        shot = quodo.main.screenshot()
+        self.assertFalse(main["topmost"])
+        self.assertEqual(main["text"], "Quodo, versie 1.06")
+
+        shot = self.session.screenshot(r)
         self.save_screenshot("first-start")
+        after = Busy(quodo.main).children()
+        wait_label = next(c for c in after if c["class"] == "TLabel" and c["parent"] == quodo.main.hwnd)
+        self.assertTrue(wait_label["visible"], "the held page was answered before the window was shot")
+
         self.assertEqual(shot.pixel(2, 2), (0xF5, 0xF5, 0xF5))          # the window's background
+        self.assertEqual(shot.pixel(30, 20), CHART_BACKGROUND)           # the fallback picture in the chart area
+        # The waiting text lies above the picture: none of the picture shows through its label.
+        label = shot.crop(Rect(*wait_label["rect"]))
+        self.assertEqual((label.width, label.height), (201, 41))
+        self.assertEqual(label.colours().most_common(1)[0][0], (0xFF, 0xFF, 0xE3))
+        self.assertEqual(label.count(CHART_BACKGROUND), 0)
         self.assertEqual(shot.pixel(110, 60), (0xFF, 0xFF, 0xE3))       # the waiting text's background
         # The task bar lists the application window, titled with the program's name.
-        self.assertTrue(self.session.windows("TApplication", title="Quodo"))
+        self.assertTrue(self.session.auto("list", "--class=TApplication", "--title=Quodo", "--stored"))
 
     def test_closed_exchange_makes_the_window_wider(self):
         quodo = self.start_quodo("2026-12-05 12:00:00")  # a Saturday

@@ -101,6 +101,17 @@ class TickerTest(QuodoTestCase):
         self.assertEqual(bar.time, " @ 10:00:05")
         self.assertEqual(bar.name, "AEX: ")
 
+        # A page in another layout, without the level, is a rejected page too, not a level of 0,00.
+        self.serve({INVESTING: [page("901,00", time="10:01:05")]})
+        quodo.download()
+        quodo.wait_bar(lambda b: b.level == "901,00")
+        other_layout = ('<html><body><div data-test="instrument-price-last">902,00</div>'
+                        '<time>10:01:35</time></body></html>')
+        self.serve({INVESTING: [{"body": other_layout}]})
+        quodo.download()
+        bar = quodo.wait_bar(lambda b: b.level == " -2,00")
+        self.assertEqual(bar.time, " @ 10:01:05")
+
     def test_iex_page_without_quote_time_shows_stars(self):
         self.serve({IEX: [{"body": "<html><script>var IEX25LastPrice = 900.1;</script>" + " " * 60 + "</html>"}]})
         quodo = self.start_quodo("2026-12-05 12:00:00")

@@ -24,6 +24,9 @@
 //   focus WINDOW                                   the window with the keyboard in WINDOW's thread
 //   pixel X Y                                      a screen pixel's colour
 //   hold                                           waits forever, keeping Wine's desktop open
+// With --stored, the commands that read windows (list, find, info, children) read texts as the
+// system keeps them, without a message to the window's program: a program that is busy (waiting
+// for a web page, say) is read at once instead of after a time-out, with its texts.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -154,8 +157,21 @@ std::wstring ClassOf(HWND hwnd) {
     return name;
 }
 
+bool g_storedTexts = false;  // --stored
+
+// The text the system keeps for a window; no message goes to its program.
+std::wstring StoredTextOf(HWND hwnd) {
+    std::vector<wchar_t> buffer(256);
+    for (;;) {
+        const int length = InternalGetWindowText(hwnd, buffer.data(), (int)buffer.size());
+        if (length < (int)buffer.size() - 1) return std::wstring(buffer.data(), length > 0 ? length : 0);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
 // WM_GETTEXT with a time limit, so that a hung target cannot hang the tests.
 std::wstring TextOf(HWND hwnd) {
+    if (g_storedTexts) return StoredTextOf(hwnd);
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return {};
     std::vector<wchar_t> buffer(length + 2, L'\0');
@@ -654,7 +670,9 @@ int wmain(int argc, wchar_t** argv) {
         if (argc < 2) Fail("usage: QuodoAuto COMMAND [ARGUMENTS] [--OPTION=VALUE]");
         for (const CommandEntry& command : kCommands) {
             if (wcscmp(argv[1], command.name) == 0) {
-                command.run(Parse(argc, argv));
+                const Args args = Parse(argc, argv);
+                g_storedTexts = args.Has(L"stored");
+                command.run(args);
                 return 0;
             }
         }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "quotes/IndexQuote.h"
 #include "settings/Options.h"
 #include "settings/StoredSettings.h"
+#include "support/Support.h"
 #include "ui/Headless.h"
 
 namespace apptest {
@@ -49,13 +52,19 @@ struct RecordingHelp : platform::HtmlHelp {
 // Files written by a fetch are read back by the chart drawing.
 struct SharedFiles : fakes::FakeFileSystem {
     fakes::FakeWeb* web = nullptr;
+    // Reading these raises the error that reading a file too large for memory raises.
+    std::set<std::string> tooLargeForMemory;
     std::optional<std::string> ReadFile(const std::string& path) override {
+        if (tooLargeForMemory.count(path)) throw std::bad_alloc();
         if (web && web->files.count(path)) return web->files.at(path);
         return FakeFileSystem::ReadFile(path);
     }
 };
 
 constexpr const char* kKey = "Software\\Quodo\\Defaults";
+constexpr const char* kStartFolder = "C:\\Program Files\\Quodo\\";
+// The user's data folder, apart from the start folder as on any system of the NT family.
+constexpr const char* kDataFolder = "C:\\Users\\tester\\UserData\\Quodo\\";
 
 class AppTest : public ::testing::Test {
 protected:
@@ -80,11 +89,16 @@ protected:
         ui::App() = ui::Application();
         ui::App().SetTitle("Quodo");
         registry.CreateKey(kKey);
+        const char* shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+        registry.CreateKey(shellFolders);
+        registry.SetString(shellFolders, "Desktop", "C:\\Users\\tester\\Desktop");
+        support::Initialize();
     }
 
     void TearDown() override {
         options.reset();
         form.reset();
+        support::Finalize();
         ui::App() = ui::Application();
         platform::Current() = platform::Services();
     }
@@ -92,6 +106,14 @@ protected:
     void SetStored(const std::string& name, uint32_t value) { registry.SetDword(kKey, name, value); }
     void SetStoredText(const std::string& name, const std::string& value) { registry.SetString(kKey, name, value); }
     std::optional<platform::RegistryValue> Stored(const std::string& name) { return registry.Query(kKey, name); }
+    // A stored DWORD read as the signed number the program stores.
+    int32_t StoredInteger(const std::string& name) {
+        const auto value = Stored(name);
+        if (!value || value->type != platform::kRegDword || value->data.size() != 4) return -1;
+        uint32_t n = 0;
+        for (int i = 3; i >= 0; --i) n = n << 8 | static_cast<uint8_t>(value->data[size_t(i)]);
+        return static_cast<int32_t>(n);
+    }
 
     // Creates the windows as the program does: the main window, the settings dialog (which applies
     // the stored settings), then the first show.

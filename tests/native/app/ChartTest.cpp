@@ -116,5 +116,50 @@ TEST_F(ChartTest, WhenTheFallbackCannotBeReadEitherTheAreaKeepsWhatItShowedAndTh
     EXPECT_TRUE(backend.messages.empty());
 }
 
+TEST_F(ChartTest, AnErrorInTheFirstShowStillShowsTheWindowAndGoesToTheErrorHandler) {
+    SetStored("MainLeft", 5000);
+    files.tooLargeForMemory.insert(std::string(kDataFolder) + "DayGraph.png");
+    auto& f = Start();
+    ASSERT_EQ(backend.messages.size(), 1u);
+    EXPECT_EQ(backend.messages[0].kind, ui::MessageKind::Error);
+    EXPECT_EQ(backend.messages[0].caption, "Quodo");
+    EXPECT_TRUE(f.Visible());
+    EXPECT_EQ(f.Left(), 1280 - 250) << "kept on the screen";
+    EXPECT_TRUE(f.LabelWait.Visible());
+    EXPECT_EQ(f.LabelWait.Text(), "\r\nWacht op nl.investing.com");
+    EXPECT_TRUE(f.GrafiekTimer.Enabled());
+    backend.Advance(100);
+    EXPECT_FALSE(f.GrafiekTimer.Enabled()) << "the chart timer ran";
+}
+
+TEST_F(ChartTest, ChartFileAboveTheBoundIsAFailedLoadAndShowsTheFallback) {
+    const std::string chart = SolidPng(50, 50, 0, 0, 255);
+    const std::string path = std::string(kDataFolder) + "DayGraph.png";
+    files.AddFile(path, chart + std::string(quotes::kChartFileLimit - chart.size(), '\0'), 0);
+    auto& f = Start();
+    EXPECT_EQ(Pixel(f, 0, 0), 0x0000FFu) << "a chart file of exactly the bound is drawn";
+
+    form.reset();
+    files.AddFile(path, chart + std::string(quotes::kChartFileLimit + 1 - chart.size(), '\0'), 0);
+    auto& g = Start();
+    EXPECT_EQ(Pixel(g, 0, 0), 0xC80000u);
+    EXPECT_TRUE(backend.messages.empty());
+}
+
+TEST_F(ChartTest, ChartResponseAboveTheBoundIsNotStoredWholeAndShowsTheFallback) {
+    const std::string chart = SolidPng(50, 50, 0, 0, 255);
+    const size_t limit = quotes::kChartFileLimit;
+    auto huge = fakes::FakeWeb::Sized(limit + 100000, 512);
+    huge.chunks.front().replace(0, chart.size(), chart);
+    web.Script(quotes::DayChartProfile().url, {huge});
+    ServeQuote("900,00", "10:00:00");
+    auto& f = StartAndRefresh();
+    EXPECT_GT(web.files[ChartFile()].size(), limit);
+    EXPECT_LE(web.files[ChartFile()].size(), limit + 512);
+    EXPECT_EQ(web.OpenHandles(), 0u);
+    EXPECT_EQ(Pixel(f, 0, 0), 0xC80000u);
+    EXPECT_EQ(f.Label2.Text(), "900,00");
+}
+
 }  // namespace
 }  // namespace apptest

@@ -87,6 +87,26 @@ TEST_F(AppTest, SavedPositionBeyondTheRightAndBottomEdgeIsPulledIn) {
     EXPECT_EQ(f.Top(), 1080 - 40 - 213);  // bottom exactly 40 pixels above the screen's bottom
 }
 
+TEST_F(AppTest, SavedPositionsAtTheIntegerLimitsAreBroughtBackAndStoredSo) {
+    struct Case { uint32_t left, top; int expectedLeft, expectedTop; };
+    const Case cases[] = {
+        {0x7FFFFFFFu, 0x7FFFFFFFu, 1280 - 250, 1024 - 40 - 213},
+        {0x80000000u, 0x80000000u, 10, 10},
+        {0x7FFFFFFFu - 100, 0x7FFFFFFFu - 100, 1280 - 250, 1024 - 40 - 213},
+    };
+    for (const Case& c : cases) {
+        SetStored("MainLeft", c.left);
+        SetStored("MainTop", c.top);
+        auto& f = Start();
+        EXPECT_EQ(f.Left(), c.expectedLeft) << c.left;
+        EXPECT_EQ(f.Top(), c.expectedTop) << c.top;
+        f.FormDestroy();
+        EXPECT_EQ(StoredInteger("MainLeft"), c.expectedLeft) << "written back on the screen";
+        EXPECT_EQ(StoredInteger("MainTop"), c.expectedTop);
+        form.reset();
+    }
+}
+
 TEST_F(AppTest, StoredAlwaysOnTopModeStartsAsABarOnly) {
     SetStoredText("Normale Modus", "0");
     auto& f = Start();
@@ -223,6 +243,7 @@ TEST_F(AppTest, MenuCommandsReachTheirHandlers) {
 }
 
 TEST_F(AppTest, HelpOpensTheFileBesideTheProgramAndInTheStartFolder) {
+    files.AddFolder("D:\\Werk");
     files.currentDirectory = "D:\\Werk";
     auto& f = Start();
     EXPECT_FALSE(help.loaded);  // loaded at the first help request, not at start
@@ -291,9 +312,18 @@ TEST_F(AppTest, EndOfProgramStoresThePositionAndRestoresTheHelpHook) {
 }
 
 TEST_F(AppTest, StartCopiesTheFallbackPictureIntoTheDataFolder) {
+    files.AddFile(std::string(kStartFolder) + "ErrorGraph.png", "the fallback picture", 0);
+    ASSERT_FALSE(files.FileExists(std::string(kDataFolder) + "ErrorGraph.png"));
     Start();
-    EXPECT_EQ(app::DataFolder, "C:\\Program Files\\Quodo\\");
-    EXPECT_TRUE(files.FileExists(app::DataFolder + "ErrorGraph.png"));
+    EXPECT_EQ(app::DataFolder, kDataFolder);
+    EXPECT_EQ(files.ReadFile(std::string(kDataFolder) + "ErrorGraph.png"), "the fallback picture");
+    EXPECT_EQ(files.currentDirectory + "\\", kStartFolder) << "the start folder is current again";
+
+    // At every start: a copy left from an earlier run is replaced.
+    form.reset();
+    files.AddFile(std::string(kStartFolder) + "ErrorGraph.png", "a newer fallback picture", 0);
+    Start();
+    EXPECT_EQ(files.ReadFile(std::string(kDataFolder) + "ErrorGraph.png"), "a newer fallback picture");
 }
 
 }  // namespace

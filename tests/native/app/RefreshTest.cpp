@@ -80,6 +80,30 @@ TEST_F(RefreshTest, SiteFollowsTheTradingHoursAndDays) {
     }
 }
 
+TEST_F(RefreshTest, BarIsLaidOutAgainWhenTheIndexNameChangesAndTheLevelTextDoesNot) {
+    sys.clock.now = fakes::MakeDateTime(2026, 12, 7, 17, 30, 30);
+    ServeInvesting("905,10", "+3,20", "+0,35%", "17:30:00");
+    auto& f = StartAndFirstRefresh();
+    ASSERT_EQ(f.Label1.Text(), "AEX: ");
+
+    auto expectLaidOut = [&](const char* when) {
+        EXPECT_EQ(f.Label2.Left(), f.Label1.Left() + f.Label1.Width()) << when;
+        EXPECT_EQ(f.Label3.Left(), f.Label2.Left() + f.Label2.Width()) << when;
+    };
+    sys.clock.now = fakes::MakeDateTime(2026, 12, 7, 17, 31);
+    ServeIex("905.1", "3.2", "0.35", "17:31:00");  // the same level text from the other site
+    f.Download1Click();
+    ASSERT_EQ(f.Label1.Text(), "IEX25: ");
+    EXPECT_EQ(f.Label2.Text(), "905,10");
+    expectLaidOut("evening");
+
+    sys.clock.now = fakes::MakeDateTime(2026, 12, 8, 9, 0);
+    ServeInvesting("905,10", "+0,00", "0,00%", "09:00:00");
+    f.Download1Click();
+    ASSERT_EQ(f.Label1.Text(), "AEX: ");
+    expectLaidOut("next morning");
+}
+
 TEST_F(RefreshTest, ColoursTellTheDayAndTheLastMove) {
     ServeInvesting("900,00", "+1,00", "+0,11%", "10:00:00");
     auto& f = StartAndFirstRefresh();
@@ -140,6 +164,55 @@ TEST_F(RefreshTest, FailedFetchShowsItsCodeAndTheNextQuoteIsColouredAgainstTheLe
     f.Download1Click();
     EXPECT_EQ(f.Label2.Text(), "900,50");
     EXPECT_EQ(f.Label2.GetFont().color, kRed);  // lower than 901,00, the level before the failures
+}
+
+TEST_F(RefreshTest, FailureCodesAreNotColouredEvenWithANewerQuoteTimeLeftBehind) {
+    ServeInvesting("900,00", "+1,00", "+0,11%", "10:00:00");
+    auto& f = StartAndFirstRefresh();
+    ServeInvesting("901,00", "+2,00", "+0,22%", "10:00:30");
+    f.Download1Click();
+    // The same level text with a newer quote time: the display stays, the newer time is kept.
+    ServeInvesting("901,00", "+2,00", "+0,22%", "10:01:00");
+    f.Download1Click();
+    ASSERT_EQ(f.Label3.Text(), " @ 10:00:30");
+    ASSERT_EQ(f.Label2.GetFont().color, kGreen);
+
+    struct Failure { std::vector<fakes::FakeWeb::Attempt> attempts; std::string shown; };
+    const Failure failures[] = {
+        {{fakes::FakeWeb::Body(""), fakes::FakeWeb::Body("")}, " -1,00"},
+        {{fakes::FakeWeb::Body("Default.htm")}, " -2,00"},
+    };
+    for (const Failure& failure : failures) {
+        web.Script(quotes::InvestingQuoteProfile().url, failure.attempts);
+        f.Download1Click();
+        EXPECT_EQ(f.Label2.Text(), failure.shown);
+        EXPECT_EQ(f.Label1.GetFont().color, kGreen) << failure.shown;
+        EXPECT_EQ(f.Label2.GetFont().color, kGreen) << failure.shown;
+        EXPECT_EQ(f.PreviousLevel(), 901.0) << failure.shown;
+    }
+
+    ServeInvesting("900,50", "+1,50", "+0,17%", "10:01:30");
+    f.Download1Click();
+    EXPECT_EQ(f.Label2.Text(), "900,50");
+    EXPECT_EQ(f.Label2.GetFont().color, kRed);  // lower than 901,00, the last good level
+}
+
+TEST_F(RefreshTest, PageWithoutTheLevelIsShownAsARejectedPageAndNotAsAQuote) {
+    ServeInvesting("900,00", "+1,00", "+0,11%", "10:00:00");
+    auto& f = StartAndFirstRefresh();
+    // A page in a layout without the level, as a challenge page or a redesign brings.
+    const std::string otherLayout = "<html><body><div data-test=\"instrument-price-last\">901,00</div>"
+                                    "<time>10:00:30</time></body></html>";
+    web.Script(quotes::InvestingQuoteProfile().url, {fakes::FakeWeb::Body(otherLayout)});
+    f.Download1Click();
+    EXPECT_EQ(f.Label2.Text(), " -2,00");
+    EXPECT_EQ(f.Label3.Text(), " @ 10:00:00");
+    EXPECT_EQ(f.Label2.GetFont().color, ui::kBlack);
+
+    ServeInvesting("901,00", "+2,00", "+0,22%", "10:01:00");
+    f.Download1Click();
+    EXPECT_EQ(f.Label2.Text(), "901,00");
+    EXPECT_EQ(f.Label2.GetFont().color, kGreen);
 }
 
 TEST_F(RefreshTest, IexPageWithoutQuoteTimeShowsStars) {
@@ -203,6 +276,42 @@ TEST_F(RefreshTest, InvalidQuoteTimeEndsTheRefreshWithAnError) {
     backend.Advance(30 * 1000);
     EXPECT_FALSE(backend.busy);
     EXPECT_EQ(f.Label2.Text(), "901,00");
+}
+
+TEST_F(RefreshTest, AHugeInvalidQuoteTimeGivesAShortMessage) {
+    ServeInvesting("900,00", "+1,00", "+0,11%", std::string(1 << 20, '7'));
+    Start();
+    backend.Advance(1000);
+    ASSERT_EQ(backend.messages.size(), 1u);
+    EXPECT_EQ(backend.messages[0].text, "'" + std::string(40, '7') + "...' is not a valid time");
+}
+
+TEST_F(RefreshTest, ModeSwitchThatMeetsAnInvalidQuoteTimeIsFinishedBeforeTheErrorIsShown) {
+    backend.screen = {1280, 1024};
+    ServeInvesting("900,00", "+1,00", "+0,11%", "10:00:00");
+    auto& f = StartAndFirstRefresh();
+    backend.Advance(100);
+    f.SetBounds(f.Left(), 900, f.Width(), f.Height());  // dragged low; no limits while dragging
+
+    ServeInvesting("901,00", "+2,00", "+0,22%", "25:99");
+    ui::App().Dispatch([&] { f.AltijdopvoorgrondClick(); });  // as the menu runs it
+    EXPECT_FALSE(app::NormalMode);
+    EXPECT_EQ(f.Height(), 23);
+    EXPECT_EQ(f.Top(), 1024 - 40 - 23) << "kept on the screen";
+    ASSERT_TRUE(Stored("Normale Modus"));
+    EXPECT_EQ(Stored("Normale Modus")->data, "0");
+    ASSERT_EQ(backend.messages.size(), 1u);
+    EXPECT_EQ(backend.messages[0].text, "'25:99' is not a valid time");
+    // The bar keeps the quote it showed, in the form of the new mode; nothing of the failed page.
+    EXPECT_EQ(f.Label2.Text(), "900,00 +1,00 (+0,11%)");
+    EXPECT_EQ(f.Label3.Text(), " @ 10:00:00");
+
+    ServeInvesting("900,00", "+1,00", "+0,11%", "10:01:00");
+    ui::App().Dispatch([&] { f.AltijdopvoorgrondClick(); });
+    EXPECT_TRUE(app::NormalMode);
+    EXPECT_EQ(f.Label2.Text(), "900,00");
+    EXPECT_EQ(Stored("Normale Modus")->data, "1");
+    EXPECT_EQ(backend.messages.size(), 1u);
 }
 
 TEST_F(RefreshTest, RefreshTimerFollowsTheStoredIntervalAndSwitch) {

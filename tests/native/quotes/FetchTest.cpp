@@ -222,6 +222,23 @@ TEST_F(FileFetchTest, TheChartFileHoldsExactlyTheBytesReceivedZerosIncluded) {
     EXPECT_EQ(open.flags, 0x04000000u);
 }
 
+TEST_F(FileFetchTest, AChartLongerThanTheBoundIsCutAfterTheChunkThatPassesIt) {
+    const auto chart = quotes::DayChartProfile();
+    EXPECT_EQ(chart.fileLimit, quotes::kChartFileLimit);
+    const size_t limit = quotes::kChartFileLimit;
+    web.Script(chart.url, {FakeWeb::Sized(limit + 100, 512), FakeWeb::Sized(limit, 512)});
+    const auto tooLarge = FetchUrlToFile(web, chart, "C:\\Data\\DayGraph.png");
+    EXPECT_TRUE(tooLarge.tooLarge);
+    EXPECT_FALSE(tooLarge.complete);
+    EXPECT_EQ(web.files.at("C:\\Data\\DayGraph.png").size(), limit + 100) << "more than the bound: no chart";
+    EXPECT_EQ(web.CallsOf("Read").size(), limit / 512 + 1) << "no read after the chunk that passed the bound";
+
+    const auto atTheBound = FetchUrlToFile(web, chart, "C:\\Data\\DayGraph.png");
+    EXPECT_FALSE(atTheBound.tooLarge);
+    EXPECT_TRUE(atTheBound.complete);
+    EXPECT_EQ(web.files.at("C:\\Data\\DayGraph.png").size(), limit);
+}
+
 TEST_F(FileFetchTest, TheFileIsCreatedOnlyAfterTheUrlOpened) {
     const auto chart = quotes::DayChartProfile();
     web.files["C:\\Data\\DayGraph.png"] = "previous chart";

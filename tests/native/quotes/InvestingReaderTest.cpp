@@ -78,12 +78,38 @@ TEST_F(InvestingReader, TheSignIsTheFirstCharacterOfTheChange) {
     EXPECT_EQ(IndexQuote.RelDiff, "0,2");
 }
 
-TEST_F(InvestingReader, AMissingLevelEmptiesEverythingAfterItAndTakesTheReadingTime) {
+TEST_F(InvestingReader, APageWithoutTheLevelIsARejectedPage) {
+    // An error page, a challenge page, a changed layout: long enough to be accepted, but no level.
+    const std::string pages[] = {
+        "<html><body><span id=\"last\" dir=\"ltr\">812,34</span><span dir=\"ltr\">+1,00</span>"
+        "<span class=\"x-time\">14:00:00</span></body></html>",
+        "<html><head><title>Just a moment...</title></head><body>Checking your browser</body></html>",
+        std::string(50, ' '),
+    };
+    for (const std::string& page : pages) {
+        IndexQuote = quotes_test::EarlierQuote();
+        Serve(page);
+        quotes::Download_AEX_Invst();
+        auto expected = quotes_test::EarlierQuote();
+        expected.LastPrice = "-2";
+        EXPECT_TRUE(quotes_test::SameFields(IndexQuote, expected)) << page;
+    }
+}
+
+TEST_F(InvestingReader, TheLevelMarkerAtTheVeryEndGivesAnEmptyLevel) {
     system.clock.now = fakes::MakeDateTime(2026, 6, 2, 14, 3, 9);
-    Serve("<html><body><span id=\"last\" dir=\"ltr\">812,34</span><span dir=\"ltr\">+1,00</span>"
-          "<span class=\"x-time\">14:00:00</span></body></html>");
+    Serve(std::string(60, ' ') + "id=\"last_last\"");
     quotes::Download_AEX_Invst();
     EXPECT_EQ(IndexQuote.LastPrice, "");
+    EXPECT_EQ(IndexQuote.QuoteTime, "14:03:09");
+}
+
+TEST_F(InvestingReader, AMissingMarkerAfterTheLevelEmptiesEverythingAfterItAndTakesTheReadingTime) {
+    system.clock.now = fakes::MakeDateTime(2026, 6, 2, 14, 3, 9);
+    Serve("<html><body><span id=\"last_last\" dir=\"ltr\">812,34</span><span class=\"change\">+1,00</span>"
+          "<span class=\"x-time\">14:00:00</span></body></html>");
+    quotes::Download_AEX_Invst();
+    EXPECT_EQ(IndexQuote.LastPrice, "812,34");
     EXPECT_EQ(IndexQuote.AbsDiff, "");
     EXPECT_EQ(IndexQuote.Sign, "");
     EXPECT_EQ(IndexQuote.RelDiff, "");

@@ -38,6 +38,15 @@ TEST(PageCut, NearMissesAndRepeatsFindTheFirstWholeMarker) {
     EXPECT_EQ(std::string(ViewAfter("abcd", "abc")), "");
 }
 
+TEST(PageCut, FindAfterTellsAMarkerAtTheEndFromAMissingOne) {
+    const std::string page = std::string(80, 'x') + "\"last_last\"";
+    ASSERT_TRUE(quotes::FindAfter("\"last_last\"", page).has_value());
+    EXPECT_EQ(*quotes::FindAfter("\"last_last\"", page), "");
+    EXPECT_EQ(*quotes::FindAfter("\"last_last\"", page + ">905,10<"), ">905,10<");
+    EXPECT_FALSE(quotes::FindAfter("\"last_last\"", std::string(80, 'x')).has_value());
+    EXPECT_FALSE(quotes::FindAfter("", page).has_value()) << "an empty marker never occurs";
+}
+
 TEST(PageCut, CharacterCutsFollowTheTextHelpers) {
     EXPECT_EQ(std::string(ViewAfterChar('=', "a=b=c")), "b=c");
     EXPECT_EQ(std::string(ViewBeforeChar('=', "a=b=c")), "a");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "quotes/IndexQuote.h"
 #include "quotes/TimeOfDay.h"
 
 namespace {
@@ -40,6 +41,25 @@ TEST(FormatTimeOfDay, WindowsTimePictures) {
     EXPECT_EQ(FormatTimeOfDay(TimeOfDay{0, 0, 0}, "hh:mm:ss t"), "12:00:00 A");
     EXPECT_EQ(FormatTimeOfDay(afternoon, "HH.mm.ss"), "17.05.09");
     EXPECT_EQ(FormatTimeOfDay(afternoon, "HH'h'mm"), "17h05");
+}
+
+std::string MessageFor(const std::string& text) {
+    try {
+        quotes::ThrowNotAValidTime(text);
+    } catch (const quotes::ConvertError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+TEST(NotAValidTime, TheMessageQuotesAtMost40CharactersOfTheText) {
+    EXPECT_EQ(MessageFor("25:99"), "'25:99' is not a valid time");
+    EXPECT_EQ(MessageFor(""), "'' is not a valid time");
+    const std::string forty = "0123456789abcdefghijklmnopqrstuvwxyzABCD";
+    ASSERT_EQ(forty.size(), 40u);
+    EXPECT_EQ(MessageFor(forty), "'" + forty + "' is not a valid time");
+    EXPECT_EQ(MessageFor(forty + "E"), "'" + forty + "...' is not a valid time");
+    EXPECT_EQ(MessageFor(std::string(1 << 20, '9')), "'" + std::string(40, '9') + "...' is not a valid time");
 }
 
 }  // namespace

@@ -58,6 +58,25 @@ void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
+// Nobody else holds the file open: it opens without sharing.
+bool OpensExclusively(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+// A file of that size without data (sparse on the host), made in an instant.
+bool MakeEmptyFileOfSize(const std::string& path, long long size) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    const bool done = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return done;
+}
+
 }  // namespace
 
 // LC_ALL=nl_NL.UTF-8, TZ=Europe/Amsterdam, QUODO_CLOCK in July.
@@ -216,4 +235,26 @@ TEST_F(Win32Services, CopyFileWithDateOnRealFiles) {
 
     EXPECT_FALSE(support::CopyFileWithDate(base + "\\Missing.png", base + "\\Other\\Missing.png", false));
     EXPECT_FALSE(services().files->FileExists(base + "\\Other\\Missing.png"));
+}
+
+TEST_F(Win32Services, FileReadsAreBoundedAndLeaveNoHandleOpen) {
+    const std::string base = FreshFolder("quodo-read");
+    const std::string path = base + "\\DayGraph.png";
+    WriteFile(path, std::string("png\0", 4) + std::string(996, 'c'));
+    platform::FileSystem* files = services().files;
+    EXPECT_EQ(files->ReadFileUpTo(path, 1000), std::string("png\0", 4) + std::string(996, 'c'));
+    EXPECT_FALSE(files->ReadFileUpTo(path, 999).has_value());
+    EXPECT_EQ(files->ReadFile(path).value_or("").size(), 1000u);
+    EXPECT_FALSE(files->ReadFile(base + "\\Missing.png").has_value());
+    EXPECT_TRUE(OpensExclusively(path));
+
+    // Larger than a 32-bit process can hold: the bounded read does not start, the whole read fails
+    // with an error, and neither leaves the file open.
+    const std::string huge = base + "\\Huge.png";
+    ASSERT_TRUE(MakeEmptyFileOfSize(huge, 3LL << 30));
+    EXPECT_FALSE(files->ReadFileUpTo(huge, 4u << 20).has_value());
+    EXPECT_TRUE(OpensExclusively(huge));
+    EXPECT_ANY_THROW(files->ReadFile(huge));
+    EXPECT_TRUE(OpensExclusively(huge));
+    EXPECT_TRUE(files->DeleteFile(huge));
 }
