@@ -377,7 +377,7 @@ Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {
     WNDCLASSA app{};
     app.lpfnWndProc = DefWindowProcA;
     app.hInstance = instance_;
-    app.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    app.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(1));  // the program's own icon, id 1 in Quodo.rc
     app.lpszClassName = kApplicationClass;
     RegisterClassA(&app);
     // Shown at no size at all: it is never seen, but it is what the task bar lists.
