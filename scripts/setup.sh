@@ -3,7 +3,7 @@
 # Idempotent: a second run only checks. Run as root on Debian 12.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-stamp=/var/lib/quodo-setup.v2
+stamp=/var/lib/quodo-setup.v3
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
@@ -12,7 +12,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb xauth x11-utils xdotool imagemagick
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation
-  fp-utils
+  fp-utils nsis
   iproute2 python3 python3-dateutil
   dpkg-dev libpng-dev locales openssl
 )

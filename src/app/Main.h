@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "app/Version.h"
 #include "chart/Png.h"
 #include "quotes/IndexQuote.h"
 #include "ui/Application.h"
@@ -90,7 +91,7 @@ public:
     ui::Handler onSettings, onAbout, onUpdateCheck;
 
     const std::string ProductName = "Quodo";
-    const std::string VersionText = "versie 1.06";
+    const std::string VersionText = std::string("versie ") + kVersionNumber;
     const std::string NoticeText = "Koersen zonder garantie; alleen ter informatie.";
 
     // State, readable by tests and other windows.

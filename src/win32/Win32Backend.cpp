@@ -16,7 +16,7 @@ namespace {
 Win32Backend* g_backend = nullptr;
 const char* const kTimerClass = "TQuodoTimers";
 const char* const kApplicationClass = "TApplication";
-constexpr int kApplicationIcon = 1;  // the program's icon in its resources, when it has one
+constexpr int kApplicationIcon = 1;  // the program's icon, id 1 in Quodo.rc
 
 ui::Form* FormOf(HWND hwnd) {
     for (HWND h = hwnd; h; h = GetParent(h)) {
@@ -102,8 +102,8 @@ Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {
     WNDCLASSA app{};
     app.lpfnWndProc = DefWindowProcA;
     app.hInstance = instance_;
-    app.hIcon = LoadIcon(instance_, MAKEINTRESOURCE(kApplicationIcon));
-    if (!app.hIcon) app.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    app.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(kApplicationIcon));
+    if (!app.hIcon) app.hIcon = LoadIcon(nullptr, IDI_APPLICATION);  // test programs have none
     app.lpszClassName = kApplicationClass;
     RegisterClassA(&app);
     // Shown at no size at all: it is never seen, but it is what the task bar lists.

@@ -1,0 +1,104 @@
+"""Helpers for tests of Quodo's installer under Wine: where the built installers are, where they
+install to in the session's prefix, and what Windows reads from an installed Quodo.exe.
+
+    site = update_site()                                    # build/win-1.07/site, built when needed
+    install = Installation(session)
+    install.run(installer("1.06"), "/SP- /silent /noicons")  # exit code
+    facts = install.file_facts()                            # {"FileVersion": "1.06", ...}
+    install.remove()                                        # the prefix without Quodo again
+
+The installers: the Windows build packs its own version into site/ beside its bin folder
+(QUODO_BIN); scripts/build-update-fixture.sh builds a second version (1.07) into a build folder of
+its own, which update_site() brings up to date.
+"""
+
+import os
+import shutil
+import subprocess
+
+PROGRAM_FOLDER = "Program Files (x86)\\Quodo"  # a 32-bit program's Program Files in a 64-bit prefix
+# The installer writes HKLM\Software\Microsoft\...\Uninstall\Quodo as a 32-bit program: in the 64-bit
+# registry view that `wine reg` shows, the key lies under Wow6432Node.
+UNINSTALL_KEY = "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quodo"
+SHORTCUT = "ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quodo.lnk"
+PROGRAM_FILES = ("Quodo.exe", "Quodo.chm", "ErrorGraph.png")
+# Wine's menu builder would copy a new Start menu shortcut into the Linux desktop's menus.
+NO_MENU_BUILDER = {"WINEDLLOVERRIDES": "mscoree,mshtml=;winealsa.drv=;winemenubuilder.exe=d"}
+UPDATE_VERSION = "1.07"
+
+
+def build_folder():
+    """The Windows build folder (the parent of QUODO_BIN)."""
+    return os.path.dirname(os.path.abspath(os.environ["QUODO_BIN"]))
+
+
+def installer(version):
+    """The installer that a site folder of the build holds for a version (Quodo106.exe for 1.06)."""
+    site = os.path.join(build_folder(), "site") if version != UPDATE_VERSION else update_site()
+    return os.path.join(site, "Quodo%s.exe" % version.replace(".", ""))
+
+
+def payload(version):
+    """The folder of the program files that the installer of a version packs."""
+    if version == UPDATE_VERSION:
+        return os.path.join(os.path.dirname(update_site()), "bin")
+    return os.path.join(build_folder(), "bin")
+
+
+_update_site = None
+
+
+def update_site():
+    """The site folder of the newer version's build, brought up to date once per process."""
+    global _update_site
+    if _update_site is None:
+        root = os.environ.get("QUODO_ROOT") or os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(
+            __file__))))
+        folder = build_folder() + "-" + UPDATE_VERSION
+        result = subprocess.run(["bash", os.path.join(root, "scripts", "build-update-fixture.sh"), UPDATE_VERSION,
+                                 folder], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=1200)
+        if result.returncode != 0:
+            raise RuntimeError("build-update-fixture.sh failed:\n" + result.stdout)
+        _update_site = result.stdout.strip().splitlines()[-1]
+    return _update_site
+
+
+class Installation:
+    """Quodo as installed into the session's prefix."""
+
+    def __init__(self, session):
+        self.session = session
+        self.drive_c = os.path.join(session.prefix, "drive_c")
+        self.folder = os.path.join(self.drive_c, *PROGRAM_FOLDER.split("\\"))
+        self.shortcut = os.path.join(self.drive_c, *SHORTCUT.split("\\"))
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def run(self, exe, arguments, timeout=60):
+        """Runs an installer (or the uninstaller) and waits for it: its exit code."""
+        result = self.session.in_wine([exe] + arguments.split(), env=NO_MENU_BUILDER, timeout=timeout)
+        return result.returncode
+
+    def start(self, exe, arguments):
+        """Starts an installer and returns at once: a Program."""
+        return self.session.launch(exe, arguments.split(), env=NO_MENU_BUILDER)
+
+    def entry(self):
+        """The values of the Add/Remove Programs entry ({} when there is none)."""
+        return self.session.reg_values(UNINSTALL_KEY)
+
+    def file_facts(self, name="Quodo.exe"):
+        """What Windows reads from an installed program file (FileFacts.exe): {name: text}."""
+        result = self.session.in_wine([self.session.exe_path("FileFacts.exe"), "C:\\%s\\%s" % (PROGRAM_FOLDER, name)])
+        if result.returncode != 0:
+            raise RuntimeError("FileFacts.exe %s: exit code %d %s" % (name, result.returncode, result.stderr))
+        return dict(line.split("=", 1) for line in result.stdout.splitlines() if "=" in line)
+
+    def remove(self):
+        """Takes away whatever an installation left in the prefix, without running the uninstaller."""
+        shutil.rmtree(self.folder, ignore_errors=True)
+        if os.path.exists(self.shortcut):
+            os.remove(self.shortcut)
+        if self.session.reg_key_exists(UNINSTALL_KEY):
+            self.session.reg_delete(key=UNINSTALL_KEY)
