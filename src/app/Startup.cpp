@@ -2,6 +2,7 @@
 
 #include "app/Main.h"
 #include "settings/Options.h"
+#include "update/GetVersions.h"
 #include "support/Support.h"
 
 namespace app {
@@ -12,6 +13,14 @@ void ConnectOptions(TMainForm& main, settings::TOptionsForm& options) {
     main.onSettings = [&options] { options.ShowModal(); };
     Alarm.upperBound = [&options] { return options.SpinBoven.Value(); };
     Alarm.lowerBound = [&options] { return options.SpinOnder.Value(); };
+}
+
+void ConnectUpdates(TMainForm& main, settings::TOptionsForm& options, update::TVersionsForm& versions) {
+    main.onUpdateCheck = [&versions] { versions.RunAutomaticCheck(); };
+    options.onCheckNow = [&versions](int top, int left, int height, int width) {
+        versions.RunCheckOnDemand(top, left, height, width);
+    };
+    versions.checkButton = &options.BtnCheck;
 }
 
 int RunProgram() {
@@ -26,10 +35,14 @@ int RunProgram() {
     settings::TOptionsForm options(mainForm);
     ConnectOptions(mainForm, options);
     if (!app.Terminated()) app.Dispatch([&] { options.FormCreate(); });
+    update::TVersionsForm versions({mainForm.ProductName, mainForm.VersionText, DataFolder});
+    ConnectUpdates(mainForm, options, versions);
+    if (!app.Terminated()) app.Dispatch([&] { versions.FormCreate(); });
     if (!app.Terminated()) app.Dispatch([&] { mainForm.Realize(); });
 
     app.Run(mainForm);
 
+    app.Dispatch([&] { versions.FormDestroy(); });
     app.Dispatch([&] { options.FormDestroy(); });
     app.Dispatch([&] { mainForm.FormDestroy(); });
     return 0;

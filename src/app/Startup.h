@@ -5,6 +5,10 @@ namespace settings {
 class TOptionsForm;
 }
 
+namespace update {
+class TVersionsForm;
+}
+
 namespace app {
 
 class TMainForm;
@@ -12,6 +16,10 @@ class TMainForm;
 // Connects the settings dialog to the main window: the mode switch shows in its radio buttons, the
 // first show greys its sound switch, the alarm reads its bound fields and the menu shows it.
 void ConnectOptions(TMainForm& main, settings::TOptionsForm& options);
+
+// Connects the update window: the main window's update timer runs the automatic check, the settings
+// dialog's "Check nu" the one on demand, which greys that button while it waits.
+void ConnectUpdates(TMainForm& main, settings::TOptionsForm& options, update::TVersionsForm& versions);
 
 // Creates the windows, runs the message loop until the main window closes, and ends the program.
 int RunProgram();

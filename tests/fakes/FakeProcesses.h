@@ -62,8 +62,12 @@ public:
 
     void Install() { platform::Current().processes = this; }
 
+    // Runs for every started command, e.g. to write what it would have written.
+    std::function<void(const Run&)> onRun;
+
     int RunAndWait(const std::string& commandLine, bool hidden, uint32_t timeoutMs) override {
         runs.push_back({commandLine, hidden, timeoutMs});
+        if (onRun) onRun(runs.back());
         return runResult;
     }
     bool IsNtPlatform() override { return ntPlatform; }

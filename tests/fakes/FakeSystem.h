@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -41,7 +42,13 @@ inline platform::DateTime MakeDateTime(int year, int month, int day, int hour = 
 
 struct FakeClock : platform::Clock {
     platform::DateTime now = MakeDateTime(2026, 1, 5, 12, 0);
+    unsigned long long slept = 0;  // milliseconds asked for in all
     platform::DateTime Now() override { return now; }
+    // Counts the pause instead of waiting it out; other threads get their turn.
+    void Sleep(unsigned milliseconds) override {
+        slept += milliseconds;
+        std::this_thread::yield();
+    }
 };
 
 struct FakeLocale : platform::Locale {

@@ -1,0 +1,283 @@
+#include "update/GetVersions.h"
+
+#include "platform/Platform.h"
+#include "support/Support.h"
+#include "ui/Application.h"
+#include "ui/Backend.h"
+#include "update/ErrorLog.h"
+#include "update/Installer.h"
+#include "update/PingProbe.h"
+#include "update/Terminate.h"
+#include "update/UpdateTexts.h"
+#include "update/VersionListWorker.h"
+
+namespace update {
+
+namespace {
+
+constexpr ui::Color kPaleYellow = ui::Rgb(0xFF, 0xFF, 0xE3);
+constexpr ui::Color kAqua = ui::Rgb(0x00, 0xFF, 0xFF);
+constexpr const char* kInstallerParameters = "/SP- /silent /noicons";
+constexpr unsigned kPauseBeforeEndingMs = 1000;
+
+// Sets a flag for as long as a scope runs, also when an error ends it.
+class Flagged {
+public:
+    explicit Flagged(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Flagged() { flag_ = false; }
+    Flagged(const Flagged&) = delete;
+    Flagged& operator=(const Flagged&) = delete;
+
+private:
+    bool& flag_;
+};
+
+// Greys a button for as long as a scope runs.
+class Greyed {
+public:
+    explicit Greyed(ui::Button* button) : button_(button) {
+        if (button_) button_->SetEnabled(false);
+    }
+    ~Greyed() {
+        if (button_) button_->SetEnabled(true);
+    }
+    Greyed(const Greyed&) = delete;
+    Greyed& operator=(const Greyed&) = delete;
+
+private:
+    ui::Button* button_;
+};
+
+}  // namespace
+
+TVersionsForm::TVersionsForm(ProgramFacts program)
+    : ui::Form("TVersionsForm", "VersionsForm"), program_(std::move(program)) {
+    SetUpComponents();
+}
+
+TVersionsForm::~TVersionsForm() = default;
+
+void TVersionsForm::SetUpComponents() {
+    SetBorder(ui::BorderStyle::Dialog);
+    SetCaption("VersionsForm");
+    SetBounds(383, 375, 0, 0);
+    SetClientSize(428, 253);
+    ui::Font font;
+    font.name = "Verdana";
+    font.height = 14;
+    SetFont(font);
+
+    Memo1.SetBounds(0, 0, 428, 177);
+    Memo1.alignment = ui::Alignment::Center;
+    Panel1.alignBottom = true;
+    Panel1.SetBounds(0, 0, 428, 80);
+    Panel1.SetBackColor(ui::kParentColor);
+    Gauge1.SetBounds(13, 10, 400, 17);
+    Gauge1.Hide();
+    BtnDownload.SetBounds(29, 39, 170, 27);
+    BtnDownload.SetText(kDownloadNowCaption);
+    BtnDownload.tabOrder = 0;
+    BtnExit.SetBounds(235, 39, 170, 27);
+    BtnExit.SetText(DownloadLaterCaption(false));
+    BtnExit.tabOrder = 1;
+    for (ui::Control* c : {static_cast<ui::Control*>(&Memo1), static_cast<ui::Control*>(&Panel1),
+                           static_cast<ui::Control*>(&Gauge1), static_cast<ui::Control*>(&BtnDownload),
+                           static_cast<ui::Control*>(&BtnExit)})
+        c->SetFont(font);
+    // The panel covers the memo's last four pixels, as the window was laid out.
+    Panel1.zOrder = 1;
+
+    BtnDownload.onClick = [this] { BtnDownloadClick(); };
+    BtnExit.onClick = [this] { BtnExitClick(); };
+    onShow = [this] { FormShow(); };
+    onPaint = [this] { FormPaint(); };
+}
+
+void TVersionsForm::FormCreate() {
+    SetBackColor(kPaleYellow);
+    for (ui::Button* button : {&BtnDownload, &BtnExit}) {
+        button->SetBackColor(kPaleYellow);
+        button->hoverColor = kAqua;
+    }
+    ui::App().ProcessMessages();
+}
+
+void TVersionsForm::FormShow() { SetCaption(UpdateWindowCaption(program_.productName)); }
+
+bool TVersionsForm::Dutch() const { return IsDutch(support::LanguageCode); }
+
+void TVersionsForm::ShowMemo(const std::vector<std::string>& lines) { Memo1.SetLines(lines); }
+
+void TVersionsForm::FocusIfShown(ui::Button& button) {
+    if (Visible() && button.CanFocus()) button.SetFocus();
+}
+
+CheckResult TVersionsForm::ReadVersionList(std::string& name, std::string& latest) {
+    platform::Services& services = platform::Current();
+    if (PingUpdateServer(services, program_.dataFolder) < 0) return CheckResult::PingTimeOut;
+
+    std::optional<std::string> result;
+    {
+        // "Check nu" is greyed from the start of the wait until the worker has ended.
+        Greyed waiting(checkButton);
+        worker_ = std::make_unique<TThread1>(*services.web);
+        worker_->Start();
+        result = WaitForVersionList(
+            *worker_, *services.clock, [] { ui::App().ProcessMessages(); }, [] { return ui::App().Terminated(); });
+    }
+    versionListText_ = result.value_or("");
+
+    const CheckOutcome outcome = ReadVersionListText(versionListText_, name, program_.versionText);
+    if (!outcome.listFromEntry.empty()) versionListText_ = outcome.listFromEntry;
+    if (outcome.entry) {
+        installerSizeKB_ = outcome.entry->sizeKB;
+        name = outcome.entry->installerName;
+        hashField_ = outcome.entry->hashField;
+    }
+    if (outcome.result == CheckResult::ProgramNotFound) installerReady_ = false;
+    latest = outcome.latestVersion;
+    return outcome.result;
+}
+
+// Both buttons of an advised update, and the download it offers.
+void TVersionsForm::Advise(bool automatic, const std::string& name) {
+    BtnDownload.SetText(StartDownloadCaption(Dutch()));
+    BtnExit.SetText(DownloadLaterCaption(automatic));
+    downloadName_ = name;
+    downloadBaseUrl_ = update::DownloadBaseUrl();
+    BtnDownload.Show();
+    BtnExit.Show();
+}
+
+void TVersionsForm::RunAutomaticCheck() {
+    // A check asked for while another waits, or while a download runs, is dropped.
+    if (Busy()) return;
+    Flagged running(checking_);
+    versionListText_.clear();
+    std::string name = program_.productName, latest;
+    const CheckResult result = ReadVersionList(name, latest);
+    if (result != CheckResult::UpToDate && result != CheckResult::UpdateAdvised)
+        WriteErrorLog(platform::Current(), program_.dataFolder, result);  // a log that cannot be written is no news
+    // A silent check leaves an open window's text alone.
+    if (result != CheckResult::UpdateAdvised) return;
+    ShowForm();
+    ShowMemo(AutomaticCheckMemo(Dutch(), program_.versionText, latest, name));
+    Advise(true, name);
+}
+
+void TVersionsForm::RunCheckOnDemand(int top, int left, int height, int width) {
+    if (Busy()) return;
+    Flagged running(checking_);
+    versionListText_.clear();
+    std::string name = program_.productName, latest;
+    const CheckResult result = ReadVersionList(name, latest);
+
+    SetBounds(left + (width - Width()) / 2, top + (height - Height()) / 2, Width(), Height());
+    ShowForm();
+    ShowMemo(OnDemandMemo(Dutch(), result, program_.versionText, latest, name));
+    if (result == CheckResult::UpdateAdvised) {
+        Advise(false, name);
+        FocusIfShown(BtnDownload);
+    } else {
+        BtnExit.SetText(CloseWindowCaption(Dutch()));
+        BtnDownload.Hide();
+        BtnExit.Show();
+        FocusIfShown(BtnExit);
+    }
+    BringToFront();
+}
+
+void TVersionsForm::SetBusyButtons(bool busy) {
+    for (ui::Button* button : {&BtnDownload, &BtnExit, checkButton})
+        if (button) button->SetEnabled(!busy);
+}
+
+bool TVersionsForm::DownloadInstaller() {
+    Gauge1.Show();
+    Gauge1.SetMaxValue(installerSizeKB_);
+    Gauge1.SetProgress(0);
+    InstallerRequest request;
+    request.dataFolder = program_.dataFolder;
+    request.productName = program_.productName;
+    request.versionText = program_.versionText;
+    request.downloadName = downloadName_;
+    request.baseUrl = downloadBaseUrl_;
+    request.listedKB = installerSizeKB_;
+    request.hashField = hashField_;
+    downloadedKB_ = 0;
+    platform::Services& services = platform::Current();
+    const DownloadReport report =
+        update::DownloadInstaller(*services.web, *services.files, request, [this](uint32_t kilobytes) {
+            downloadedKB_ = kilobytes;
+            Gauge1.SetProgress(int(kilobytes) + 1);
+            ui::App().ProcessMessages();
+        });
+    downloadedKB_ = report.kilobytes;
+    return report.verdict == DownloadVerdict::Sound;
+}
+
+void TVersionsForm::BtnDownloadClick() {
+    if (Busy()) return;
+    // A new download starts from nothing: the installer of an earlier one is gone with it.
+    installerReady_ = false;
+    bool sound = false;
+    {
+        Flagged running(downloading_);
+        SetBusyButtons(true);
+        try {
+            sound = DownloadInstaller();
+        } catch (...) {
+            SetBusyButtons(false);
+            throw;
+        }
+        SetBusyButtons(false);
+    }
+    if (!sound) {
+        Memo1.Add(DownloadFailedLine(Dutch()));
+        return;
+    }
+    ShowMemo(DownloadedMemo(Dutch(), downloadName_));
+    BtnExit.SetText(InstallCaption(Dutch()));
+    BtnDownload.Hide();
+    BtnExit.Show();
+    installerReady_ = true;
+    FocusIfShown(BtnExit);
+}
+
+// Installs only while the button offers to: after a later check it reads "Sluit Venster" again and
+// closes the window.
+void TVersionsForm::BtnExitClick() {
+    if (downloading_) return;
+    if (installerReady_ && BtnExit.Text() == InstallCaption(Dutch()))
+        StartInstaller();
+    else
+        Close();
+}
+
+void TVersionsForm::StartInstaller() {
+    const std::string displayName = InstallerDisplayName(downloadName_);
+    Memo1.Add("");
+    Memo1.Add(InstallStartingLine(Dutch(), displayName));
+    platform::Services& services = platform::Current();
+    const intptr_t opened =
+        services.shell->Open("Open", InstallerPath(program_.dataFolder, downloadName_), kInstallerParameters, nullptr);
+    if (opened <= 32) {
+        Memo1.Add(InstallFailedLine(Dutch()));
+        return;
+    }
+    Memo1.Add(InstallStartedLine(Dutch(), displayName));
+    ui::App().ProcessMessages();
+    services.clock->Sleep(kPauseBeforeEndingMs);
+    // The installer runs already: whatever the look-up for the companion meets, the program ends.
+    try {
+        if (TerminateForm) TerminateForm->TerminateProcessesByName(CompanionProgramPath());
+    } catch (...) {
+    }
+    ui::App().Terminate();
+}
+
+void TVersionsForm::FormDestroy() {
+    if (worker_) worker_->WaitForEnd(kWorkerExitWait);
+}
+
+}  // namespace update

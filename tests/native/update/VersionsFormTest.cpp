@@ -1,0 +1,234 @@
+// The update window on the headless backend: the automatic and the on-demand check with the probe,
+// the worker and the list, the download with its gauge and checks, and the install that ends the
+// program.
+#include <gtest/gtest.h>
+
+#include "fakes/FakeProcesses.h"
+#include "fakes/FakeShell.h"
+#include "fakes/FakeSystem.h"
+#include "fakes/FakeWeb.h"
+#include "quotes/Fetch.h"
+#include "support/Support.h"
+#include "ui/Application.h"
+#include "ui/Headless.h"
+#include "update/GetVersions.h"
+#include "update/Installer.h"
+#include "update/Sha256.h"
+#include "update/Terminate.h"
+#include "update/UpdateTexts.h"
+
+namespace {
+
+const std::string kData = "C:\\Users\\tester\\UserData\\Quodo\\";
+const std::string kListUrl = "https://www.quodosoft.nl/versions.dat";
+const std::string kInstallerUrl = "https://www.quodosoft.nl/Quodo107.exe";
+const std::string kDutchReply = "\r\nPingen naar quodosoft.nl [127.0.0.1] met 32 bytes aan gegevens:\r\n"
+                                "Antwoord van 127.0.0.1: bytes=32 tijd=12ms TTL=57\r\n";
+
+// Files a fetch writes are files of the file system too.
+struct WebFiles : fakes::FakeFileSystem {
+    fakes::FakeWeb* web = nullptr;
+    bool FileExists(const std::string& path) override { return web->files.count(path) || FakeFileSystem::FileExists(path); }
+    bool DeleteFile(const std::string& path) override {
+        web->files.erase(path);
+        return FakeFileSystem::DeleteFile(path);
+    }
+};
+
+class VersionsFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui::App() = ui::Application();
+        sys.Install();
+        sys.system.environment["COMSPEC"] = "C:\\Windows\\system32\\cmd.exe";
+        files.web = &web;
+        files.AddFolder(kData);
+        platform::Current().files = &files;
+        web.Install();
+        processes.Install();
+        shell.Install();
+        support::LanguageCode = "NLD";
+        Ping(kDutchReply);
+        installer = "MZ" + std::string(3000, 'q');
+        update::TerminateForm = nullptr;
+    }
+    void TearDown() override { platform::Current() = platform::Services(); }
+
+    // What the ping writes into its output file.
+    void Ping(const std::string& output) {
+        processes.onRun = [this, output](const fakes::FakeProcesses::Run& run) {
+            const size_t at = run.commandLine.rfind("> \"") + 3;
+            files.AddFile(run.commandLine.substr(at, run.commandLine.find('"', at) - at), output, 0);
+        };
+    }
+    void ServeList(const std::string& entry) {
+        web.Script(kListUrl, {fakes::FakeWeb::Body("QuodoPro,QuodoPro210.exe,,812,x\r\n" + entry + "\r\n")});
+    }
+    std::string AdvisingEntry() {
+        return "Quodo,Quodo107.exe,,3," + update::Sha256Hex(installer) + ",Nieuw,New";
+    }
+    std::vector<std::string> Lines(const std::vector<std::string>& lines) { return lines; }
+    size_t ListFetches() { return web.CallsOf("OpenUrl").size(); }
+
+    // In place before the windows below are made: a form measures its frame on the backend.
+    struct InstalledBackend : ui::HeadlessBackend {
+        InstalledBackend() { ui::SetBackend(this); }
+    } backend;
+    fakes::FakeSystem sys;
+    WebFiles files;
+    fakes::FakeWeb web;
+    fakes::FakeProcesses processes;
+    fakes::FakeShell shell;
+    ui::Form settings{"TOptionsForm", "OptionsForm"};
+    ui::Button checkNow{&settings, "BtnCheck"};
+    update::TVersionsForm form{{"Quodo", "versie 1.06", kData}};
+    std::string installer;
+};
+
+TEST_F(VersionsFormTest, AnAutomaticCheckThatAdvisesShowsTheWindowWithBothButtons) {
+    form.checkButton = &checkNow;
+    ServeList(AdvisingEntry());
+    bool greyedWhileWaiting = false;
+    web.onRead = [&] { greyedWhileWaiting = !checkNow.Enabled(); };  // on the worker's thread, while the list comes
+    form.RunAutomaticCheck();
+    EXPECT_TRUE(greyedWhileWaiting);
+    EXPECT_TRUE(checkNow.Enabled());
+    EXPECT_TRUE(form.Visible());
+    EXPECT_EQ(form.Caption(), "Quodo - Update");
+    EXPECT_EQ(form.Memo1.Lines(), update::AutomaticCheckMemo(true, "versie 1.06", "1.07", "Quodo107.exe"));
+    EXPECT_EQ(form.BtnDownload.Text(), "Start Downloaden");
+    EXPECT_EQ(form.BtnExit.Text(), "Download Later");
+    EXPECT_TRUE(form.BtnDownload.Visible() && form.BtnExit.Visible());
+    EXPECT_EQ(form.DownloadName(), "Quodo107.exe");
+    EXPECT_EQ(form.DownloadBaseUrl(), "https://www.quodosoft.nl/");
+    EXPECT_EQ(form.InstallerSizeKB(), 3);
+    EXPECT_FALSE(files.FileExists(kData + "Error.log"));
+}
+
+TEST_F(VersionsFormTest, AFailedAutomaticCheckWritesErrorLogAndLeavesAnOpenWindowAlone) {
+    form.Memo1.SetLines({"", "eerder"});
+    form.ShowForm();
+    web.Script(kListUrl, {fakes::FakeWeb::Refused(), fakes::FakeWeb::Refused()});
+    form.RunAutomaticCheck();
+    EXPECT_EQ(form.Memo1.Lines(), (std::vector<std::string>{"", "eerder"}));
+    EXPECT_EQ(files.ReadFile(kData + "Error.log").value_or(""), "5-1-2026.\r\nServer reageert niet.\r\n");
+
+    Ping("\r\nPingen naar quodosoft.nl\r\nTime-out bij aanvraag.\r\n");
+    const size_t fetches = ListFetches();
+    form.RunAutomaticCheck();
+    EXPECT_EQ(ListFetches(), fetches);  // a failed probe starts no worker
+    EXPECT_EQ(files.ReadFile(kData + "Error.log").value_or(""), "5-1-2026.\r\nTime-out bij Ping.\r\n");
+}
+
+TEST_F(VersionsFormTest, ACheckOnDemandAlwaysShowsItsOutcomeCentredOverTheDialog) {
+    ServeList("Quodo,Quodo106.exe,,3,x");
+    form.RunCheckOnDemand(100, 200, 301, 523);
+    EXPECT_TRUE(form.Visible());
+    EXPECT_EQ(form.Top(), 100 + (301 - form.Height()) / 2);
+    EXPECT_EQ(form.Left(), 200 + (523 - form.Width()) / 2);
+    EXPECT_EQ(form.Memo1.Lines(), update::OnDemandMemo(true, update::CheckResult::UpToDate, "versie 1.06", "1.06",
+                                                       "Quodo106.exe"));
+    EXPECT_EQ(form.BtnExit.Text(), "Sluit Venster");
+    EXPECT_FALSE(form.BtnDownload.Visible());
+    EXPECT_EQ(backend.focused, &form.BtnExit);
+    EXPECT_FALSE(backend.broughtToFront.empty());
+
+    form.BtnExitClick();
+    EXPECT_FALSE(form.Visible());
+    EXPECT_TRUE(shell.calls.empty());
+}
+
+TEST_F(VersionsFormTest, ADownloadFillsTheGaugeAndInstallingStartsTheInstallerAndEndsTheProgram) {
+    ServeList(AdvisingEntry());
+    form.RunCheckOnDemand(0, 0, 300, 500);
+    EXPECT_EQ(form.BtnExit.Text(), "Download later");
+    web.Script(kInstallerUrl, {fakes::FakeWeb::Chunks({installer.substr(0, 2048), installer.substr(2048)})});
+    std::vector<int> progress;
+    backend.onProcessMessages = [&] {
+        progress.push_back(form.Gauge1.Progress());
+        EXPECT_FALSE(form.BtnExit.Enabled());  // nothing starts another download or an install meanwhile
+    };
+    form.BtnDownloadClick();
+    EXPECT_TRUE(form.Gauge1.Visible());
+    EXPECT_EQ(progress, (std::vector<int>{3}));  // 2048 bytes: 2 KB, shown as 3
+    EXPECT_EQ(form.DownloadedKB(), 2u);
+    EXPECT_TRUE(form.InstallerReady());
+    EXPECT_EQ(form.Memo1.Lines(), update::DownloadedMemo(true, "Quodo107.exe"));
+    EXPECT_EQ(form.BtnExit.Text(), "Installeer");
+    EXPECT_TRUE(form.BtnExit.Enabled());
+    EXPECT_FALSE(form.BtnDownload.Visible());
+
+    update::TTerminateForm terminate;
+    update::TerminateForm = &terminate;
+    processes.Start(77, "C:\\Program Files\\Quodo\\Quodo_Sched.exe");
+    const auto sleptBefore = sys.clock.slept;
+    form.BtnExitClick();
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].verb, "Open");
+    EXPECT_EQ(shell.calls[0].file, kData + "Temp\\Quodo107.exe");
+    EXPECT_EQ(shell.calls[0].parameters, "/SP- /silent /noicons");
+    EXPECT_EQ(sys.clock.slept - sleptBefore, 1000u);  // a second for the installer to get going
+    EXPECT_FALSE(processes.IsRunning(77));
+    EXPECT_TRUE(ui::App().Terminated());
+    EXPECT_EQ(form.Memo1.Lines().back(), update::InstallStartedLine(true, "Quodo"));
+}
+
+TEST_F(VersionsFormTest, AnUnsoundDownloadIsDeletedAndNothingIsEverRun) {
+    ServeList(AdvisingEntry());
+    form.RunCheckOnDemand(0, 0, 300, 500);
+    const std::string path = kData + "Temp\\Quodo107.exe";
+    for (auto answer : {fakes::FakeWeb::Answer(404, installer), fakes::FakeWeb::CutAfter({installer.substr(0, 2048)}),
+                        fakes::FakeWeb::Body("MZ" + installer.substr(0, 2500)), fakes::FakeWeb::Body("xy" + installer.substr(2))}) {
+        web.Script(kInstallerUrl, {answer});
+        form.BtnDownloadClick();
+        EXPECT_FALSE(form.InstallerReady());
+        EXPECT_FALSE(files.FileExists(path));
+        EXPECT_EQ(form.Memo1.Lines().back(), "Download mislukt.");
+        form.BtnExitClick();  // "Download later": closes
+        EXPECT_FALSE(form.Visible());
+        form.ShowForm();
+    }
+    EXPECT_TRUE(shell.calls.empty());
+}
+
+TEST_F(VersionsFormTest, AfterALaterCheckTheCloseButtonClosesInsteadOfInstalling) {
+    ServeList(AdvisingEntry());
+    form.RunCheckOnDemand(0, 0, 300, 500);
+    web.Script(kInstallerUrl, {fakes::FakeWeb::Body(installer)});
+    form.BtnDownloadClick();
+    ASSERT_TRUE(form.InstallerReady());
+    web.Script(kListUrl, {fakes::FakeWeb::Refused(), fakes::FakeWeb::Refused()});
+    form.RunCheckOnDemand(0, 0, 300, 500);
+    EXPECT_EQ(form.BtnExit.Text(), "Sluit Venster");
+    form.BtnExitClick();
+    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_FALSE(form.Visible());
+    EXPECT_FALSE(ui::App().Terminated());
+}
+
+TEST_F(VersionsFormTest, ChecksNeverNestAndAMalformedEntryStopsTheCheckWithAnError) {
+    form.checkButton = &checkNow;
+    ServeList(AdvisingEntry());
+    backend.onProcessMessages = [&] { form.RunCheckOnDemand(0, 0, 300, 500); };
+    form.RunAutomaticCheck();
+    EXPECT_EQ(ListFetches(), 1u);
+    EXPECT_EQ(form.BtnExit.Text(), "Download Later");  // the automatic check's, not the dropped one's
+
+    ServeList("Quodo,Quodo107.exe,,drie,x");
+    EXPECT_THROW(form.RunCheckOnDemand(0, 0, 300, 500), update::MalformedEntry);
+    EXPECT_TRUE(checkNow.Enabled());
+    EXPECT_FALSE(form.Busy());
+}
+
+TEST_F(VersionsFormTest, ProgramNotFoundClearsAReadyInstaller) {
+    ServeList(AdvisingEntry());
+    form.RunCheckOnDemand(0, 0, 300, 500);
+    web.Script(kInstallerUrl, {fakes::FakeWeb::Body(installer)});
+    form.BtnDownloadClick();
+    ASSERT_TRUE(form.InstallerReady());
+    ServeList("Andere,Andere1.exe,,1,x,een regel die lang genoeg is");
+    form.RunAutomaticCheck();
+    EXPECT_FALSE(form.InstallerReady());
+}
+
+}  // namespace
