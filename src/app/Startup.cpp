@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "settings/Options.h"
 #include "update/GetVersions.h"
+#include "update/Terminate.h"
 #include "support/Support.h"
 
 namespace app {
@@ -38,6 +39,8 @@ int RunProgram() {
     update::TVersionsForm versions({mainForm.ProductName, mainForm.VersionText, DataFolder});
     ConnectUpdates(mainForm, options, versions);
     if (!app.Terminated()) app.Dispatch([&] { versions.FormCreate(); });
+    update::TTerminateForm terminate;
+    update::TerminateForm = &terminate;
     if (!app.Terminated()) app.Dispatch([&] { mainForm.Realize(); });
 
     app.Run(mainForm);
@@ -45,6 +48,7 @@ int RunProgram() {
     app.Dispatch([&] { versions.FormDestroy(); });
     app.Dispatch([&] { options.FormDestroy(); });
     app.Dispatch([&] { mainForm.FormDestroy(); });
+    update::TerminateForm = nullptr;
     return 0;
 }
 

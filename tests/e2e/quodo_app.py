@@ -150,9 +150,12 @@ def fixture_request(session, method, path, body=None, timeout=60):
 
 
 class QuodoTestCase(E2ETestCase):
-    """A test of Quodo.exe with its fixture web server running in the session."""
+    """A test of Quodo.exe with its fixture web server running in the session. With `tls` set the
+    server also answers HTTPS for the maker's web host, with a certificate of a test CA that the
+    session's Wine then trusts."""
 
     fixture = None
+    tls = False
 
     @classmethod
     def setUpClass(cls):
@@ -160,9 +163,15 @@ class QuodoTestCase(E2ETestCase):
         root = cls.session.root
         cls.fixture_dir = tempfile.mkdtemp(prefix="quodo-fixture-")
         cls.fixture_script = os.path.join(root, "tests", "fixtures", "fixture_server.py")
-        result = cls.session.in_wine(["/usr/bin/python3", cls.fixture_script, "start", "--state", cls.fixture_dir])
+        command = ["/usr/bin/python3", cls.fixture_script, "start", "--state", cls.fixture_dir]
+        tls_dir = os.path.join(cls.fixture_dir, "tls")
+        if cls.tls:
+            command += ["--tls-port", "443", "--tls-dir", tls_dir]
+        result = cls.session.in_wine(command)
         if result.returncode != 0:
             raise RuntimeError("fixture server did not start: " + result.stdout + result.stderr)
+        if cls.tls:
+            cls.session.auto_one("trustroot", "Z:" + os.path.join(tls_dir, "ca.crt").replace("/", "\\"))
 
     @classmethod
     def tearDownClass(cls):
@@ -187,13 +196,13 @@ class QuodoTestCase(E2ETestCase):
     def requests(self):
         return json.loads(self._control("GET", "requests"))
 
-    def start_quodo(self, clock, env=None, cwd=None, first_refresh=True):
-        """Starts Quodo at a local moment (it runs on from there) in a Dutch locale; by default
-        returns once the first refresh, a second after start, has filled the bar."""
+    def start_quodo(self, clock, env=None, cwd=None, first_refresh=True, exe="Quodo.exe"):
+        """Starts Quodo (the build's, or `exe`) at a local moment (it runs on from there) in a Dutch
+        locale; by default returns once the first refresh, a second after start, has filled the bar."""
         full = dict(DUTCH)
         full["QUODO_CLOCK"] = clock
         full.update(env or {})
-        program = self.launch("Quodo.exe", cwd=cwd or self.session.bin_dir, env=full)
+        program = self.launch(exe, cwd=cwd or self.session.bin_dir, env=full)
         quodo = Quodo(self, program)
         if first_refresh:
             quodo.wait_bar(lambda bar: bar.level != "*******" or bar.time != " @ *****", message="first refresh")

@@ -22,6 +22,7 @@
 //   command WINDOW ID | close WINDOW               posts WM_COMMAND | WM_CLOSE
 //   settext WINDOW TEXT | foreground WINDOW        WM_SETTEXT | SetForegroundWindow
 //   focus WINDOW                                   the window with the keyboard in WINDOW's thread
+//   trustroot PEMFILE                              trusts a test CA: adds it to the machine's roots
 //   pixel X Y                                      a screen pixel's colour
 //   hold                                           waits forever, keeping Wine's desktop open
 // With --stored, the commands that read windows (list, find, info, children) read texts as the
@@ -29,6 +30,7 @@
 // for a web page, say) is read at once instead of after a time-out, with its texts.
 #include <windows.h>
 
+#include <wincrypt.h>
 #include <fcntl.h>
 #include <io.h>
 
@@ -622,6 +624,29 @@ void Screen(const Args&) {
     Json().Int("width", GetSystemMetrics(SM_CXSCREEN)).Int("height", GetSystemMetrics(SM_CYSCREEN)).Print();
 }
 
+// Adds a PEM certificate (a test server's own CA) to the machine's trusted roots of the prefix.
+void TrustRoot(const Args& args) {
+    const std::wstring& path = args.At(0, "certificate file");
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) Fail("cannot open " + Utf8(path));
+    char text[16384];
+    DWORD length = 0;
+    ReadFile(file, text, sizeof text, &length, nullptr);
+    CloseHandle(file);
+    DWORD size = 0;
+    if (!CryptStringToBinaryA(text, length, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr))
+        Fail("no PEM certificate");
+    std::vector<BYTE> der(size);
+    CryptStringToBinaryA(text, length, CRYPT_STRING_BASE64HEADER, der.data(), &size, nullptr, nullptr);
+    HCERTSTORE roots = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
+    if (!roots) Fail("cannot open the trusted roots");
+    const BOOL added = CertAddEncodedCertificateToStore(roots, X509_ASN_ENCODING, der.data(), size,
+                                                        CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    CertCloseStore(roots, 0);
+    if (!added) Fail("cannot add the certificate");
+    Json().Bool("trusted", true).Print();
+}
+
 // Wine closes its desktop a second after the last program on it ends; the next program then waits
 // for a new one. This command keeps one program on the desktop until the session ends.
 void Hold(const Args&) {
@@ -659,6 +684,7 @@ const CommandEntry kCommands[] = {
     {L"foreground", Foreground},
     {L"pixel", Pixel},
     {L"focus", Focus},
+    {L"trustroot", TrustRoot},
     {L"hold", Hold},
 };
 

@@ -1,0 +1,187 @@
+"""The update loop under Wine, on the maker's real host names over HTTPS against the fixture server:
+the probe with a ping of ours that prints the Windows layouts, the version check on demand and one
+minute after start, the update window, the download with its checks, and the real installer that
+replaces the running program."""
+
+import hashlib
+import os
+import shutil
+import unittest
+
+from quodo_app import QuodoTestCase
+from quodo_e2e import wait_until
+from quodo_install import Installation, installer, update_site
+
+OPEN_DAY = "2026-12-07 10:00:00"
+MAKER = "www.quodosoft.nl"
+LIST = MAKER + "/versions.dat"
+NEW_INSTALLER = MAKER + "/Quodo107.exe"
+
+
+class UpdateTest(QuodoTestCase):
+    tls = True
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        # The probe runs the system folder's ping: ours, for this test, in the 32-bit system folder.
+        system = os.path.join(cls.session.prefix, "drive_c", "windows", "syswow64")
+        cls.wine_ping = os.path.join(system, "ping.exe")
+        shutil.move(cls.wine_ping, cls.wine_ping + ".wine")
+        shutil.copy(os.path.join(os.environ["QUODO_STANDINS"], "ping.exe"), cls.wine_ping)
+        cls.site = update_site()
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.move(cls.wine_ping + ".wine", cls.wine_ping)
+        super().tearDownClass()
+
+    def setUp(self):
+        super().setUp()
+        # Only the checks a test asks for: no automatic check a minute after start.
+        self.session.reg_update({"Updates Aan": "0"})
+
+    def start(self, ping="nl-reply", exe="Quodo.exe", cwd=None, language="nl"):
+        env = {"QUODO_PING_LAYOUT": ping}
+        if language == "en":
+            env["LC_ALL"] = "en_US.UTF-8"
+        return self.start_quodo(OPEN_DAY, env=env, cwd=cwd, exe=exe)
+
+    def site_file(self, name):
+        with open(os.path.join(self.site, name), "rb") as f:
+            return f.read()
+
+    def serve_list(self, text, installer_behaviours=None):
+        routes = {LIST: [{"body": text}]}
+        if installer_behaviours is not None:
+            routes[NEW_INSTALLER] = installer_behaviours
+        self.serve(routes)
+
+    def check_now(self, quodo):
+        """"Check nu" in the settings dialog: the update window and the lines of its text box."""
+        dialog = quodo.open_settings()
+        dialog.press("Check nu")
+        window = quodo.program.wait_window("TVersionsForm", timeout=30)
+        return dialog, window
+
+    @staticmethod
+    def memo(window):
+        return next(c["text"] for c in window.children() if c["class"] == "Edit").split("\r\n")
+
+    @staticmethod
+    def buttons(window):
+        return {c["text"]: c for c in window.children() if c["class"] == "Button"}
+
+    def test_each_outcome_of_a_check_on_demand(self):
+        # Answers the program cannot use, each with its own line and the single button to close.
+        cases = [
+            ("nl-reply", {"drop": True}, "De server reageert niet"),
+            ("nl-reply", {"body": "Default.htm"}, "Het bestand is te klein"),
+            ("nl-reply", {"body": "x" * 49}, "Het bestand is te klein"),
+            ("nl-reply", {"body": "Andere,Andere2.exe,,9,0\r\n" + "x" * 40}, "Programma-naam niet gevonden"),
+            ("nl-timeout", {"body": "never asked for"}, "Ping naar quodosoft.nl geeft Time-out"),
+        ]
+        for ping, answer, line in cases:
+            with self.subTest(line=line, answer=str(answer)[:30]):
+                self.serve({LIST: [answer]})
+                quodo = self.start(ping)
+                dialog, window = self.check_now(quodo)
+                wait_until(lambda: line in self.memo(window), timeout=10, message=line)
+                self.assertEqual(window.text, "Quodo - Update")
+                shown = [t for t, b in self.buttons(window).items() if b["visible"]]
+                self.assertEqual(shown, ["Sluit Venster"])
+                # The window lies centred over the settings dialog.
+                d, w = dialog.rect, window.rect
+                self.assertLessEqual(abs((d.top + d.bottom) - (w.top + w.bottom)), 1)
+                if ping == "nl-timeout":
+                    self.assertFalse([r for r in self.requests() if r["path"] == "/versions.dat"])
+                quodo.program.stop()
+
+        # In English, for a program that is up to date.
+        self.serve_list(self.site_file("versions.dat").decode("latin-1").replace("Quodo107.exe", "Quodo106.exe"))
+        quodo = self.start(language="en")
+        _, window = self.check_now(quodo)
+        wait_until(lambda: "No Update is needed," in self.memo(window), timeout=10, message="up to date")
+        self.assertIn("Your current version is versie 1.06.", self.memo(window))
+        self.assertIn("Close Window", self.buttons(window))
+
+    def test_a_failed_automatic_check_writes_error_log_and_shows_nothing(self):
+        self.session.reg_update({"Updates Aan": "1"})
+        quodo = self.start("nl-timeout")
+        log = os.path.join(self.data_folder, "Error.log")
+        wait_until(lambda: os.path.exists(log), timeout=90, message="Error.log a minute after start")
+        with open(log, "rb") as f:
+            self.assertEqual(f.read(), b"7-12-2026.\r\nTime-out bij Ping.\r\n")
+        self.assertFalse(self.session.windows("TVersionsForm", visible=True))
+        self.assertTrue(quodo.main.visible)
+
+    def test_unsound_downloads_run_nothing_and_leave_no_file(self):
+        new = self.site_file("Quodo107.exe")
+        kilobytes = (len(new) + 1023) // 1024
+        digest = hashlib.sha256(new).hexdigest()
+        entry = "Quodo,Quodo107.exe,,%d,%s,Nieuw,New\r\n"
+        cases = [
+            ("not found", kilobytes, digest, [{"status": 404, "body": "no such file"}]),
+            ("cut short", kilobytes, digest, [{"body_file": os.path.join(self.site, "Quodo107.exe"),
+                                               "cut_after": 5000}]),
+            ("another hash", kilobytes, hashlib.sha256(b"other").hexdigest(),
+             [{"body_file": os.path.join(self.site, "Quodo107.exe")}]),
+            ("another size", kilobytes + 1, digest, [{"body_file": os.path.join(self.site, "Quodo107.exe")}]),
+        ]
+        quodo = self.start()
+        target = os.path.join(self.data_folder, "Temp", "Quodo107.exe")
+        for name, size, hash_text, behaviours in cases:
+            with self.subTest(name):
+                self.serve_list("QuodoPro,QuodoPro210.exe,,812,x\r\n" + entry % (size, hash_text), behaviours)
+                dialog, window = self.check_now(quodo)
+                wait_until(lambda: "Start Downloaden" in self.buttons(window), timeout=15, message="advised")
+                window.press("Start Downloaden")
+                wait_until(lambda: "Download mislukt." in self.memo(window), timeout=30, message="failed")
+                self.assertFalse(os.path.exists(target))
+                self.assertIn("Download later", self.buttons(window))
+                window.press("Download later")
+                window.wait_gone()
+                dialog.press("Cancel")
+                dialog.wait_gone()
+        self.assertTrue(quodo.program.running)
+
+    def test_the_whole_loop_with_the_real_installer(self):
+        installation = Installation(self.session)
+        self.addCleanup(installation.remove)
+        self.assertEqual(installation.run(installer("1.06"), "/SP- /silent /noicons"), 0)
+        folder = installation.folder
+        # Two copies of the companion program beside Quodo, and one of the same name elsewhere.
+        standin = os.path.join(os.environ["QUODO_STANDINS"], "Quodo_Sched.exe")
+        shutil.copy(standin, folder)
+        elsewhere = self.make_folder()
+        shutil.copy(standin, elsewhere)
+        companions = [self.launch(os.path.join(folder, "Quodo_Sched.exe")) for _ in range(2)]
+        decoy = self.launch(os.path.join(elsewhere, "Quodo_Sched.exe"))
+
+        self.serve_list(self.site_file("versions.dat").decode("latin-1"),
+                        [{"body_file": os.path.join(self.site, "Quodo107.exe"), "pieces": [4096]}])
+        quodo = self.start(exe=os.path.join(folder, "Quodo.exe"), cwd=folder)
+        self.assertEqual(quodo.main.text, "Quodo, versie 1.06")
+        _, window = self.check_now(quodo)
+        wait_until(lambda: "Start Downloaden" in self.buttons(window), timeout=15, message="update advised")
+        self.assertIn("De nieuwste versie is 1.07", self.memo(window))
+        self.assertIn("De Downloadnaam is Quodo107.exe", self.memo(window))
+        window.press("Start Downloaden")
+        wait_until(lambda: "Installeer" in self.buttons(window), timeout=60, message="downloaded")
+        self.assertIn("Quodo107.exe is met succes gedownload", self.memo(window))
+        gauge = next(c for c in window.children() if c["class"] == "TGauge")
+        self.assertTrue(gauge["visible"])
+
+        window.press("Installeer")
+        self.assertEqual(quodo.program.wait(30), 0)
+        for companion in companions:
+            companion.wait(15)
+        self.assertTrue(decoy.running)
+        wait_until(lambda: installation.file_facts().get("FileVersion") == "1.07", timeout=60,
+                   message="1.07 installed")
+        again = self.start(exe=os.path.join(folder, "Quodo.exe"), cwd=folder)
+        self.assertEqual(again.main.text, "Quodo, versie 1.07")
+
+
+if __name__ == "__main__":
+    unittest.main()
