@@ -10,26 +10,10 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "win32/Scoped.h"
 
 namespace win32 {
 namespace {
-
-// A kernel handle, closed when it goes out of scope.
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
-    ~OwnedHandle() {
-        if (Valid()) CloseHandle(handle_);
-    }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-
-    bool Valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 // How long a child ended for running too long may take to be gone.
 constexpr DWORD kEndedChildWaitMs = 5000;
@@ -147,14 +131,14 @@ public:
         CloseHandle(started.hThread);
         OwnedHandle process(started.hProcess);
 
-        const DWORD waited = WaitForSingleObject(process.Get(), timeoutMs);
+        const DWORD waited = WaitForSingleObject(process.get(), timeoutMs);
         if (waited == WAIT_TIMEOUT) {
-            TerminateProcess(process.Get(), 1);
-            WaitForSingleObject(process.Get(), kEndedChildWaitMs);
+            TerminateProcess(process.get(), 1);
+            WaitForSingleObject(process.get(), kEndedChildWaitMs);
             return platform::kRunTimedOut;
         }
         DWORD exitCode = 0;
-        if (waited != WAIT_OBJECT_0 || !GetExitCodeProcess(process.Get(), &exitCode)) return -1;
+        if (waited != WAIT_OBJECT_0 || !GetExitCodeProcess(process.get(), &exitCode)) return -1;
         return static_cast<int>(exitCode);
     }
 
@@ -184,11 +168,11 @@ public:
         std::vector<platform::ProcessEntry> entries;
         if (!toolHelp_.Available()) return entries;
         OwnedHandle snapshot(toolHelp_.snapshot(TH32CS_SNAPPROCESS, 0));
-        if (!snapshot.Valid()) return entries;
+        if (!snapshot) return entries;
         PROCESSENTRY32 entry{};
         entry.dwSize = sizeof entry;
-        for (BOOL more = toolHelp_.first(snapshot.Get(), &entry); more;
-             more = toolHelp_.next(snapshot.Get(), &entry)) {
+        for (BOOL more = toolHelp_.first(snapshot.get(), &entry); more;
+             more = toolHelp_.next(snapshot.get(), &entry)) {
             entries.push_back({entry.th32ProcessID, std::string(entry.szExeFile, strnlen(entry.szExeFile,
                                                                                           sizeof entry.szExeFile))});
         }
@@ -197,8 +181,8 @@ public:
 
     bool Terminate(uint32_t id, uint32_t waitMs) override {
         OwnedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-        if (!process.Valid() || !TerminateProcess(process.Get(), 0)) return false;
-        WaitForSingleObject(process.Get(), waitMs);
+        if (!process || !TerminateProcess(process.get(), 0)) return false;
+        WaitForSingleObject(process.get(), waitMs);
         return true;
     }
 
@@ -222,13 +206,13 @@ private:
     // main module cannot be read (the system's own processes, those of other users).
     std::optional<std::string> MainModulePath(DWORD id) {
         OwnedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
-        if (!process.Valid()) return std::nullopt;
+        if (!process) return std::nullopt;
         char baseName[MAX_PATH] = {};
-        if (psapi_.moduleBaseName(process.Get(), nullptr, baseName, MAX_PATH) == 0) return std::nullopt;
+        if (psapi_.moduleBaseName(process.get(), nullptr, baseName, MAX_PATH) == 0) return std::nullopt;
         std::string path(MAX_PATH, '\0');
         for (;;) {
             const DWORD length =
-                psapi_.moduleFileName(process.Get(), nullptr, &path[0], static_cast<DWORD>(path.size()));
+                psapi_.moduleFileName(process.get(), nullptr, &path[0], static_cast<DWORD>(path.size()));
             if (length == 0) return std::nullopt;
             // A path that fills the buffer may have been cut: read it again into a larger one.
             if (length < path.size() - 1) {

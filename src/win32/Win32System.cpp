@@ -15,6 +15,7 @@
 
 #include "platform/Platform.h"
 #include "support/ClockStart.h"
+#include "win32/Scoped.h"
 
 namespace win32 {
 namespace {
@@ -157,22 +158,6 @@ int64_t TicksOf(const FILETIME& ft) {
     return static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
 }
 
-// Closes a file handle when it goes out of scope, also when an error passes through.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return handle_; }
-    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
-
 class FileSystem : public platform::FileSystem {
 public:
     bool FileExists(const std::string& path) override {
@@ -231,15 +216,13 @@ public:
     }
 
     bool SetModifiedTime(const std::string& path, int64_t ticks) override {
-        HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return false;
+        const OwnedHandle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
         FILETIME ft;
         ft.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(ticks) & 0xffffffffu);
         ft.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(ticks) >> 32);
-        const bool done = SetFileTime(file, nullptr, nullptr, &ft) != 0;
-        CloseHandle(file);
-        return done;
+        return SetFileTime(file.get(), nullptr, nullptr, &ft) != 0;
     }
 
     std::optional<std::string> ReadFile(const std::string& path) override {
@@ -249,7 +232,7 @@ public:
     // A file larger than the bound is not read at all; one that grows meanwhile stops at the bound.
     // A file too large for memory raises an error, with the handle closed.
     std::optional<std::string> ReadFileUpTo(const std::string& path, uint64_t maxBytes) override {
-        const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        const OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return std::nullopt;
         LARGE_INTEGER size;
@@ -268,17 +251,16 @@ public:
     }
 
     bool WriteFile(const std::string& path, const std::string& content) override {
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return false;
+        const OwnedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
         bool ok = true;
         for (size_t at = 0; ok && at < content.size();) {
             const DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - at, 1u << 20));
             DWORD written = 0;
-            ok = ::WriteFile(file, content.data() + at, chunk, &written, nullptr) && written == chunk;
+            ok = ::WriteFile(file.get(), content.data() + at, chunk, &written, nullptr) && written == chunk;
             at += chunk;
         }
-        ok = CloseHandle(file) && ok;
         return ok;
     }
 

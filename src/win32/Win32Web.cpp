@@ -248,8 +248,10 @@ uint32_t ReceiveTimeoutOf(platform::Web::Handle url) {
 }
 
 void InstallWeb() {
-    static WinInetWeb web;
-    platform::Current().web = &web;
+    // Lives until the process ends: a version-list worker left running at the program's end may
+    // still be inside a fetch while static objects are destroyed.
+    static WinInetWeb* const web = new WinInetWeb;
+    platform::Current().web = web;
 }
 
 }  // namespace win32

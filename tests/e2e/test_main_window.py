@@ -62,6 +62,15 @@ class MainWindowTest(QuodoTestCase):
         # The task bar lists the application window, titled with the program's name.
         self.assertTrue(self.session.auto("list", "--class=TApplication", "--title=Quodo", "--stored"))
 
+    def test_the_window_has_the_keyboard_from_its_start(self):
+        quodo = self.start_quodo(OPEN_DAY)
+
+        def refreshes():
+            return len([r for r in self.requests() if r["host"] == "nl.investing.com"])
+        before = refreshes()
+        self.session.keys("F5")  # "Download AEX", without a click on the window first
+        wait_until(lambda: refreshes() > before, timeout=10, message="a refresh by F5")
+
     def test_closed_exchange_makes_the_window_wider(self):
         quodo = self.start_quodo("2026-12-05 12:00:00")  # a Saturday
         r = quodo.rect()
