@@ -1,8 +1,11 @@
 #include "app/Startup.h"
 
 #include "app/Main.h"
+#include "dialogs/About.h"
+#include "dialogs/MessForm.h"
 #include "settings/Options.h"
 #include "support/Support.h"
+#include "update/Terminate.h"
 
 namespace app {
 
@@ -12,6 +15,10 @@ void ConnectOptions(TMainForm& main, settings::TOptionsForm& options) {
     main.onSettings = [&options] { options.ShowModal(); };
     Alarm.upperBound = [&options] { return options.SpinBoven.Value(); };
     Alarm.lowerBound = [&options] { return options.SpinOnder.Value(); };
+}
+
+void ConnectAbout(TMainForm& main, dialogs::TAboutBox& about) {
+    main.onAbout = [&about] { about.ShowModal(); };
 }
 
 int RunProgram() {
@@ -26,12 +33,24 @@ int RunProgram() {
     settings::TOptionsForm options(mainForm);
     ConnectOptions(mainForm, options);
     if (!app.Terminated()) app.Dispatch([&] { options.FormCreate(); });
+    dialogs::TAboutBox about(mainForm, {mainForm.ProductName, mainForm.VersionText, mainForm.NoticeText});
+    ConnectAbout(mainForm, about);
+    if (!app.Terminated()) app.Dispatch([&] { about.FormCreate(); });
+    // The update-check window comes here, between the information box and the message popup.
+    dialogs::TMessageForm messageForm;
+    dialogs::MessageForm = &messageForm;
+    if (!app.Terminated()) app.Dispatch([&] { messageForm.FormCreate(); });
+    update::TTerminateForm terminateForm;
+    update::TerminateForm = &terminateForm;
+    // Only the main window is made now; the others get their windows at their first show.
     if (!app.Terminated()) app.Dispatch([&] { mainForm.Realize(); });
 
     app.Run(mainForm);
 
     app.Dispatch([&] { options.FormDestroy(); });
     app.Dispatch([&] { mainForm.FormDestroy(); });
+    update::TerminateForm = nullptr;
+    dialogs::MessageForm = nullptr;
     return 0;
 }
 

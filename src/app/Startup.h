@@ -1,6 +1,10 @@
 // The program's start-up and end, after the platform services and the window backend are in place.
 #pragma once
 
+namespace dialogs {
+class TAboutBox;
+}
+
 namespace settings {
 class TOptionsForm;
 }
@@ -12,6 +16,9 @@ class TMainForm;
 // Connects the settings dialog to the main window: the mode switch shows in its radio buttons, the
 // first show greys its sound switch, the alarm reads its bound fields and the menu shows it.
 void ConnectOptions(TMainForm& main, settings::TOptionsForm& options);
+
+// Connects the information box to the main window: the info menu's "Over Quodo" shows it modally.
+void ConnectAbout(TMainForm& main, dialogs::TAboutBox& about);
 
 // Creates the windows, runs the message loop until the main window closes, and ends the program.
 int RunProgram();
