@@ -1,10 +1,12 @@
 #include "app/Startup.h"
 
 #include "app/Main.h"
+#include "dialogs/About.h"
+#include "dialogs/MessForm.h"
 #include "settings/Options.h"
+#include "support/Support.h"
 #include "update/GetVersions.h"
 #include "update/Terminate.h"
-#include "support/Support.h"
 
 namespace app {
 
@@ -24,6 +26,10 @@ void ConnectUpdates(TMainForm& main, settings::TOptionsForm& options, update::TV
     versions.checkButton = &options.BtnCheck;
 }
 
+void ConnectAbout(TMainForm& main, dialogs::TAboutBox& about) {
+    main.onAbout = [&about] { about.ShowModal(); };
+}
+
 int RunProgram() {
     auto& app = ui::App();
     support::Initialize();
@@ -36,11 +42,18 @@ int RunProgram() {
     settings::TOptionsForm options(mainForm);
     ConnectOptions(mainForm, options);
     if (!app.Terminated()) app.Dispatch([&] { options.FormCreate(); });
+    dialogs::TAboutBox about(mainForm, {mainForm.ProductName, mainForm.VersionText, mainForm.NoticeText});
+    ConnectAbout(mainForm, about);
+    if (!app.Terminated()) app.Dispatch([&] { about.FormCreate(); });
     update::TVersionsForm versions({mainForm.ProductName, mainForm.VersionText, DataFolder});
     ConnectUpdates(mainForm, options, versions);
     if (!app.Terminated()) app.Dispatch([&] { versions.FormCreate(); });
-    update::TTerminateForm terminate;
-    update::TerminateForm = &terminate;
+    dialogs::TMessageForm messageForm;
+    dialogs::MessageForm = &messageForm;
+    if (!app.Terminated()) app.Dispatch([&] { messageForm.FormCreate(); });
+    update::TTerminateForm terminateForm;
+    update::TerminateForm = &terminateForm;
+    // Only the main window is made now; the others get their windows at their first show.
     if (!app.Terminated()) app.Dispatch([&] { mainForm.Realize(); });
 
     app.Run(mainForm);
@@ -49,6 +62,7 @@ int RunProgram() {
     app.Dispatch([&] { options.FormDestroy(); });
     app.Dispatch([&] { mainForm.FormDestroy(); });
     update::TerminateForm = nullptr;
+    dialogs::MessageForm = nullptr;
     return 0;
 }
 

@@ -1,6 +1,10 @@
 // The program's start-up and end, after the platform services and the window backend are in place.
 #pragma once
 
+namespace dialogs {
+class TAboutBox;
+}
+
 namespace settings {
 class TOptionsForm;
 }
@@ -20,6 +24,9 @@ void ConnectOptions(TMainForm& main, settings::TOptionsForm& options);
 // Connects the update window: the main window's update timer runs the automatic check, the settings
 // dialog's "Check nu" the one on demand, which greys that button while it waits.
 void ConnectUpdates(TMainForm& main, settings::TOptionsForm& options, update::TVersionsForm& versions);
+
+// Connects the information box to the main window: the info menu's "Over Quodo" shows it modally.
+void ConnectAbout(TMainForm& main, dialogs::TAboutBox& about);
 
 // Creates the windows, runs the message loop until the main window closes, and ends the program.
 int RunProgram();

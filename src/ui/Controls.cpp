@@ -342,7 +342,9 @@ void Button::Click() {
 }
 
 Bevel::Bevel(Control* parent, std::string name, BevelShape shape)
-    : Control(ControlKind::Bevel, parent, std::move(name)), shape(shape) {}
+    : Control(ControlKind::Bevel, parent, std::move(name)), shape(shape) {
+    zOrder = -1;
+}
 
 // --- Memo
 

@@ -323,7 +323,8 @@ private:
 
 enum class BevelShape { Frame, Box };
 
-// A sunken frame or box drawn around other controls.
+// A sunken frame or box drawn around other controls. Its window fills its whole area, so it lies
+// behind its siblings (zOrder -1): what it frames shows whatever the order of declaration.
 class Bevel : public Control {
 public:
     Bevel(Control* parent, std::string name, BevelShape shape);

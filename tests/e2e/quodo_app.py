@@ -15,7 +15,7 @@ import struct
 import tempfile
 import zlib
 
-from quodo_e2e import E2ETestCase, wait_until
+from quodo_e2e import E2ETestCase, Rect, _reg_string, wait_until
 
 INVESTING = "nl.investing.com/indices/netherlands-25-historical-data"
 IEX = "m.iex.nl/"
@@ -122,11 +122,65 @@ class Quodo:
         self.menu_choose(3)
         return self.program.wait_window("TOptionsForm", timeout=10)
 
+    def open_about(self):
+        """"Over Quodo" from the info menu of the bar's question-mark button: the information box,
+        once it shows."""
+        left, top, right, bottom = self.bar().windows[BUTTON_INFO]["rect"]
+        self.session.click((left + right) // 2, (top + bottom) // 2)
+        menu = Rect(*self.session.menu(timeout=5).info["rect"])
+        # The second of its two items, clicked: the pointer reaches the menu whoever has the keyboard.
+        self.session.click(menu.left + menu.width // 2, menu.top + menu.height * 3 // 4)
+        wait_until(lambda: not self.session.menu_open(), timeout=5, message="menu closed")
+        return self.program.wait_window("TAboutBox", timeout=10)
+
     def quit(self):
         self.main.right_click(5, 10)
         self.session.menu(timeout=5)
         self.session.keys("UP", "RETURN")  # "Afsluiten" is the last item
         self.program.wait(15)
+
+
+def shell_recorder(session):
+    """The protocol-handler recorder that the Wine tests of the shell build (tests/win32/dialogs):
+    registered as "recorder" "record file" "%1", it writes the command line it got to the record file."""
+    path = os.path.join(os.path.dirname(session.bin_dir), "tests", "win32", "dialogs", "standins",
+                        "shell_recorder.exe")
+    if not os.path.isfile(path):
+        raise RuntimeError("no shell recorder at %s: build the cross build's tests" % path)
+    return path
+
+
+class ProtocolHandlers:
+    """The open commands of URL schemes below HKEY_CLASSES_ROOT, replaced for a test. Wine does not
+    merge HKCU\\Software\\Classes into HKEY_CLASSES_ROOT, so the handlers go there; what was there is
+    exported first and put back by restore()."""
+
+    def __init__(self, session, schemes, folder):
+        self.session = session
+        self.folder = folder
+        self.saved = {}
+        for scheme in schemes:
+            path = os.path.join(folder, "saved-%s.reg" % scheme)
+            result = session.in_wine(["wine", "reg", "export", "HKEY_CLASSES_ROOT\\" + scheme,
+                                      session._wine_path(path), "/y"])
+            self.saved[scheme] = path if result.returncode == 0 and os.path.exists(path) else None
+
+    def _import(self, lines):
+        self.session._reg_import("\r\n".join(["Windows Registry Editor Version 5.00", ""] + lines + ["", ""]))
+
+    def register(self, scheme, command):
+        """Makes `command` (with "%1" for the address) the scheme's only open command."""
+        key = "HKEY_CLASSES_ROOT\\" + scheme
+        self._import(["[-%s]" % key, "", "[%s]" % key, "@=" + _reg_string("URL:" + scheme),
+                      '"URL Protocol"=""', "", "[%s\\shell\\open\\command]" % key, "@=" + _reg_string(command)])
+
+    def restore(self):
+        for scheme, saved in self.saved.items():
+            self._import(["[-HKEY_CLASSES_ROOT\\%s]" % scheme])
+            if saved:
+                result = self.session.in_wine(["wine", "reg", "import", self.session._wine_path(saved)])
+                if result.returncode != 0:
+                    raise RuntimeError("could not put back the %s handler: %s" % (scheme, result.stderr))
 
 
 def fixture_request(session, method, path, body=None, timeout=60):

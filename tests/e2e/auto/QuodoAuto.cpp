@@ -225,6 +225,7 @@ Json Describe(HWND hwnd) {
         .Bool("enabled", IsWindowEnabled(hwnd) != FALSE)
         .Bool("topmost", IsTopmost(hwnd))
         .Int("id", GetWindowLongPtrW(hwnd, GWLP_ID))
+        .Int("style", (DWORD)GetWindowLongW(hwnd, GWL_STYLE))
         .Int("pid", pid)
         .Str("image", ImageOf(pid));
     if (_wcsicmp(ClassOf(hwnd).c_str(), L"Button") == 0) {

@@ -137,6 +137,18 @@ TEST_F(Win32BackendTest, PanelsLieAboveAndLaterSiblingsAboveEarlierOnes) {
     EXPECT_EQ(GetWindow(win32::HandleOf(form.wait), GW_HWNDNEXT), win32::HandleOf(form.picture));
 }
 
+TEST_F(Win32BackendTest, ABevelLiesBehindWhatItFramesWhateverTheOrder) {
+    ui::Form form("TTestForm", "BevelForm");
+    ui::Label notice{&form, "Notice"};
+    ui::Bevel frame{&form, "Frame", ui::BevelShape::Frame};
+    ui::SpeedButton button{&form, "Button", "info"};
+    form.Realize();
+    HWND top = GetWindow(win32::HandleOf(form), GW_CHILD);
+    EXPECT_EQ(top, win32::HandleOf(button));
+    EXPECT_EQ(GetWindow(top, GW_HWNDNEXT), win32::HandleOf(notice));
+    EXPECT_EQ(GetWindow(win32::HandleOf(notice), GW_HWNDNEXT), win32::HandleOf(frame));
+}
+
 TEST_F(Win32BackendTest, TimerTicksAreHeldUntilTheLoopRunsThenFire) {
     TestForm form;
     int ticks = 0;
