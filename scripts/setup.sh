@@ -37,9 +37,11 @@ for loc in nl_NL.UTF-8 en_US.UTF-8; do
 done
 [ -n "${need_locale_gen:-}" ] && locale-gen >/dev/null
 
-# libpng for MinGW: built from Debian's own source package (with Debian's patches), static.
+# libpng for MinGW: built from Debian's own source package (with Debian's patches), static, for
+# size, with each function in a section of its own so that the program keeps only what it uses.
 deps="$here/.deps"
-if [ ! -f "$deps/mingw/lib/libpng16.a" ]; then
+png_stamp="$deps/mingw/lib/libpng16.size-v1"
+if [ ! -f "$png_stamp" ]; then
   mkdir -p "$deps/src"
   if [ ! -d "$deps/src/libpng" ]; then
     srclist=/etc/apt/sources.list.d/zz-quodo-debsrc.sources
@@ -64,10 +66,12 @@ if [ ! -f "$deps/mingw/lib/libpng16.a" ]; then
   fi
   cmake -S "$deps/src/libpng" -B "$deps/build-libpng" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_C_FLAGS_RELEASE="-Os -DNDEBUG" -DCMAKE_C_FLAGS="-ffunction-sections -fdata-sections" \
         -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
         -DZLIB_LIBRARY=/usr/i686-w64-mingw32/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/i686-w64-mingw32/include \
         -DCMAKE_INSTALL_PREFIX="$deps/mingw" >/dev/null
   cmake --build "$deps/build-libpng" >/dev/null
   cmake --install "$deps/build-libpng" >/dev/null
+  touch "$png_stamp"
 fi
 echo "setup: ready"

@@ -31,8 +31,8 @@ from quodo_e2e import PRODUCT_KEY, Session, shared_session  # noqa: E402
 
 BACKGROUND = "f5f5f5"
 PROGRAMS = (("empty", ["EmptyWindow.exe"], "EmptyWindow"), ("quodo", ["Quodo.exe"], "TMainForm"))
-# With --libraries: the empty window that first loads the HTML Help control, as Quodo does before
-# its window shows (what that load adds to a start).
+# With --libraries: the empty window that first loads the HTML Help control (what that load would
+# add to a start; Quodo loads it only at the first help request).
 WITH_HELP = ("empty+hhctrl", ["EmptyWindow.exe", "hhctrl.ocx"], "EmptyWindow")
 # Both run in the locale and time zone Quodo is used in.
 ENV = {"LC_ALL": "nl_NL.UTF-8", "TZ": "Europe/Amsterdam", "QUODO_FIRSTPAINT_SPOT": "12,12"}
