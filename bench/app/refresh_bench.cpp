@@ -116,7 +116,7 @@ public:
         registry_.CreateKey("Software\\Quodo\\Defaults");
 
         ui::App().SetTitle("Quodo");
-        form_ = std::make_unique<app::TMainForm>();
+        form_ = std::make_unique<app::TMainForm>(state_);
         ui::App().SetMainForm(form_.get());
         ui::App().Dispatch([&] { form_->FormCreate(); });
         options_ = std::make_unique<settings::TOptionsForm>(*form_);
@@ -153,6 +153,7 @@ private:
     fakes::FakeWeb web_;
     SilentSound sound_;
     LoadedHelp help_;
+    app::ProgramState state_;
     std::unique_ptr<app::TMainForm> form_;
     std::unique_ptr<settings::TOptionsForm> options_;
     int served_ = 0;

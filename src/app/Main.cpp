@@ -12,10 +12,6 @@
 
 namespace app {
 
-bool NormalMode = true;
-bool MarketClosed = false;
-std::string DataFolder;
-AlarmSettings Alarm;
 
 namespace {
 
@@ -33,7 +29,7 @@ constexpr int kModeShift = 187;
 
 // The windows themselves are made once the creation handler has placed everything (Realize, at
 // the latest at the first show): moving windows that exist already costs a round trip each.
-TMainForm::TMainForm() : ui::Form("TMainForm", "MainForm") {
+TMainForm::TMainForm(ProgramState& state) : ui::Form("TMainForm", "MainForm"), state_(state) {
     SetUpComponents();
     BuildMenus();
 }
@@ -118,12 +114,12 @@ void TMainForm::FormCreate() {
     settings::MainWindowSettings stored = settings::LoadMainWindowSettings(store);
     SetTop(stored.top);
     SetLeft(stored.left);
-    NormalMode = stored.normalMode;
-    previousNormalMode_ = NormalMode;
+    state_.normalMode = stored.normalMode;
+    previousNormalMode_ = state_.normalMode;
 
     SetWidth(kChartWidth);
     Image.SetBounds(Image.Left(), Image.Top(), kChartWidth, kChartHeight);
-    SetWidth(NormalMode ? 250 : kTopmostWidth);
+    SetWidth(state_.normalMode ? 250 : kTopmostWidth);
 
     shown_ = false;
     firstRun_ = true;
@@ -172,10 +168,10 @@ void TMainForm::FormCreate() {
 
     helpContext = 1000;
 
-    DataFolder = support::DataFolder(ProductName);
+    state_.dataFolder = support::DataFolder(ProductName);
     ui::App().ProcessMessages();
 
-    support::CopyFileWithDate(startDir_ + "ErrorGraph.png", DataFolder + "ErrorGraph.png", false);
+    support::CopyFileWithDate(startDir_ + "ErrorGraph.png", state_.dataFolder + "ErrorGraph.png", false);
 }
 
 void TMainForm::FormShow() {
@@ -184,14 +180,14 @@ void TMainForm::FormShow() {
     // The first show completes, and the chart timer starts, whatever the arrangement meets.
     DeferredError error;
     error.Run([&] { ArrangeWindow(); });
-    if (!Alarm.alarmOn) {
+    if (!state_.alarm.alarmOn) {
         ButtonMax.Hide();
         ButtonMin.Hide();
         ButtonCheck.Hide();
     }
     if (onFirstShow) onFirstShow();
-    LabelWait.SetVisible(NormalMode);
-    LabelWait.SetText(std::string("\r\nWacht op ") + (MarketClosed ? hosts::kIexQuoteSite : hosts::kInvestingQuoteSite));
+    LabelWait.SetVisible(state_.normalMode);
+    LabelWait.SetText(std::string("\r\nWacht op ") + (state_.marketClosed ? hosts::kIexQuoteSite : hosts::kInvestingQuoteSite));
     GrafiekTimer.Start();
     error.RaiseIfAny();
 }
@@ -222,10 +218,10 @@ void TMainForm::ArrangeWindow() {
     // A chart that cannot be drawn or a refresh that ends with an error (a quote time that is no
     // time) still leaves the window arranged and on the screen; the error is reported after that.
     DeferredError error;
-    if (NormalMode) {
+    if (state_.normalMode) {
         CheckMarketClosed();
         SetHeight(kNormalHeight);
-        if (NormalMode != previousNormalMode_) SetTop(Top() - kModeShift);
+        if (state_.normalMode != previousNormalMode_) SetTop(Top() - kModeShift);
         Image.SetLeft(25);
         Image.Show();
         error.Run([&] { DrawDayGraph(); });
@@ -233,7 +229,7 @@ void TMainForm::ArrangeWindow() {
     } else {
         SetWidth(kTopmostWidth);
         SetHeight(kBarHeight);
-        if (NormalMode != previousNormalMode_) SetTop(Top() + kModeShift);
+        if (state_.normalMode != previousNormalMode_) SetTop(Top() + kModeShift);
         Image.Hide();
         AltijdopvoorgrondItem().caption = "Zet Normale modus";
     }
@@ -256,9 +252,9 @@ void TMainForm::KeepOnScreen() {
 
 void TMainForm::AltijdopvoorgrondClick() {
     if (!shown_) return;
-    previousNormalMode_ = NormalMode;
-    NormalMode = !NormalMode;
-    if (onModeSwitch) onModeSwitch(NormalMode);
+    previousNormalMode_ = state_.normalMode;
+    state_.normalMode = !state_.normalMode;
+    if (onModeSwitch) onModeSwitch(state_.normalMode);
     // The switch is completed and stored also when its refresh fails; the error comes last.
     DeferredError error;
     error.Run([&] { ArrangeWindow(); });
@@ -267,7 +263,7 @@ void TMainForm::AltijdopvoorgrondClick() {
     else if (quoteShown_)
         ShowQuoteOf(shownQuote_);  // what the failed page holds is not shown: the bar keeps its quote
     settings::SettingsStore store(ProductName);
-    settings::SaveWindowMode(store, NormalMode);
+    settings::SaveWindowMode(store, state_.normalMode);
     error.RaiseIfAny();
 }
 

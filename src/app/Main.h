@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "app/ProgramState.h"
 #include "app/Version.h"
 #include "chart/Png.h"
 #include "quotes/IndexQuote.h"
@@ -13,24 +14,9 @@
 
 namespace app {
 
-// Program-wide state of the main window, read by the other windows.
-extern bool NormalMode;
-extern bool MarketClosed;
-extern std::string DataFolder;
-
-// The alarm switches as the settings dialog last applied them, and its bounds as the dialog's
-// fields hold them at the moment of each evaluation.
-struct AlarmSettings {
-    bool alarmOn = true;  // AlarmOn
-    bool soundOn = true;  // SoundOn
-    std::function<int()> upperBound = [] { return 550; };
-    std::function<int()> lowerBound = [] { return 400; };
-};
-extern AlarmSettings Alarm;
-
 class TMainForm : public ui::Form {
 public:
-    TMainForm();
+    explicit TMainForm(ProgramState& state);
     ~TMainForm() override;
 
     // Components, in the order the window declares them.
@@ -94,6 +80,9 @@ public:
     const std::string VersionText = std::string("versie ") + kVersionNumber;
     const std::string NoticeText = "Koersen zonder garantie; alleen ter informatie.";
 
+    // What the windows share (the mode, the exchange, the data folder, the alarm).
+    ProgramState& State() const { return state_; }
+
     // State, readable by tests and other windows.
     bool Shown() const { return shown_; }
     bool FirstRun() const { return firstRun_; }
@@ -129,6 +118,7 @@ private:
     void BeepHigh();
     void BeepLow();
 
+    ProgramState& state_;
     bool shown_ = false;
     bool firstRun_ = true;
     bool dragging_ = false;

@@ -23,7 +23,7 @@ void Sweep(int step) {
 }  // namespace
 
 void TMainForm::CheckAlarm() {
-    if (!Alarm.alarmOn) {
+    if (!state_.alarm.alarmOn) {
         ButtonMin.Hide();
         ButtonCheck.Hide();
         ButtonMax.Hide();
@@ -31,15 +31,15 @@ void TMainForm::CheckAlarm() {
     }
     if (currentLevel_ < 0.01) return;
 
-    if (currentLevel_ > Alarm.upperBound()) {
-        if (Alarm.soundOn) BeepHigh();
+    if (currentLevel_ > state_.alarm.upperBound()) {
+        if (state_.alarm.soundOn) BeepHigh();
         ButtonMax.Show();
         ButtonMin.Hide();
         ButtonCheck.Hide();
         MaxTimer.Start();
         MinTimer.Stop();
-    } else if (currentLevel_ < Alarm.lowerBound()) {
-        if (Alarm.soundOn) BeepLow();
+    } else if (currentLevel_ < state_.alarm.lowerBound()) {
+        if (state_.alarm.soundOn) BeepLow();
         ButtonMin.Show();
         ButtonMax.Hide();
         ButtonCheck.Hide();

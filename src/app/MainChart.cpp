@@ -13,13 +13,13 @@ bool TMainForm::LoadPicture(const std::string& path) {
 }
 
 void TMainForm::DownloadDayGraph() {
-    quotes::FetchUrlToFile(*platform::Current().web, quotes::DayChartProfile(), DataFolder + "DayGraph.png");
+    quotes::FetchUrlToFile(*platform::Current().web, quotes::DayChartProfile(), state_.dataFolder + "DayGraph.png");
 }
 
 void TMainForm::DrawDayGraph() {
-    if (!NormalMode) return;
+    if (!state_.normalMode) return;
     // When neither the chart nor the fallback picture can be read, the area keeps what it showed.
-    if (LoadPicture(DataFolder + "DayGraph.png") || LoadPicture(DataFolder + "ErrorGraph.png"))
+    if (LoadPicture(state_.dataFolder + "DayGraph.png") || LoadPicture(state_.dataFolder + "ErrorGraph.png"))
         Image.Draw(chartBitmap_, 0, 0);
 }
 

@@ -60,14 +60,14 @@ void TMainForm::UpdateTimerTimer() {
 
 void TMainForm::Download1Click() { RefreshQuote(); }
 
-void TMainForm::ApplyTopmost() { SetTopmost(!NormalMode); }
+void TMainForm::ApplyTopmost() { SetTopmost(!state_.normalMode); }
 
 void TMainForm::CheckMarketClosed() {
     platform::DateTime now = platform::Current().clock->Now();
-    MarketClosed = support::IsNonTradingDay(now) ||
+    state_.marketClosed = support::IsNonTradingDay(now) ||
                    IsOutsideTradingHours(now.hour, now.minute);
-    if (NormalMode) {
-        SetWidth(MarketClosed ? 262 : 250);
+    if (state_.normalMode) {
+        SetWidth(state_.marketClosed ? 262 : 250);
         Repaint();
     }
 }
@@ -84,7 +84,7 @@ void TMainForm::RefreshQuote() {
     }
 
     CheckMarketClosed();
-    if (MarketClosed) {
+    if (state_.marketClosed) {
         quotes::Download_AEX_IEX();
         LabelWait.Hide();
         ShowIndexName("IEX25: ");
@@ -129,7 +129,7 @@ void TMainForm::ColourQuote() {
         quote.LastPrice = support::FormatNumber(6, 2, currentLevel_);
     }
     if (quote.QuoteTime.empty() || quote.QuoteTime == "*****") return;
-    if (Alarm.alarmOn) CheckAlarm();
+    if (state_.alarm.alarmOn) CheckAlarm();
     if (failureCode || quote.QuoteTime == lastColouredTime_ || currentLevel_ == previousLevel_) return;
     lastColouredTime_ = quote.QuoteTime;
 
@@ -148,7 +148,7 @@ void TMainForm::ShowQuote() { ShowQuoteOf(quotes::IndexQuote); }
 void TMainForm::ShowQuoteOf(const quotes::IndexQuoteRecord& quote) {
     shownQuote_ = quote;
     quoteShown_ = true;
-    if (NormalMode)
+    if (state_.normalMode)
         Label2.SetText(quote.LastPrice);
     else
         Label2.SetText(quote.LastPrice + " " + quote.AbsDiff + " (" + quote.RelDiff + ")");

@@ -14,8 +14,8 @@ void ConnectOptions(TMainForm& main, settings::TOptionsForm& options) {
     main.onModeSwitch = [&options](bool normalMode) { options.ShowMode(normalMode); };
     main.onFirstShow = [&options] { options.GeluidCheck.SetEnabled(false); };
     main.onSettings = [&options] { options.ShowModal(); };
-    Alarm.upperBound = [&options] { return options.SpinBoven.Value(); };
-    Alarm.lowerBound = [&options] { return options.SpinOnder.Value(); };
+    main.State().alarm.upperBound = [&options] { return options.SpinBoven.Value(); };
+    main.State().alarm.lowerBound = [&options] { return options.SpinOnder.Value(); };
 }
 
 void ConnectUpdates(TMainForm& main, settings::TOptionsForm& options, update::TVersionsForm& versions) {
@@ -36,7 +36,8 @@ int RunProgram() {
     app.SetTitle("Quodo");
 
     // The windows are made in this order, each running its creation handler as it is made.
-    TMainForm mainForm;
+    ProgramState state;
+    TMainForm mainForm(state);
     app.SetMainForm(&mainForm);
     app.Dispatch([&] { mainForm.FormCreate(); });
     settings::TOptionsForm options(mainForm);
@@ -45,14 +46,14 @@ int RunProgram() {
     dialogs::TAboutBox about(mainForm, {mainForm.ProductName, mainForm.VersionText, mainForm.NoticeText});
     ConnectAbout(mainForm, about);
     if (!app.Terminated()) app.Dispatch([&] { about.FormCreate(); });
-    update::TVersionsForm versions({mainForm.ProductName, mainForm.VersionText, DataFolder});
+    update::TVersionsForm versions({mainForm.ProductName, mainForm.VersionText, state.dataFolder});
     ConnectUpdates(mainForm, options, versions);
     if (!app.Terminated()) app.Dispatch([&] { versions.FormCreate(); });
     dialogs::TMessageForm messageForm;
-    dialogs::MessageForm = &messageForm;
+    about.popup = &messageForm;
     if (!app.Terminated()) app.Dispatch([&] { messageForm.FormCreate(); });
     update::TTerminateForm terminateForm;
-    update::TerminateForm = &terminateForm;
+    versions.terminateForm = &terminateForm;
     // Only the main window is made now; the others get their windows at their first show.
     if (!app.Terminated()) app.Dispatch([&] { mainForm.Realize(); });
 
@@ -61,8 +62,6 @@ int RunProgram() {
     app.Dispatch([&] { versions.FormDestroy(); });
     app.Dispatch([&] { options.FormDestroy(); });
     app.Dispatch([&] { mainForm.FormDestroy(); });
-    update::TerminateForm = nullptr;
-    dialogs::MessageForm = nullptr;
     return 0;
 }
 

@@ -221,7 +221,7 @@ void TAboutBox::MailBtnClick() {
                                     : "Sending mail didn't succeed (Error " + code + ").";
     const std::string line2 =
         dutch ? "Verstuur de mail op een andere manier s.v.p." : "Send the mail in an other way please.";
-    ShowMessagePopup(Top(), Left(), Height(), Width(), line1, line2, kMailFailureMs);
+    if (popup) popup->ShowMessagePopup(Top(), Left(), Height(), Width(), line1, line2, kMailFailureMs);
 }
 
 // The box's own window owns whatever the shell shows (userData is its native window, once made).
@@ -230,8 +230,9 @@ void TAboutBox::HomeBtnClick() {
     platform::Shell* shell = platform::Current().shell;
     const intptr_t result = shell ? shell->Open("open", HomePageAddress(dutch), "", userData) : 0;
     if (result > kShellSuccessAbove) return;
-    ShowMessagePopup(Top(), Left(), Height(), Width(), dutch ? "Browser niet geopend." : "Browser not opened.", "",
-                     kHomeFailureMs);
+    if (popup)
+        popup->ShowMessagePopup(Top(), Left(), Height(), Width(), dutch ? "Browser niet geopend." : "Browser not opened.",
+                                "", kHomeFailureMs);
 }
 
 }  // namespace dialogs

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/MessForm.h"
 #include "ui/Controls.h"
 
 namespace dialogs {
@@ -22,6 +23,9 @@ public:
     // mainWindow: the window the box is placed over and whose caption it takes back from the
     // author page.
     TAboutBox(ui::Form& mainWindow, ProgramTexts texts);
+
+    // The message popup that reports a failed hand-over over the box; set by the start-up.
+    TMessageForm* popup = nullptr;
 
     // Components, in the order the box declares them. The main page lies on MainPanel; the author
     // page (Memo1 and OKBtn1) lies under it and shows while MainPanel is hidden.

@@ -6,7 +6,6 @@
 
 namespace dialogs {
 
-TMessageForm* MessageForm = nullptr;
 
 namespace {
 
@@ -104,11 +103,6 @@ void TMessageForm::ShowMessagePopup(int top, int left, int height, int width, co
     Hide();
     ShowForm();
     BringToFront();
-}
-
-void ShowMessagePopup(int top, int left, int height, int width, const std::string& line1, const std::string& line2,
-                      int duration) {
-    if (MessageForm) MessageForm->ShowMessagePopup(top, left, height, width, line1, line2, duration);
 }
 
 }  // namespace dialogs

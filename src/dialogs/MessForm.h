@@ -35,11 +35,4 @@ private:
     int MeasuredWidth(const std::string& text) const;
 };
 
-// The program's one message popup, set by the start-up that makes it.
-extern TMessageForm* MessageForm;
-
-// MessageForm's ShowMessagePopup; does nothing while there is no popup.
-void ShowMessagePopup(int top, int left, int height, int width, const std::string& line1, const std::string& line2,
-                      int duration);
-
 }  // namespace dialogs

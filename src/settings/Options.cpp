@@ -164,9 +164,9 @@ void TOptionsForm::ShowMode(bool normalMode) {
 }
 
 void TOptionsForm::ApplySettings(bool initial) {
-    app::Alarm.alarmOn = AlarmCheck.Checked();
-    app::Alarm.soundOn = GeluidCheck.Checked();
-    if (!initial && RadioNormal.Checked() != app::NormalMode) main_.AltijdopvoorgrondClick();
+    main_.State().alarm.alarmOn = AlarmCheck.Checked();
+    main_.State().alarm.soundOn = GeluidCheck.Checked();
+    if (!initial && RadioNormal.Checked() != main_.State().normalMode) main_.AltijdopvoorgrondClick();
     ApplyDownloadSwitch();
     main_.UpdateTimer.SetEnabled(UpdatesCheck.Checked());
     ApplyAlarmSwitch();

@@ -270,7 +270,7 @@ void TVersionsForm::StartInstaller() {
     services.clock->Sleep(kPauseBeforeEndingMs);
     // The installer runs already: whatever the look-up for the companion meets, the program ends.
     try {
-        if (TerminateForm) TerminateForm->TerminateProcessesByName(CompanionProgramPath());
+        if (terminateForm) terminateForm->TerminateProcessesByName(CompanionProgramPath());
     } catch (...) {
     }
     ui::App().Terminate();

@@ -11,6 +11,7 @@
 namespace update {
 
 class TThread1;
+class TTerminateForm;
 
 // What the update window needs to know of the program.
 struct ProgramFacts {
@@ -51,6 +52,8 @@ public:
 
     // The settings dialog's "Check nu", greyed while a check waits or a download runs.
     ui::Button* checkButton = nullptr;
+    // The window that ends the companion program before an install; set by the start-up.
+    TTerminateForm* terminateForm = nullptr;
 
     // The state the check leaves for the download.
     const std::string& DownloadName() const { return downloadName_; }

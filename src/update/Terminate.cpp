@@ -7,7 +7,6 @@
 
 namespace update {
 
-TTerminateForm* TerminateForm = nullptr;
 
 namespace {
 

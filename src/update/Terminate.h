@@ -39,9 +39,6 @@ private:
     std::optional<uint32_t> FindProcessToolHelp(const std::string& name, const IdSet& skipped);
 };
 
-// The program's one terminate window, set by the start-up that creates it.
-extern TTerminateForm* TerminateForm;
-
 // A name as the look-ups compare it: without leading and trailing blanks and control characters,
 // in upper case (ASCII and Latin-1 letters).
 std::string PrepareProcessName(const std::string& name);

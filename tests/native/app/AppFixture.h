@@ -83,9 +83,7 @@ protected:
         platform::Current().help = &help;
         sys.clock.now = fakes::MakeDateTime(2026, 12, 7, 10, 0);  // a Monday, the exchange open
         quotes::IndexQuote = {};
-        app::NormalMode = true;
-        app::MarketClosed = false;
-        app::Alarm = {};
+        state = app::ProgramState();
         ui::App() = ui::Application();
         ui::App().SetTitle("Quodo");
         registry.CreateKey(kKey);
@@ -119,7 +117,7 @@ protected:
     // the stored settings), then the first show.
     app::TMainForm& Start(bool show = true) {
         registry.CreateKey("Software\\Quodo");
-        form = std::make_unique<app::TMainForm>();
+        form = std::make_unique<app::TMainForm>(state);
         ui::App().SetMainForm(form.get());
         ui::App().Dispatch([&] { form->FormCreate(); });
         options = std::make_unique<settings::TOptionsForm>(*form);
@@ -138,6 +136,7 @@ protected:
     fakes::FakeWeb web;
     RecordingSound sound;
     RecordingHelp help;
+    app::ProgramState state;
     std::unique_ptr<app::TMainForm> form;
     std::unique_ptr<settings::TOptionsForm> options;
 };

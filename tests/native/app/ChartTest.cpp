@@ -33,7 +33,7 @@ protected:
     void ServeChart(const std::string& png) {
         web.Script(quotes::DayChartProfile().url, {fakes::FakeWeb::Chunks({png})});
     }
-    std::string ChartFile() { return app::DataFolder + "DayGraph.png"; }
+    std::string ChartFile() { return state.dataFolder + "DayGraph.png"; }
     app::TMainForm& StartAndRefresh() {
         auto& f = Start();
         backend.Advance(1000);
@@ -107,7 +107,7 @@ TEST_F(ChartTest, WhenTheFallbackCannotBeReadEitherTheAreaKeepsWhatItShowedAndTh
     ServeChart(SolidPng(50, 50, 0, 0, 255));
     ServeQuote("900,00", "10:00:00");
     auto& f = StartAndRefresh();
-    files.files[app::DataFolder + "ErrorGraph.png"].content = "broken";
+    files.files[state.dataFolder + "ErrorGraph.png"].content = "broken";
     ServeChart("broken too");
     ServeQuote("901,00", "10:00:30");
     f.Download1Click();

@@ -46,7 +46,7 @@ TEST_F(AppTest, FirstStartShowsTheWaitingBarAtTheDefaultPlace) {
 TEST_F(AppTest, ClosedExchangeMakesTheNormalWindowWiderAndWaitsForTheIexSite) {
     sys.clock.now = fakes::MakeDateTime(2026, 12, 5, 12, 0);  // a Saturday
     auto& f = Start();
-    EXPECT_TRUE(app::MarketClosed);
+    EXPECT_TRUE(state.marketClosed);
     EXPECT_EQ(f.Width(), 262);
     EXPECT_EQ(f.LabelWait.Text(), "\r\nWacht op m.iex.nl");
 }
@@ -110,7 +110,7 @@ TEST_F(AppTest, SavedPositionsAtTheIntegerLimitsAreBroughtBackAndStoredSo) {
 TEST_F(AppTest, StoredAlwaysOnTopModeStartsAsABarOnly) {
     SetStoredText("Normale Modus", "0");
     auto& f = Start();
-    EXPECT_FALSE(app::NormalMode);
+    EXPECT_FALSE(state.normalMode);
     EXPECT_EQ(f.Width(), 385);
     EXPECT_EQ(f.Height(), 23);
     EXPECT_FALSE(f.Image.Visible());
@@ -126,7 +126,7 @@ TEST_F(AppTest, ModeSwitchThereAndBackRestoresThePlaceAndStoresEachMode) {
     auto& f = Start();
     backend.Advance(100);
     f.AltijdopvoorgrondClick();
-    EXPECT_FALSE(app::NormalMode);
+    EXPECT_FALSE(state.normalMode);
     EXPECT_EQ(f.Top(), 487);
     EXPECT_EQ(f.Width(), 385);
     EXPECT_EQ(f.Height(), 23);
@@ -138,7 +138,7 @@ TEST_F(AppTest, ModeSwitchThereAndBackRestoresThePlaceAndStoresEachMode) {
     EXPECT_FALSE(f.Topmost());
 
     f.AltijdopvoorgrondClick();
-    EXPECT_TRUE(app::NormalMode);
+    EXPECT_TRUE(state.normalMode);
     EXPECT_EQ(f.Top(), 300);
     EXPECT_EQ(f.Height(), 213);
     EXPECT_TRUE(f.Image.Visible());
@@ -166,7 +166,7 @@ TEST_F(AppTest, WithTheRefreshTimerOffTheBarStaysOrdinary) {
 TEST_F(AppTest, ModeSwitchBeforeTheFirstShowDoesNothing) {
     auto& f = Start(false);
     f.AltijdopvoorgrondClick();
-    EXPECT_TRUE(app::NormalMode);
+    EXPECT_TRUE(state.normalMode);
     EXPECT_EQ(f.Width(), 250);
     EXPECT_FALSE(Stored("Normale Modus"));
 }
@@ -235,7 +235,7 @@ TEST_F(AppTest, MenuCommandsReachTheirHandlers) {
     backend.Advance(100);
     backend.nextMenuChoice = "Altijdopvoorgrond";
     RightPress(f, 1, 1);
-    EXPECT_FALSE(app::NormalMode);
+    EXPECT_FALSE(state.normalMode);
     backend.nextMenuChoice = "Afsluiten1";
     RightPress(f, 1, 1);
     EXPECT_TRUE(ui::App().Terminated());
@@ -315,7 +315,7 @@ TEST_F(AppTest, StartCopiesTheFallbackPictureIntoTheDataFolder) {
     files.AddFile(std::string(kStartFolder) + "ErrorGraph.png", "the fallback picture", 0);
     ASSERT_FALSE(files.FileExists(std::string(kDataFolder) + "ErrorGraph.png"));
     Start();
-    EXPECT_EQ(app::DataFolder, kDataFolder);
+    EXPECT_EQ(state.dataFolder, kDataFolder);
     EXPECT_EQ(files.ReadFile(std::string(kDataFolder) + "ErrorGraph.png"), "the fallback picture");
     EXPECT_EQ(files.currentDirectory + "\\", kStartFolder) << "the start folder is current again";
 

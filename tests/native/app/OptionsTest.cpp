@@ -71,7 +71,7 @@ TEST_F(OptionsTest, OkWithoutChangesSwitchesNothingStoresAllEightValuesAndEvalua
     const int top = f.Top();
     EXPECT_EQ(InDialog([](auto& o) { o.BtnOK.Click(); }), ui::kResultOk);
     EXPECT_EQ(f.Top(), top);
-    EXPECT_TRUE(app::NormalMode);
+    EXPECT_TRUE(state.normalMode);
     EXPECT_FALSE(sound.played.empty());  // still above the band: it sounds again
     for (const char* name : {"DownloadTimer Aan", "Alarm Aan", "Geluid Aan", "Updates Aan", "Normale Modus"})
         EXPECT_EQ(StoredText(name), "1") << name;
@@ -103,17 +103,17 @@ TEST_F(OptionsTest, TheModeSwitchesBothWays) {
         o.RadioVoorgrond.Click();
         o.BtnOK.Click();
     });
-    EXPECT_FALSE(app::NormalMode);
+    EXPECT_FALSE(state.normalMode);
     EXPECT_EQ(f.Height(), 23);
     EXPECT_EQ(StoredText("Normale Modus"), "0");
 
     // From the main window's menu: the dialog shows the new mode, and OK leaves it alone.
     f.AltijdopvoorgrondClick();
-    EXPECT_TRUE(app::NormalMode);
+    EXPECT_TRUE(state.normalMode);
     EXPECT_TRUE(options->RadioNormal.Checked());
     EXPECT_FALSE(options->RadioVoorgrond.Checked());
     InDialog([](auto& o) { o.BtnOK.Click(); });
-    EXPECT_TRUE(app::NormalMode);
+    EXPECT_TRUE(state.normalMode);
     EXPECT_EQ(f.Height(), 213);
 }
 
@@ -161,7 +161,7 @@ TEST_F(OptionsTest, ClearingTheAlarmHidesTheMarkersStopsTheBlinkingAndGreysItsFi
     });
     EXPECT_FALSE(f.ButtonMax.Visible() || f.ButtonMin.Visible() || f.ButtonCheck.Visible());
     EXPECT_FALSE(f.MaxTimer.Enabled() || f.MinTimer.Enabled());
-    EXPECT_FALSE(app::Alarm.alarmOn);
+    EXPECT_FALSE(state.alarm.alarmOn);
     backend.Advance(600);
     EXPECT_FALSE(f.ButtonMax.Visible());
 }

@@ -73,7 +73,7 @@ TEST_F(RefreshTest, SiteFollowsTheTradingHoursAndDays) {
         else
             ServeInvesting(level, "+1,00", "+0,10%", "12:00:00");
         f.Download1Click();
-        EXPECT_EQ(app::MarketClosed, c.closed) << n;
+        EXPECT_EQ(state.marketClosed, c.closed) << n;
         EXPECT_EQ(f.Label1.Text(), c.closed ? "IEX25: " : "AEX: ") << n;
         EXPECT_EQ(f.Width(), c.closed ? 262 : 250) << n;
         EXPECT_EQ(f.Label2.Text(), c.closed ? std::to_string(800 + n) + ",50" : level) << n;
@@ -295,7 +295,7 @@ TEST_F(RefreshTest, ModeSwitchThatMeetsAnInvalidQuoteTimeIsFinishedBeforeTheErro
 
     ServeInvesting("901,00", "+2,00", "+0,22%", "25:99");
     ui::App().Dispatch([&] { f.AltijdopvoorgrondClick(); });  // as the menu runs it
-    EXPECT_FALSE(app::NormalMode);
+    EXPECT_FALSE(state.normalMode);
     EXPECT_EQ(f.Height(), 23);
     EXPECT_EQ(f.Top(), 1024 - 40 - 23) << "kept on the screen";
     ASSERT_TRUE(Stored("Normale Modus"));
@@ -308,7 +308,7 @@ TEST_F(RefreshTest, ModeSwitchThatMeetsAnInvalidQuoteTimeIsFinishedBeforeTheErro
 
     ServeInvesting("900,00", "+1,00", "+0,11%", "10:01:00");
     ui::App().Dispatch([&] { f.AltijdopvoorgrondClick(); });
-    EXPECT_TRUE(app::NormalMode);
+    EXPECT_TRUE(state.normalMode);
     EXPECT_EQ(f.Label2.Text(), "900,00");
     EXPECT_EQ(Stored("Normale Modus")->data, "1");
     EXPECT_EQ(backend.messages.size(), 1u);

@@ -29,6 +29,7 @@ protected:
 
     std::unique_ptr<TAboutBox> MakeBox() {
         auto made = std::make_unique<TAboutBox>(main, dialogs::ProgramTexts{"Quodo", "versie 1.06", kNotice});
+        made->popup = popup.get();
         made->FormCreate();
         return made;
     }

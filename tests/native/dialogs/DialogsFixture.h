@@ -39,11 +39,9 @@ protected:
         support::LanguageCode = "NLD";
         popup = std::make_unique<dialogs::TMessageForm>();
         popup->FormCreate();
-        dialogs::MessageForm = popup.get();
     }
 
     void TearDown() override {
-        dialogs::MessageForm = nullptr;
         popup.reset();
         platform::Install(savedServices);
         support::LanguageCode = savedLanguage;

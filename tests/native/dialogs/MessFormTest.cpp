@@ -13,7 +13,7 @@ class PopupTest : public DialogsTest {
 protected:
     void Show(const std::string& line1, const std::string& line2, int duration = 3000, int top = 300,
               int left = 400, int height = 285, int width = 442) {
-        dialogs::ShowMessagePopup(top, left, height, width, line1, line2, duration);
+        popup->ShowMessagePopup(top, left, height, width, line1, line2, duration);
     }
     ui::Memo& Memo() { return popup->MessageMemo; }
 };
@@ -148,13 +148,6 @@ TEST_F(PopupTest, AMessageWhileOneShowsReplacesItAndRestartsTheTimeOnlyForANewDu
     EXPECT_TRUE(popup->Visible());
     backend.Advance(1);
     EXPECT_FALSE(popup->Visible());
-}
-
-TEST_F(PopupTest, WithoutAPopupTheCallDoesNothing) {
-    dialogs::MessageForm = nullptr;
-    Show("lost", "");
-    EXPECT_FALSE(popup->Visible());
-    EXPECT_TRUE(backend.broughtToFront.empty());
 }
 
 }  // namespace

@@ -50,7 +50,6 @@ protected:
         support::LanguageCode = "NLD";
         Ping(kDutchReply);
         installer = "MZ" + std::string(3000, 'q');
-        update::TerminateForm = nullptr;
     }
     void TearDown() override { platform::Current() = platform::Services(); }
 
@@ -159,7 +158,7 @@ TEST_F(VersionsFormTest, ADownloadFillsTheGaugeAndInstallingStartsTheInstallerAn
     EXPECT_FALSE(form.BtnDownload.Visible());
 
     update::TTerminateForm terminate;
-    update::TerminateForm = &terminate;
+    form.terminateForm = &terminate;
     processes.Start(77, "C:\\Program Files\\Quodo\\Quodo_Sched.exe");
     const auto sleptBefore = sys.clock.slept;
     form.BtnExitClick();
