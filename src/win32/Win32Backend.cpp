@@ -8,6 +8,7 @@
 #include "ui/Application.h"
 #include "win32/Scoped.h"
 #include "win32/Win32Peers.h"
+#include "win32/Win32System.h"
 
 namespace win32 {
 
@@ -124,10 +125,9 @@ Win32Backend::~Win32Backend() {
 // the main window uses none.
 bool Win32Backend::EnsureCommonControls() {
     if (commonControls_) return true;
-    char folder[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return false;
-    commonControls_ = LoadLibraryA((std::string(folder) + "\\comctl32.dll").c_str());
+    const std::string path = SystemFilePath("comctl32.dll");
+    if (path.empty()) return false;
+    commonControls_ = LoadLibraryA(path.c_str());
     using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     auto init = commonControls_ ? reinterpret_cast<Init>(
                                       reinterpret_cast<void*>(GetProcAddress(commonControls_, "InitCommonControlsEx")))

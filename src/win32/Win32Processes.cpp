@@ -11,6 +11,7 @@
 
 #include "platform/Platform.h"
 #include "win32/Scoped.h"
+#include "win32/Win32System.h"
 
 namespace win32 {
 namespace {
@@ -46,7 +47,7 @@ public:
     // False with the system's error code when the library or one of its entries is missing.
     bool Load(DWORD& error) {
         if (enumProcesses) return true;
-        const std::string path = SystemFolder() + "\\psapi.dll";
+        const std::string path = SystemFilePath("psapi.dll");
         HMODULE library = LoadLibraryA(path.c_str());
         if (!library) {
             error = GetLastError();
@@ -74,16 +75,6 @@ private:
     template <class Fn>
     static Fn Entry(HMODULE library, const char* name) {
         return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-    }
-
-    static std::string SystemFolder() {
-        const UINT size = GetSystemDirectoryA(nullptr, 0);
-        if (size == 0) return {};
-        std::string folder(size, '\0');
-        const UINT length = GetSystemDirectoryA(&folder[0], size);
-        folder.resize(length < size ? length : 0);
-        if (!folder.empty() && folder.back() == '\\') folder.pop_back();
-        return folder;
     }
 };
 

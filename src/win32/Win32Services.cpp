@@ -4,6 +4,7 @@
 
 #include "platform/Platform.h"
 #include "win32/PeExports.h"
+#include "win32/Win32System.h"
 
 namespace win32 {
 
@@ -17,16 +18,6 @@ public:
 
 constexpr UINT kHhCloseAll = 0x0012;
 
-std::string SystemLibraryPath(const char* name) {
-    const UINT size = GetSystemDirectoryA(nullptr, 0);
-    if (size == 0) return {};
-    std::string folder(size, '\0');
-    const UINT length = GetSystemDirectoryA(&folder[0], size);
-    if (length == 0 || length >= size) return {};
-    folder.resize(length);
-    return folder + "\\" + name;
-}
-
 // The HTML Help library is loaded at run time, from the system folder only (never from the
 // program's folder or the current one), and only at the first help request: loading it costs a
 // noticeable part of the start. At start the program only checks that it is there.
@@ -35,13 +26,13 @@ public:
     ~HtmlHelp() override { Unload(); }
 
     bool Available() override {
-        const std::string path = SystemLibraryPath(kLibrary);
+        const std::string path = SystemFilePath(kLibrary);
         return !path.empty() && PeExports(path, kEntry);
     }
 
     bool Load() override {
         if (library_) return true;
-        const std::string path = SystemLibraryPath(kLibrary);
+        const std::string path = SystemFilePath(kLibrary);
         if (path.empty()) return false;
         library_ = LoadLibraryA(path.c_str());
         if (!library_) return false;

@@ -142,16 +142,7 @@ public:
 
     std::string Environment(const std::string& name) override { return EnvironmentValue(name.c_str()); }
 
-    std::string SystemFolder() override {
-        const UINT size = GetSystemDirectoryA(nullptr, 0);
-        if (size == 0) return {};
-        std::string folder(size, '\0');
-        const UINT length = GetSystemDirectoryA(&folder[0], size);
-        if (length == 0 || length >= size) return {};
-        folder.resize(length);
-        if (!folder.empty() && folder.back() == '\\') folder.pop_back();
-        return folder;
-    }
+    std::string SystemFolder() override { return SystemFolderPath(); }
 };
 
 int64_t TicksOf(const FILETIME& ft) {
@@ -272,6 +263,22 @@ public:
 };
 
 }  // namespace
+
+std::string SystemFolderPath() {
+    const UINT size = GetSystemDirectoryA(nullptr, 0);
+    if (size == 0) return {};
+    std::string folder(size, '\0');
+    const UINT length = GetSystemDirectoryA(&folder[0], size);
+    if (length == 0 || length >= size) return {};
+    folder.resize(length);
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+
+std::string SystemFilePath(const std::string& name) {
+    const std::string folder = SystemFolderPath();
+    return folder.empty() ? std::string() : folder + "\\" + name;
+}
 
 void InstallSystemServices() {
     static Clock clock;
