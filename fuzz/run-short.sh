@@ -9,7 +9,11 @@ seconds=${2:-5}
 here=$(cd "$(dirname "$0")" && pwd)
 mapfile -t targets < <(cmake --build "$build" --target help | grep -oE '^(fuzz_[A-Za-z0-9_]+|[A-Za-z0-9_]+_fuzz):' | tr -d : | sort -u)
 [ "${#targets[@]}" -gt 0 ] || { echo "no fuzz targets in $build" >&2; exit 1; }
-cmake --build "$build" --target "${targets[@]}" -j2 >/dev/null
+# A build that fails shows why.
+if ! built=$(cmake --build "$build" --target "${targets[@]}" -j2 2>&1); then
+  echo "$built" | tail -n 40 >&2
+  exit 1
+fi
 for target in "${targets[@]}"; do
   binary=$(find "$build/fuzz" -type f -name "$target" -perm -u+x | head -1)
   corpus=$(mktemp -d)
