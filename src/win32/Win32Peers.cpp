@@ -131,9 +131,9 @@ WindowPeer::~WindowPeer() {
 }
 
 void WindowPeer::Create() {
-    const WindowSpec spec = Spec();
+    const WindowTraits traits = Traits();
     const bool isForm = control_.Kind() == ui::ControlKind::Form;
-    DWORD style = spec.style;
+    DWORD style = traits.style;
     HWND parent = nullptr;
     HMENU id = nullptr;
     if (isForm) {
@@ -144,12 +144,12 @@ void WindowPeer::Create() {
         parent = HandleOf(*control_.Parent());
         id = ChildId(control_);
     }
-    if (spec.ownClass) backend_.EnsureClass(spec.className);
-    hwnd_ = CreateWindowExA(spec.exStyle, spec.className.c_str(), control_.Text().c_str(), style, control_.Left(),
+    if (traits.ownClass) backend_.EnsureClass(traits.className);
+    hwnd_ = CreateWindowExA(traits.exStyle, traits.className.c_str(), control_.Text().c_str(), style, control_.Left(),
                             control_.Top(), control_.Width(), control_.Height(), parent, id, backend_.Instance(),
-                            spec.ownClass ? this : nullptr);
+                            traits.ownClass ? this : nullptr);
     if (!hwnd_) throw std::runtime_error("Cannot create window " + control_.Name());
-    if (!spec.ownClass) {
+    if (!traits.ownClass) {
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         Subclass(hwnd_);
     }
@@ -323,11 +323,11 @@ void FormPeer::StylesOf(ui::BorderStyle border, DWORD& style, DWORD& exStyle) {
     }
 }
 
-WindowPeer::WindowSpec FormPeer::Spec() const {
-    WindowSpec spec;
-    spec.className = form_.ClassName();
-    StylesOf(form_.Border(), spec.style, spec.exStyle);
-    return spec;
+WindowPeer::WindowTraits FormPeer::Traits() const {
+    WindowTraits traits;
+    traits.className = form_.ClassName();
+    StylesOf(form_.Border(), traits.style, traits.exStyle);
+    return traits;
 }
 
 void FormPeer::AfterCreate() {
@@ -439,7 +439,7 @@ public:
     PanelPeer(Win32Backend& b, ui::Panel& panel) : WindowPeer(b, panel), panel_(panel) {}
 
 protected:
-    WindowSpec Spec() const override { return {"TPanel", true, 0, WS_EX_CONTROLPARENT}; }
+    WindowTraits Traits() const override { return {"TPanel", true, 0, WS_EX_CONTROLPARENT}; }
     void Paint(HDC dc, const RECT& client) override {
         FillBack(dc, client);
         RECT rc = client;
@@ -458,7 +458,7 @@ public:
     LabelPeer(Win32Backend& b, ui::Label& label) : WindowPeer(b, label), label_(label) {}
 
 protected:
-    WindowSpec Spec() const override { return {"TLabel", true, 0, 0}; }
+    WindowTraits Traits() const override { return {"TLabel", true, 0, 0}; }
     void Paint(HDC dc, const RECT& rc) override {
         FillBack(dc, rc);
         Selected font(dc, Font());
@@ -478,7 +478,7 @@ public:
     SpeedButtonPeer(Win32Backend& b, ui::SpeedButton& button) : WindowPeer(b, button), button_(button) {}
 
 protected:
-    WindowSpec Spec() const override { return {"TSpeedButton", true, 0, 0}; }
+    WindowTraits Traits() const override { return {"TSpeedButton", true, 0, 0}; }
     void Paint(HDC dc, const RECT& rc) override {
         FillBack(dc, rc);
         const ui::Bitmap& glyph = chart::Glyph(button_.Glyph(), !button_.Enabled());
@@ -494,7 +494,7 @@ public:
     ImagePeer(Win32Backend& b, ui::Image& image) : WindowPeer(b, image), image_(image) {}
 
 protected:
-    WindowSpec Spec() const override { return {"TImage", true, 0, 0}; }
+    WindowTraits Traits() const override { return {"TImage", true, 0, 0}; }
     void Paint(HDC dc, const RECT& rc) override {
         FillBack(dc, rc);
         DrawSurface(dc, image_.Surface());
@@ -510,7 +510,7 @@ public:
     using WindowPeer::WindowPeer;
 
 protected:
-    WindowSpec Spec() const override { return {"TGroupBox", true, 0, WS_EX_CONTROLPARENT}; }
+    WindowTraits Traits() const override { return {"TGroupBox", true, 0, WS_EX_CONTROLPARENT}; }
     void Paint(HDC dc, const RECT& rc) override {
         FillBack(dc, rc);
         Selected font(dc, Font());
@@ -536,7 +536,7 @@ public:
     BevelPeer(Win32Backend& b, ui::Bevel& bevel) : WindowPeer(b, bevel), bevel_(bevel) {}
 
 protected:
-    WindowSpec Spec() const override { return {"TBevel", true, 0, 0}; }
+    WindowTraits Traits() const override { return {"TBevel", true, 0, 0}; }
     void Paint(HDC dc, const RECT& rc) override {
         FillBack(dc, rc);
         RECT edge = rc;
@@ -554,7 +554,7 @@ public:
     GaugePeer(Win32Backend& b, ui::Gauge& gauge) : WindowPeer(b, gauge), gauge_(gauge) {}
 
 protected:
-    WindowSpec Spec() const override { return {"TGauge", true, 0, 0}; }
+    WindowTraits Traits() const override { return {"TGauge", true, 0, 0}; }
     void Paint(HDC dc, const RECT& client) override {
         RECT rc = client;
         FillSolid(dc, rc, GetSysColor(COLOR_BTNFACE));
@@ -598,7 +598,7 @@ public:
     }
 
 protected:
-    WindowSpec Spec() const override {
+    WindowTraits Traits() const override {
         const bool radio = box_.Kind() == ui::ControlKind::RadioButton;
         return {"BUTTON", false, DWORD(WS_TABSTOP | (radio ? BS_RADIOBUTTON : BS_CHECKBOX)), 0};
     }
@@ -656,7 +656,7 @@ public:
     }
 
 protected:
-    WindowSpec Spec() const override { return {"BUTTON", false, WS_TABSTOP | BS_OWNERDRAW, 0}; }
+    WindowTraits Traits() const override { return {"BUTTON", false, WS_TABSTOP | BS_OWNERDRAW, 0}; }
 
 private:
     // The picture and the caption side by side, centred together.
@@ -742,7 +742,7 @@ public:
     }
 
 protected:
-    WindowSpec Spec() const override { return {"TSpinEdit", true, 0, WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT}; }
+    WindowTraits Traits() const override { return {"TSpinEdit", true, 0, WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT}; }
 
     void AfterCreate() override {
         backend_.EnsureCommonControls();
@@ -793,7 +793,7 @@ public:
     void SelectNone() override { SendMessageA(hwnd_, EM_SETSEL, 0, 0); }
 
 protected:
-    WindowSpec Spec() const override {
+    WindowTraits Traits() const override {
         DWORD style = ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
         if (memo_.alignment == ui::Alignment::Center) style |= ES_CENTER;
         return {"EDIT", false, style, DWORD(memo_.border ? WS_EX_CLIENTEDGE : 0)};

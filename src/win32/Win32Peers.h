@@ -50,13 +50,13 @@ public:
     LRESULT CallStandardProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 protected:
-    struct WindowSpec {
+    struct WindowTraits {
         std::string className;
         bool ownClass = true;  // a class of ours, painted by Paint
         DWORD style = 0;       // beyond WS_CHILD, WS_CLIPSIBLINGS and WS_VISIBLE
         DWORD exStyle = 0;
     };
-    virtual WindowSpec Spec() const = 0;
+    virtual WindowTraits Traits() const = 0;
     virtual void AfterCreate() {}
     // Own classes paint into a memory bitmap the size of the window.
     virtual void Paint(HDC dc, const RECT& rc);
@@ -85,7 +85,7 @@ public:
     static void StylesOf(ui::BorderStyle border, DWORD& style, DWORD& exStyle);
 
 protected:
-    WindowSpec Spec() const override;
+    WindowTraits Traits() const override;
     void AfterCreate() override;
     void Paint(HDC dc, const RECT& rc) override;
 
