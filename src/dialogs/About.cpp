@@ -32,11 +32,6 @@ ui::Font MakeFont(const std::string& name, int height, bool italic = false) {
     return font;
 }
 
-void SetFontOfAll(ui::Control& root, const ui::Font& font) {
-    root.SetFont(font);
-    for (ui::Control* child : root.Children()) SetFontOfAll(*child, font);
-}
-
 void CenteredLabel(ui::Label& label, int left, int top, int width, int height) {
     label.SetAutoSize(false);
     label.centered = true;
@@ -86,7 +81,7 @@ void TAboutBox::SetUpComponents() {
     SetBorder(ui::BorderStyle::DialogNoSystemMenu);
     SetCaption("Informatie");
     helpContext = kMainHelpContext;
-    SetFontOfAll(*this, MakeFont("Verdana", 17));
+    ui::SetFontOfAll(*this, MakeFont("Verdana", 17));
 
     // The main page lies above the author page; Panel1 lies behind everything.
     MainPanel.alignClient = true;

@@ -33,9 +33,7 @@ void TMessageForm::SetUpComponents() {
     font.name = "Verdana";
     font.height = 14;
     font.color = ui::kWindowText;
-    for (ui::Control* c : {static_cast<ui::Control*>(this), static_cast<ui::Control*>(&MessagePanel),
-                           static_cast<ui::Control*>(&MessageMemo)})
-        c->SetFont(font);
+    ui::SetFontOfAll(*this, font);
 
     MessagePanel.alignClient = true;
     MessagePanel.bevelInner = ui::BevelCut::Lowered;

@@ -22,11 +22,6 @@ void Fixed(ui::Label& label, int left, int top, int width, int height, const std
     label.SetText(text);
 }
 
-void SetFontOfAll(ui::Control& root, const ui::Font& font) {
-    root.SetFont(font);
-    for (ui::Control* child : root.Children()) SetFontOfAll(*child, font);
-}
-
 }  // namespace
 
 TOptionsForm::TOptionsForm(app::TMainForm& main) : ui::Form("TOptionsForm", "OptionsForm"), main_(main) {
@@ -91,7 +86,7 @@ void TOptionsForm::SetUpComponents() {
     BtnCancel.SetText("Cancel");
     BtnCancel.modalResult = ui::kResultCancel;
 
-    SetFontOfAll(*this, font);
+    ui::SetFontOfAll(*this, font);
 
     DownloadCheck.onClick = [this] { DownloadCheckClick(); };
     AlarmCheck.onClick = [this] { AlarmCheckClick(); };

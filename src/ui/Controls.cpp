@@ -42,6 +42,11 @@ Color DefaultBackColor(ControlKind kind) {
 
 }  // namespace
 
+void SetFontOfAll(Control& root, const Font& font) {
+    root.SetFont(font);
+    for (Control* child : root.Children()) SetFontOfAll(*child, font);
+}
+
 int PointSize(const Font& font, int pixelsPerInch) {
     // Rounded to the nearest point, halves away from zero.
     return (font.height * 72 * 2 + pixelsPerInch) / (pixelsPerInch * 2);

@@ -43,6 +43,9 @@ enum class MouseButton { Left, Right, Middle };
 
 class Control;
 class Form;
+
+// Gives a control and everything on it the same font, as a form's controls take the form's.
+void SetFontOfAll(Control& root, const Font& font);
 class Timer;
 class PopupMenu;
 class ControlPeer;

@@ -62,10 +62,6 @@ void TVersionsForm::SetUpComponents() {
     SetCaption("VersionsForm");
     SetBounds(383, 375, 0, 0);
     SetClientSize(428, 253);
-    ui::Font font;
-    font.name = "Verdana";
-    font.height = 14;
-    SetFont(font);
 
     Memo1.SetBounds(0, 0, 428, 177);
     Memo1.alignment = ui::Alignment::Center;
@@ -80,10 +76,10 @@ void TVersionsForm::SetUpComponents() {
     BtnExit.SetBounds(235, 39, 170, 27);
     BtnExit.SetText(DownloadLaterCaption(false));
     BtnExit.tabOrder = 1;
-    for (ui::Control* c : {static_cast<ui::Control*>(&Memo1), static_cast<ui::Control*>(&Panel1),
-                           static_cast<ui::Control*>(&Gauge1), static_cast<ui::Control*>(&BtnDownload),
-                           static_cast<ui::Control*>(&BtnExit)})
-        c->SetFont(font);
+    ui::Font font;
+    font.name = "Verdana";
+    font.height = 14;
+    ui::SetFontOfAll(*this, font);
     // The panel covers the memo's last four pixels, as the window was laid out.
     Panel1.zOrder = 1;
 

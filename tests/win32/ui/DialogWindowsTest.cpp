@@ -7,6 +7,7 @@
 
 #include "ui/Application.h"
 #include "ui/Controls.h"
+#include "BackendSuite.h"
 #include "win32/Win32Backend.h"
 
 namespace {
@@ -45,22 +46,10 @@ public:
     ui::Button ok{this, "OK"};
 };
 
-class DialogWindowsTest : public ::testing::Test {
+class DialogWindowsTest : public BackendSuite {
 protected:
-    static void SetUpTestSuite() {
-        backend = new win32::Win32Backend(GetModuleHandleA(nullptr));
-        ui::SetBackend(backend);
-    }
-    static void TearDownTestSuite() {
-        delete backend;
-        backend = nullptr;
-    }
-    void SetUp() override { ui::App() = ui::Application(); }
     static HWND Child(HWND parent, const char* cls) { return FindWindowExA(parent, nullptr, cls, nullptr); }
-    static win32::Win32Backend* backend;
 };
-
-win32::Win32Backend* DialogWindowsTest::backend = nullptr;
 
 TEST_F(DialogWindowsTest, FramedFormsHaveTheirTitleBarAndTheClientAreaAsked) {
     for (auto border : {ui::BorderStyle::Single, ui::BorderStyle::Dialog, ui::BorderStyle::DialogNoSystemMenu}) {

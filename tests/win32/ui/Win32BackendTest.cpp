@@ -6,6 +6,7 @@
 
 #include "ui/Application.h"
 #include "ui/Controls.h"
+#include "BackendSuite.h"
 #include "win32/Win32Backend.h"
 
 namespace {
@@ -47,21 +48,7 @@ RECT ScreenRect(HWND h) {
     return r;
 }
 
-class Win32BackendTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        backend = new win32::Win32Backend(GetModuleHandleA(nullptr));
-        ui::SetBackend(backend);
-    }
-    static void TearDownTestSuite() {
-        delete backend;
-        backend = nullptr;
-    }
-    void SetUp() override { ui::App() = ui::Application(); }
-    static win32::Win32Backend* backend;
-};
-
-win32::Win32Backend* Win32BackendTest::backend = nullptr;
+class Win32BackendTest : public BackendSuite {};
 
 TEST_F(Win32BackendTest, ControlsAreRealWindowsNamedAfterTheirKinds) {
     TestForm form;
