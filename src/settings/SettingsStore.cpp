@@ -1,5 +1,7 @@
 #include "settings/SettingsStore.h"
 
+#include "support/Support.h"
+
 #include <stdexcept>
 #include <utility>
 
@@ -21,22 +23,6 @@ int32_t NumberFromData(const std::string& data) {
 std::string TextFromData(const std::string& data) { return data.substr(0, data.find('\0')); }
 
 }  // namespace
-
-bool ParseDecimalInteger(const std::string& text, int32_t& result) {
-    size_t pos = 0;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
-    if (pos == text.size()) return false;
-    const int64_t limit = negative ? 2147483648LL : 2147483647LL;
-    int64_t magnitude = 0;
-    for (; pos < text.size(); ++pos) {
-        if (text[pos] < '0' || text[pos] > '9') return false;
-        magnitude = magnitude * 10 + (text[pos] - '0');
-        if (magnitude > limit) return false;
-    }
-    result = static_cast<int32_t>(negative ? -magnitude : magnitude);
-    return true;
-}
 
 SettingsStore::SettingsStore(std::string productName, platform::Registry* registry)
     : keyPath_("Software\\" + std::move(productName)), fixedRegistry_(registry) {}
@@ -71,7 +57,7 @@ int32_t SettingsStore::ReadInteger(const std::string& section, const std::string
     if (!value) return defaultValue;
     if (value->type == platform::kRegSz) {
         int32_t number = 0;
-        return ParseDecimalInteger(TextFromData(value->data), number) ? number : defaultValue;
+        return support::ParseDecimalInteger(TextFromData(value->data), number) ? number : defaultValue;
     }
     // The number is fetched into a four-byte buffer: longer data fails before its kind is seen.
     if (value->data.size() > 4) throw Failure("Failed to get data for '", name, "'");

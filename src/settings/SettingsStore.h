@@ -67,7 +67,4 @@ private:
     SettingsStore& store_;
 };
 
-// Reads a whole text as a signed 32-bit decimal integer: an optional sign and digits only.
-bool ParseDecimalInteger(const std::string& text, int32_t& result);
-
 }  // namespace settings

@@ -3,6 +3,7 @@
 // daylight saving), the data folder and the copy of a file with its date.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -24,6 +25,9 @@ std::string KeepNumberChars(const std::string& text);
 std::string RemoveSpaces(const std::string& text);
 
 // --- Numbers.
+// Reads a whole text as a signed 32-bit decimal integer: an optional sign and digits only, within
+// the 32-bit range; false (result untouched) for anything else.
+bool ParseDecimalInteger(const std::string& text, int32_t& result);
 // Reads a number with a comma or a point as decimal mark; blanks are ignored, points before a
 // comma are thousands separators (1.002,35 is 1002.35); any text it cannot read gives 0.
 double ParseNumber(const std::string& text);

@@ -54,6 +54,22 @@ bool IsNegativeZero(const std::string& text) {
 
 }  // namespace
 
+bool ParseDecimalInteger(const std::string& text, int32_t& result) {
+    size_t pos = 0;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+    if (pos == text.size()) return false;
+    const int64_t limit = negative ? 2147483648LL : 2147483647LL;
+    int64_t magnitude = 0;
+    for (; pos < text.size(); ++pos) {
+        if (text[pos] < '0' || text[pos] > '9') return false;
+        magnitude = magnitude * 10 + (text[pos] - '0');
+        if (magnitude > limit) return false;
+    }
+    result = static_cast<int32_t>(negative ? -magnitude : magnitude);
+    return true;
+}
+
 double ParseNumber(const std::string& text) {
     const std::string number = WithDecimalPoint(RemoveSpaces(text));
     if (number.find_first_not_of("+-.0123456789") != std::string::npos) return 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "support/Support.h"
 #include "ui/Application.h"
 #include "ui/Backend.h"
 
@@ -283,21 +284,12 @@ SpinEdit::SpinEdit(Control* parent, std::string name) : Control(ControlKind::Spi
 }
 
 bool SpinEdit::ParseValue(const std::string& text, int& value) {
-    size_t at = text.find_first_not_of(' ');
-    const size_t end = text.find_last_not_of(' ');
-    if (at == std::string::npos) return false;
-    bool negative = false;
-    if (text[at] == '-' || text[at] == '+') negative = text[at++] == '-';
-    if (at > end) return false;
-    long long number = 0;
-    for (; at <= end; ++at) {
-        if (text[at] < '0' || text[at] > '9') return false;
-        number = number * 10 + (text[at] - '0');
-        if (number > 1LL + INT_MAX) return false;  // beyond any 32-bit value, whatever follows
-    }
-    if (negative) number = -number;
-    if (number < INT_MIN || number > INT_MAX) return false;
-    value = int(number);
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return false;
+    const size_t last = text.find_last_not_of(' ');
+    int32_t number = 0;
+    if (!support::ParseDecimalInteger(text.substr(first, last - first + 1), number)) return false;
+    value = number;
     return true;
 }
 

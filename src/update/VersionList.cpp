@@ -30,22 +30,6 @@ bool IsDeviceName(const std::string& base) {
            name[3] <= '9';
 }
 
-std::optional<int32_t> ParseInt32(const std::string& text) {
-    size_t pos = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (!text.empty() && (text[0] == '-' || text[0] == '+')) pos = 1;
-    if (pos == text.size()) return std::nullopt;
-    int64_t value = 0;
-    for (; pos < text.size(); ++pos) {
-        if (!IsDigit(text[pos])) return std::nullopt;
-        value = value * 10 + (text[pos] - '0');
-        if (value > int64_t(INT32_MAX) + 1) return std::nullopt;
-    }
-    if (negative) value = -value;
-    if (value > INT32_MAX || value < INT32_MIN) return std::nullopt;
-    return static_cast<int32_t>(value);
-}
-
 std::string FirstField(const std::string& line) { return line.substr(0, line.find(',')); }
 
 }  // namespace
@@ -116,9 +100,9 @@ VersionEntry ParseEntry(const std::string& entry, const std::string& productName
     if (!IsPlainInstallerName(parsed.installerName))
         throw MalformedEntry(where + ": '" + parsed.installerName + "' is not a plain installer file name.");
     parsed.letter = fields[2].empty() ? 0 : fields[2][0];
-    const std::optional<int32_t> size = ParseInt32(fields[3]);
-    if (!size) throw MalformedEntry(where + ": '" + fields[3] + "' is not a valid integer value.");
-    parsed.sizeKB = *size;
+    int32_t size = 0;
+    if (!support::ParseDecimalInteger(fields[3], size)) throw MalformedEntry(where + ": '" + fields[3] + "' is not a valid integer value.");
+    parsed.sizeKB = size;
     parsed.hashField = fields[4];
     if (fields.size() >= 7) {
         parsed.dutchText = fields[5];
