@@ -77,6 +77,8 @@ bool IsEarlier(const platform::DateTime& a, const platform::DateTime& b);
 
 std::string DataFolder(const std::string& programName);
 bool MakeFolder(const std::string& folder);
+// Creates the folder and every missing parent; true when it exists afterwards.
+bool ForceFolders(platform::FileSystem& files, const std::string& folder);
 bool CopyFileWithDate(const std::string& source, const std::string& target, bool failIfExists);
 std::string DriveTypeName(char driveLetter);
 

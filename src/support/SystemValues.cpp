@@ -74,18 +74,6 @@ void ComputeDaylightSaving() {
 
 bool IsDriveOnly(const std::string& path) { return path.size() == 2 && path[1] == ':'; }
 
-// Creates the folder and every missing parent; true when it exists afterwards.
-bool ForceFolders(const std::string& folder) {
-    platform::FileSystem* files = platform::Current().files;
-    std::string path = folder;
-    while (!path.empty() && path.back() == '\\') path.pop_back();
-    if (path.empty() || IsDriveOnly(path)) return true;
-    if (files->DirectoryExists(path)) return true;
-    const std::string parent = TextBeforeLastChar('\\', path);
-    if (!parent.empty() && !ForceFolders(parent)) return false;
-    return files->CreateDirectory(path) || files->DirectoryExists(path);
-}
-
 // The drive letter of a path; a relative path lies on the drive of its full name.
 char DriveLetterOf(const std::string& path) {
     if (path.size() >= 2 && path[1] == ':') return path[0];
@@ -216,9 +204,19 @@ std::string DataFolder(const std::string& programName) {
     return folder;
 }
 
+bool ForceFolders(platform::FileSystem& files, const std::string& folder) {
+    std::string path = folder;
+    while (!path.empty() && path.back() == '\\') path.pop_back();
+    if (path.empty() || IsDriveOnly(path)) return true;
+    if (files.DirectoryExists(path)) return true;
+    const std::string parent = TextBeforeLastChar('\\', path);
+    if (!parent.empty() && !ForceFolders(files, parent)) return false;
+    return files.CreateDirectory(path) || files.DirectoryExists(path);
+}
+
 bool MakeFolder(const std::string& folder) {
     platform::FileSystem* files = platform::Current().files;
-    ForceFolders(folder);
+    ForceFolders(*files, folder);
     if (files->DirectoryExists(folder)) files->SetCurrentDirectory(folder);
     return files->CurrentDirectory() + "\\" == folder;
 }
@@ -230,7 +228,7 @@ bool CopyFileWithDate(const std::string& source, const std::string& target, bool
     if (source.empty() || !files->FileExists(source)) return false;
     const std::optional<int64_t> modified = files->ModifiedTime(source);
     const std::string targetFolder = TextBeforeLastChar('\\', target);
-    if (!targetFolder.empty()) ForceFolders(targetFolder);
+    if (!targetFolder.empty()) ForceFolders(*files, targetFolder);
     if (!files->CopyFile(source, target, failIfExists)) return false;
 
     if (modified) {

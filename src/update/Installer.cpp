@@ -22,15 +22,6 @@ std::string LowerText(std::string text) {
 }
 
 // Creates a folder (given with a trailing backslash) and its missing parents.
-void CreateFolders(platform::FileSystem& files, const std::string& folder) {
-    const std::string path = folder.substr(0, folder.find_last_not_of('\\') + 1);
-    if (path.empty() || files.DirectoryExists(path)) return;
-    const size_t parentEnd = path.find_last_of('\\');
-    if (parentEnd != std::string::npos) CreateFolders(files, path.substr(0, parentEnd + 1));
-    if (!files.CreateDirectory(path) && !files.DirectoryExists(path))
-        throw std::runtime_error("Unable to create directory \"" + path + "\".");
-}
-
 }  // namespace
 
 std::string DownloadBaseUrl() { return std::string("https://") + hosts::kMakerWebHost + "/"; }
@@ -112,7 +103,9 @@ DownloadReport DownloadInstaller(platform::Web& web, platform::FileSystem& files
     for (const std::string& path :
          InstallersToDelete(request.dataFolder, request.productName, request.versionText, request.downloadName))
         files.DeleteFile(path);
-    CreateFolders(files, InstallerFolder(request.dataFolder));
+    const std::string folder = InstallerFolder(request.dataFolder);
+    if (!support::ForceFolders(files, folder))
+        throw std::runtime_error("Unable to create directory \"" + folder.substr(0, folder.size() - 1) + "\".");
     const std::string path = InstallerPath(request.dataFolder, request.downloadName);
 
     quotes::FileFetch fetch;
