@@ -218,9 +218,14 @@ void Win32Backend::Popup(ui::PopupMenu& menu, int x, int y) {
     ui::Form* main = ui::App().MainForm();
     HWND owner = main && HandleOf(*main) ? HandleOf(*main) : appWindow_;
     SetForegroundWindow(owner);
+    // The menu's own loop hands timer ticks out as well; a refresh run from one would let pending
+    // events run and take the clicks and keys meant for the menu. The ticks wait until it closes.
+    menuOpen_ = true;
     UINT chosen = UINT(TrackPopupMenu(h, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0,
                                       owner, nullptr));
+    menuOpen_ = false;
     DestroyMenu(h);
+    if (loopRunning_) FireHeldTimers();
     if (chosen >= 1 && chosen <= menu.Items().size()) {
         auto handler = menu.Items()[chosen - 1].onClick;
         if (handler) handler();
@@ -285,7 +290,7 @@ void Win32Backend::ProcessMessages() {
 void Win32Backend::TimerTick(UINT_PTR id) {
     auto it = timers_.find(id);
     if (it == timers_.end()) return;
-    if (!loopRunning_) {
+    if (!loopRunning_ || menuOpen_) {
         if (std::find(heldTicks_.begin(), heldTicks_.end(), id) == heldTicks_.end()) heldTicks_.push_back(id);
         return;
     }

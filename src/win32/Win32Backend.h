@@ -49,7 +49,8 @@ public:
     bool Busy() const { return busy_; }
     void EnsureClass(const std::string& name);
     bool EnsureCommonControls();
-    // Timer ticks are held until the message loop runs, so that nothing fires during start-up.
+    // Timer ticks are held until the message loop runs, so that nothing fires during start-up, and
+    // while a popup menu is open.
     void TimerTick(UINT_PTR id);
     void FormCreated(FormPeer* form) { forms_.push_back(form); }
     // The pointer is over this control's window now, or has left it.
@@ -80,6 +81,7 @@ private:
     UINT_PTR nextTimerId_ = 1;
     bool busy_ = false;
     bool loopRunning_ = false;
+    bool menuOpen_ = false;
 };
 
 // The window handle of a realized control (null before).

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <commctrl.h>
+
+#include <atomic>
 #include <gtest/gtest.h>
 
 #include "ui/Application.h"
@@ -173,6 +175,49 @@ TEST_F(DialogWindowsTest, TheMainFormIsActiveOnceTheLoopRuns) {
     };
     backend->Run(main);
     EXPECT_EQ(active, win32::HandleOf(main));
+}
+
+// Waits until a popup menu shows, notes how often a timer had fired by then, and closes the menu.
+struct MenuWatch {
+    std::atomic<int>* ticks;
+    int ticksWhileOpen = -1;
+};
+
+DWORD WINAPI CloseMenuWhenShown(void* param) {
+    auto* watch = static_cast<MenuWatch*>(param);
+    HWND menu = nullptr;
+    for (int i = 0; i < 500 && !(menu = FindWindowA("#32768", nullptr)); ++i) Sleep(10);
+    Sleep(200);  // ten periods of the timer
+    watch->ticksWhileOpen = *watch->ticks;
+    keybd_event(VK_ESCAPE, 0, 0, 0);
+    keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+    return 0;
+}
+
+TEST_F(DialogWindowsTest, TimersWaitWhileAPopupMenuIsOpenAndFireOnceItCloses) {
+    Dialog main(ui::BorderStyle::None);
+    ui::App().SetMainForm(&main);
+    main.ShowForm();
+    std::atomic<int> ticks{0};
+    ui::Timer timer(main, "Refresh", 20, true);
+    timer.onTimer = [&] { ++ticks; };
+    ui::PopupMenu menu("Menu");
+    menu.Add("Item", "Item");
+    MenuWatch watch{&ticks};
+    ui::Timer open(main, "Open", 10, true);
+    open.onTimer = [&] {
+        open.Stop();
+        ticks = 0;
+        HANDLE closer = CreateThread(nullptr, 0, CloseMenuWhenShown, &watch, 0, nullptr);
+        menu.Popup(50, 50);
+        const int afterClose = ticks;
+        WaitForSingleObject(closer, 10000);
+        CloseHandle(closer);
+        EXPECT_EQ(watch.ticksWhileOpen, 0);
+        EXPECT_EQ(afterClose, 1);  // the held tick, once
+        ui::App().Terminate();
+    };
+    backend->Run(main);
 }
 
 }  // namespace
