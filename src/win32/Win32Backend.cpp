@@ -218,14 +218,12 @@ void Win32Backend::Popup(ui::PopupMenu& menu, int x, int y) {
     ui::Form* main = ui::App().MainForm();
     HWND owner = main && HandleOf(*main) ? HandleOf(*main) : appWindow_;
     SetForegroundWindow(owner);
-    // The menu's own loop hands timer ticks out as well; a refresh run from one would let pending
-    // events run and take the clicks and keys meant for the menu. The ticks wait until it closes.
-    menuOpen_ = true;
-    UINT chosen = UINT(TrackPopupMenu(h, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0,
-                                      owner, nullptr));
-    menuOpen_ = false;
+    UINT chosen = 0;
+    InSystemLoop([&] {
+        chosen = UINT(TrackPopupMenu(h, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, owner,
+                                     nullptr));
+    });
     DestroyMenu(h);
-    if (loopRunning_) FireHeldTimers();
     if (chosen >= 1 && chosen <= menu.Items().size()) {
         auto handler = menu.Items()[chosen - 1].onClick;
         if (handler) handler();
@@ -242,7 +240,7 @@ void Win32Backend::MessageDialog(const std::string& text, const std::string& cap
         ui::Form* main = ui::App().MainForm();
         owner = main && main->Visible() ? HandleOf(*main) : nullptr;
     }
-    MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK | icon | (owner ? 0 : MB_TASKMODAL));
+    InSystemLoop([&] { MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK | icon | (owner ? 0 : MB_TASKMODAL)); });
 }
 
 bool Win32Backend::HandleKey(const MSG& msg) {
@@ -290,12 +288,27 @@ void Win32Backend::ProcessMessages() {
 void Win32Backend::TimerTick(UINT_PTR id) {
     auto it = timers_.find(id);
     if (it == timers_.end()) return;
-    if (!loopRunning_ || menuOpen_) {
+    if (!loopRunning_ || systemLoops_ > 0) {
         if (std::find(heldTicks_.begin(), heldTicks_.end(), id) == heldTicks_.end()) heldTicks_.push_back(id);
         return;
     }
     ui::Timer* timer = it->second;
     ui::App().Dispatch([&] { timer->Fire(); });
+}
+
+// A popup menu's or a message box's own loop hands timer ticks out as well; a refresh run from one
+// would let pending events run and take the clicks and keys meant for the menu or the box (and a
+// second error box could open over the first). The ticks wait until it has closed.
+void Win32Backend::InSystemLoop(const std::function<void()>& run) {
+    ++systemLoops_;
+    try {
+        run();
+    } catch (...) {
+        --systemLoops_;
+        throw;
+    }
+    --systemLoops_;
+    if (loopRunning_ && systemLoops_ == 0) FireHeldTimers();
 }
 
 void Win32Backend::FireHeldTimers() {

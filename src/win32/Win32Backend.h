@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,7 +51,7 @@ public:
     void EnsureClass(const std::string& name);
     bool EnsureCommonControls();
     // Timer ticks are held until the message loop runs, so that nothing fires during start-up, and
-    // while a popup menu is open.
+    // while a popup menu or a message box runs its own loop.
     void TimerTick(UINT_PTR id);
     void FormCreated(FormPeer* form) { forms_.push_back(form); }
     // The pointer is over this control's window now, or has left it.
@@ -66,6 +67,7 @@ private:
     bool HandleKey(const MSG& msg);
     void Dispatch(MSG& msg);
     void FireHeldTimers();
+    void InSystemLoop(const std::function<void()>& run);
 
     HINSTANCE instance_;
     HWND appWindow_ = nullptr;
@@ -81,7 +83,7 @@ private:
     UINT_PTR nextTimerId_ = 1;
     bool busy_ = false;
     bool loopRunning_ = false;
-    bool menuOpen_ = false;
+    int systemLoops_ = 0;
 };
 
 // The window handle of a realized control (null before).
