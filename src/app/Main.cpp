@@ -240,14 +240,19 @@ void TMainForm::ArrangeWindow() {
     error.RaiseIfAny();
 }
 
-// The sums are taken in 64 bits: a stored position near the integer limits must not wrap around
-// and so stay off the screen.
+// Within the virtual screen, so that a place on a second monitor is kept; a window that would then
+// lie on no monitor at all (in the gap of an L-shaped arrangement) goes onto the nearest one. The
+// sums are taken in 64 bits: a stored position near the integer limits must not wrap around and so
+// stay off the screen.
 void TMainForm::KeepOnScreen() {
-    const ui::Size screen = ui::CurrentBackend().ScreenSize();
-    if (Top() < 0) SetTop(10);
-    if (Left() < 0) SetLeft(10);
-    if (int64_t{Left()} + ClientWidth() > screen.width) SetLeft(screen.width - ClientWidth());
-    if (int64_t{Top()} + ClientHeight() > int64_t{screen.height} - 40) SetTop(screen.height - 40 - ClientHeight());
+    const std::vector<ui::Monitor> monitors = ui::CurrentBackend().Monitors();
+    const ui::Rect screen = ui::VirtualScreen(monitors);
+    if (Top() < screen.top) SetTop(screen.top + 10);
+    if (Left() < screen.left) SetLeft(screen.left + 10);
+    if (int64_t{Left()} + ClientWidth() > screen.right) SetLeft(screen.right - ClientWidth());
+    if (int64_t{Top()} + ClientHeight() > int64_t{screen.bottom} - 40) SetTop(screen.bottom - 40 - ClientHeight());
+    const ui::Point reachable = ui::OntoNearestMonitor(Left(), Top(), Width(), Height(), monitors);
+    SetBounds(reachable.x, reachable.y, Width(), Height());
 }
 
 void TMainForm::AltijdopvoorgrondClick() {

@@ -13,7 +13,7 @@ namespace app {
 void ConnectOptions(TMainForm& main, settings::TOptionsForm& options) {
     main.onModeSwitch = [&options](bool normalMode) { options.ShowMode(normalMode); };
     main.onFirstShow = [&options] { options.GeluidCheck.SetEnabled(false); };
-    main.onSettings = [&options] { options.ShowModal(); };
+    main.onSettings = [&options] { options.Execute(); };
     main.State().alarm.upperBound = [&options] { return options.SpinBoven.Value(); };
     main.State().alarm.lowerBound = [&options] { return options.SpinOnder.Value(); };
 }

@@ -52,6 +52,27 @@ const Map kInfo = {
     ".....oooooo.....",
 };
 
+// The information box's author button: the same question mark on a disc whose pixels alternate
+// yellow and white.
+const Map kAuthor = {
+    ".....oooooo.....",
+    "...ooYWYWYWoo...",
+    "..oWYWYWYWYWYo..",
+    ".oWYWYRRRRWYWYo.",
+    ".oYWYRRWYRRWYWo.",
+    "oYWYWRRYWRRYWYWo",
+    "oWYWYWYWYRRWYWYo",
+    "oYWYWYWYRRWYWYWo",
+    "oWYWYWYRRWYWYWYo",
+    "oYWYWYWRRYWYWYWo",
+    "oWYWYWYWYWYWYWYo",
+    ".oWYWYWRRYWYWYo.",
+    ".oYWYWYRRWYWYWo.",
+    "..oYWYWYWYWYWo..",
+    "...ooWYWYWYoo...",
+    ".....oooooo.....",
+};
+
 const Map kMax = {
     "................",
     ".KKKKKKKKKKKKKK.",
@@ -148,7 +169,7 @@ using GlyphTable = std::map<std::pair<std::string, bool>, ui::Bitmap>;
 GlyphTable BuildTable() {
     GlyphTable table;
     const std::pair<const char*, const Map*> maps[] = {
-        {"info", &kInfo}, {"max", &kMax}, {"min", &kMin}, {"check", &kCheck}};
+        {"info", &kInfo}, {"author", &kAuthor}, {"max", &kMax}, {"min", &kMin}, {"check", &kCheck}};
     for (const auto& [name, map] : maps) {
         ui::Bitmap normal = FromMap(*map);
         table[{name, true}] = Greyed(normal);

@@ -165,16 +165,19 @@ void TAboutBox::FormPaint() {
     if (MainPanel.Visible()) MainPanel.SetFocus();
 }
 
-// Half above the main window's top, centred on it, then kept on the screen.
+// Half above the main window's top, centred on it, then kept within all monitors together, and on
+// the nearest monitor where that place lies on none.
 void TAboutBox::PlaceOverMainWindow() {
-    const ui::Size screen = ui::CurrentBackend().ScreenSize();
+    const std::vector<ui::Monitor> monitors = ui::CurrentBackend().Monitors();
+    const ui::Rect screen = ui::VirtualScreen(monitors);
     int top = mainWindow_.Top() - Height() / 2;
     int left = mainWindow_.Left() + mainWindow_.Width() / 2 - Width() / 2;
-    if (top + Height() > screen.height - kBottomMargin) top = screen.height - Height() - kBottomMargin;
-    if (left + Width() > screen.width) left = screen.width - Width() - kRightMargin;
-    if (top < 0) top = kTopLeftMargin;
-    if (left < 0) left = kTopLeftMargin;
-    SetBounds(left, top, Width(), Height());
+    if (top + Height() > screen.bottom - kBottomMargin) top = screen.bottom - Height() - kBottomMargin;
+    if (left + Width() > screen.right) left = screen.right - Width() - kRightMargin;
+    if (top < screen.top) top = screen.top + kTopLeftMargin;
+    if (left < screen.left) left = screen.left + kTopLeftMargin;
+    const ui::Point reachable = ui::OntoNearestMonitor(left, top, Width(), Height(), monitors);
+    SetBounds(reachable.x, reachable.y, Width(), Height());
 }
 
 void TAboutBox::SetLanguageTexts(bool dutch) {

@@ -36,7 +36,7 @@ public:
     ui::Bevel Bevel2{&MainPanel, "Bevel2", ui::BevelShape::Box};
     ui::Label Label1{&MainPanel, "Label1"};
     ui::Label Label2{&MainPanel, "Label2"};
-    ui::SpeedButton AutorBtn{&MainPanel, "AutorBtn", "info"};
+    ui::SpeedButton AutorBtn{&MainPanel, "AutorBtn", "author"};
     ui::Memo Memo1{this, "Memo1"};
     ui::Button OKBtn{&MainPanel, "OKBtn"};
     ui::Button OKBtn1{this, "OKBtn1"};

@@ -1,5 +1,6 @@
 #include "settings/Options.h"
 
+#include "app/DeferredError.h"
 #include "app/Main.h"
 #include "ui/Backend.h"
 
@@ -87,6 +88,7 @@ void TOptionsForm::SetUpComponents() {
     BtnCancel.modalResult = ui::kResultCancel;
 
     ui::SetFontOfAll(*this, font);
+    for (ui::Button* button : {&BtnOK, &BtnCancel, &BtnCheck}) button->flat = true;
 
     DownloadCheck.onClick = [this] { DownloadCheckClick(); };
     AlarmCheck.onClick = [this] { AlarmCheckClick(); };
@@ -105,14 +107,33 @@ void TOptionsForm::FormCreate() {
     SetClientSize(ModusBox.Left() + ModusBox.Width() + GroupBox1.Left(),
                   GroupBox2.Top() + GroupBox2.Height() + GroupBox1.Top());
 
-    const ui::Size screen = ui::CurrentBackend().ScreenSize();
-    SettingsStore store(main_.ProductName);
-    const DialogPosition place =
-        LoadDialogPosition(store, Extent{screen.width, screen.height}, Extent{Width(), Height()});
-    SetBounds(place.left, place.top, Width(), Height());
+    // Whatever the store meets (a value of a kind it cannot read, say), the dialog is placed and the
+    // settings read so far are applied: the refresh timer must not keep its 100 ms placeholder and
+    // fetch the quote ten times a second. The first error is reported after.
+    app::DeferredError error;
+    error.Run([&] { PlaceFromStore(); });
+    error.Run([&] { LoadSettings(); });
+    error.Run([&] { ApplySettings(true); });
+    error.RaiseIfAny();
+}
 
-    LoadSettings();
-    ApplySettings(true);
+// Where the dialog was left, or centred on the primary screen; kept within all monitors together,
+// and on the nearest monitor where that place lies on none.
+void TOptionsForm::PlaceFromStore() {
+    auto& backend = ui::CurrentBackend();
+    const ui::Size screen = backend.ScreenSize();
+    const std::vector<ui::Monitor> monitors = backend.Monitors();
+    const ui::Rect all = ui::VirtualScreen(monitors);
+    DialogPosition place{(screen.height - Height()) / 2, (screen.width - Width()) / 2};
+    app::DeferredError error;
+    error.Run([&] {
+        SettingsStore store(main_.ProductName);
+        LoadDialogPosition(store, Extent{screen.width, screen.height}, Extent{Width(), Height()}, place,
+                           ScreenArea{all.left, all.top, all.right, all.bottom});
+    });
+    const ui::Point reachable = ui::OntoNearestMonitor(place.left, place.top, Width(), Height(), monitors);
+    SetBounds(reachable.x, reachable.y, Width(), Height());
+    error.RaiseIfAny();
 }
 
 DialogSettings TOptionsForm::Current() const {
@@ -158,13 +179,18 @@ void TOptionsForm::ShowMode(bool normalMode) {
     RadioVoorgrond.SetChecked(!normalMode);
 }
 
+// Everything is applied also when the mode switch meets an error (a quote time that is no time);
+// the error comes last.
 void TOptionsForm::ApplySettings(bool initial) {
     main_.State().alarm.alarmOn = AlarmCheck.Checked();
     main_.State().alarm.soundOn = GeluidCheck.Checked();
-    if (!initial && RadioNormal.Checked() != main_.State().normalMode) main_.AltijdopvoorgrondClick();
+    app::DeferredError error;
+    if (!initial && RadioNormal.Checked() != main_.State().normalMode)
+        error.Run([&] { main_.AltijdopvoorgrondClick(); });
     ApplyDownloadSwitch();
     main_.UpdateTimer.SetEnabled(UpdatesCheck.Checked());
     ApplyAlarmSwitch();
+    error.RaiseIfAny();
 }
 
 void TOptionsForm::ApplyDownloadSwitch() {
@@ -207,14 +233,35 @@ void TOptionsForm::DownloadCheckClick() { ApplyDownloadSwitch(); }
 
 void TOptionsForm::AlarmCheckClick() { ApplyAlarmSwitch(); }
 
+// OK and Cancel run every step and close the dialog whatever a step meets (a refused registry
+// write, a mode switch that meets a quote time that is no time); the error is reported once the
+// dialog has closed, not over a dialog left open with its settings half applied.
 void TOptionsForm::BtnOKClick() {
-    ApplySettings();
-    SaveSettings();
+    closing_.Run([&] { ApplySettings(); });
+    closing_.Run([&] { SaveSettings(); });
+    ReportUnlessClosing();
 }
 
 void TOptionsForm::BtnCancelClick() {
-    LoadSettings();
-    ApplySettings();
+    closing_.Run([&] { LoadSettings(); });
+    closing_.Run([&] { ApplySettings(); });
+    ReportUnlessClosing();
+}
+
+// Outside a modal showing nothing closes: the error is reported at once.
+void TOptionsForm::ReportUnlessClosing() {
+    if (!Modal()) TakeClosingError().RaiseIfAny();
+}
+
+app::DeferredError TOptionsForm::TakeClosingError() {
+    app::DeferredError error = std::move(closing_);
+    closing_ = app::DeferredError();
+    return error;
+}
+
+void TOptionsForm::Execute() {
+    ShowModal();
+    TakeClosingError().RaiseIfAny();
 }
 
 void TOptionsForm::BtnCheckClick() {

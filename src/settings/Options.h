@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "app/DeferredError.h"
 #include "settings/StoredSettings.h"
 #include "ui/Controls.h"
 
@@ -57,6 +58,10 @@ public:
     void ApplyDownloadSwitch();
     void ApplyAlarmSwitch();
 
+    // Shows the dialog modally ("Instellingen..."); an error that OK or Cancel met is reported once
+    // the dialog has closed.
+    void Execute();
+
     // The main window's mode switch shows here.
     void ShowMode(bool normalMode);
 
@@ -65,9 +70,13 @@ public:
 
 private:
     void SetUpComponents();
+    void PlaceFromStore();
+    void ReportUnlessClosing();
+    app::DeferredError TakeClosingError();
     DialogSettings Current() const;
     void Show(const DialogSettings& s);
     app::TMainForm& main_;
+    app::DeferredError closing_;  // what OK or Cancel met, reported once the dialog has closed
 };
 
 }  // namespace settings

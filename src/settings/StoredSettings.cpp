@@ -24,11 +24,12 @@ int ReadSeconds(SettingsStore& store) {
 }
 
 // A stored place keeps the whole dialog on the screen: a modal dialog out of sight, with the main
-// window disabled, would look like a program that hangs. Before the left or top edge counts as 10.
-int PositionOnScreen(int coordinate, int extent, int screenExtent) {
+// window disabled, would look like a program that hangs. Before the left or top edge counts as 10
+// inside it.
+int PositionOnScreen(int coordinate, int extent, int screenStart, int screenEnd) {
     long long place = coordinate;
-    if (place + extent > screenExtent) place = (long long)screenExtent - extent;
-    return place < 0 ? 10 : int(place);
+    if (place + extent > screenEnd) place = (long long)screenEnd - extent;
+    return place < screenStart ? screenStart + 10 : int(place);
 }
 
 }  // namespace
@@ -61,18 +62,23 @@ void SaveWindowMode(SettingsStore& store, bool normalMode) {
     store.WriteFlag(kSection, kNormalMode, normalMode);
 }
 
-void LoadDialogPosition(SettingsStore& store, Extent screen, Extent dialog, DialogPosition& position) {
+void LoadDialogPosition(SettingsStore& store, Extent screen, Extent dialog, DialogPosition& position,
+                        const ScreenArea& area) {
     StoreBatch batch(store);
     position.top = PositionOnScreen(store.ReadInteger(kSection, kConfigTop, (screen.height - dialog.height) / 2),
-                                    dialog.height, screen.height);
+                                    dialog.height, area.top, area.bottom);
     position.left = PositionOnScreen(store.ReadInteger(kSection, kConfigLeft, (screen.width - dialog.width) / 2),
-                                     dialog.width, screen.width);
+                                     dialog.width, area.left, area.right);
+}
+
+DialogPosition LoadDialogPosition(SettingsStore& store, Extent screen, Extent dialog, const ScreenArea& area) {
+    DialogPosition position;
+    LoadDialogPosition(store, screen, dialog, position, area);
+    return position;
 }
 
 DialogPosition LoadDialogPosition(SettingsStore& store, Extent screen, Extent dialog) {
-    DialogPosition position;
-    LoadDialogPosition(store, screen, dialog, position);
-    return position;
+    return LoadDialogPosition(store, screen, dialog, ScreenArea{0, 0, screen.width, screen.height});
 }
 
 void SaveDialogPosition(SettingsStore& store, int top, int left) {

@@ -60,6 +60,11 @@ struct DialogPosition {
     int left = 0;
 };
 
+// The screen area a dialog is kept in (right and bottom exclusive): all monitors together.
+struct ScreenArea {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
 // Pulls a number of seconds into kMinSeconds..kMaxSeconds.
 int BoundSeconds(long long seconds);
 
@@ -74,10 +79,13 @@ void SaveMainWindowPosition(SettingsStore& store, int top, int left);
 void SaveWindowMode(SettingsStore& store, bool normalMode);
 
 // Dialog creation: "ConfigTop" then "ConfigLeft". Missing values centre the dialog (outer size
-// `dialog`) on the screen; a dialog reaching past the right or bottom edge is moved back inside;
-// a Top or Left that is then below 0 becomes 10.
-void LoadDialogPosition(SettingsStore& store, Extent screen, Extent dialog, DialogPosition& position);
+// `dialog`) on the primary screen; a dialog reaching past the right or bottom edge of `area` (by
+// default the primary screen) is moved back inside; a Top or Left that is then above or left of
+// the area lies 10 pixels inside it.
+void LoadDialogPosition(SettingsStore& store, Extent screen, Extent dialog, DialogPosition& position,
+                        const ScreenArea& area);
 DialogPosition LoadDialogPosition(SettingsStore& store, Extent screen, Extent dialog);
+DialogPosition LoadDialogPosition(SettingsStore& store, Extent screen, Extent dialog, const ScreenArea& area);
 
 // Dialog destruction: "ConfigTop", "ConfigLeft".
 void SaveDialogPosition(SettingsStore& store, int top, int left);

@@ -5,8 +5,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/Controls.h"
+#include "ui/Screens.h"
 
 namespace ui {
 
@@ -41,7 +43,9 @@ public:
     virtual void Quit() = 0;
     // Runs the form modally until it has a modal result (or the program ends).
     virtual void ShowModal(Form& form) = 0;
-    virtual Size ScreenSize() = 0;
+    virtual Size ScreenSize() = 0;  // the primary monitor's
+    // The monitors, the primary one first; by default the primary screen alone, all of it work area.
+    virtual std::vector<Monitor> Monitors();
     virtual int PixelsPerInch() { return 96; }
     // How much a title bar and border of this style add to the client area's width and height.
     virtual Size FrameSize(BorderStyle style) = 0;

@@ -138,6 +138,12 @@ public:
     void MouseMove(MouseButton b, int x, int y) { if (onMouseMove) onMouseMove(*this, b, x, y); }
     void MouseUp(MouseButton b, int x, int y) { if (onMouseUp) onMouseUp(*this, b, x, y); }
     virtual void Click() { if (onClick) onClick(); }
+    // The system has moved the window (the user dragged its title bar): the control takes over
+    // the new place as its own, without placing the window again.
+    void Moved(int left, int top) {
+        left_ = left;
+        top_ = top;
+    }
 
     ControlPeer* Peer() const { return peer_.get(); }
     void* userData = nullptr;  // free for the backend
@@ -270,12 +276,14 @@ public:
 };
 
 // A push button with a caption and optionally a picture. Its face is its back colour; with a hover
-// colour set the face takes that colour while the pointer is over it. A default button is pressed
-// by the Enter key; a modal result closes a modal form with that result after the click handler.
+// colour set the face takes that colour while the pointer is over it; a flat one has no raised
+// edge. Enter presses the button that has the keyboard, and from other controls the default
+// button; a modal result closes a modal form with that result after the click handler.
 class Button : public Control {
 public:
     Button(Control* parent, std::string name);
     Color hoverColor = kNoColor;
+    bool flat = false;
     std::string glyph;  // "ok": the standard OK tick; empty: none
     bool isDefault = false;
     int modalResult = kResultNone;
@@ -423,6 +431,9 @@ public:
     int ModalResult() const { return modalResult_; }
     void Close();           // ends a modal form (Cancel), hides another, ends the program for the main form
     void BringToFront();    // above the other windows, without taking the keyboard
+    // Called by the backend when the monitors have changed (one unplugged, the resolution
+    // lowered): a form that lies on no monitor any more comes back onto the nearest one.
+    void DisplayChanged();
     void Repaint();
     Handler onShow, onDestroy, onPaint;
     // Called by the backend when the form is painted.

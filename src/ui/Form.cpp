@@ -71,8 +71,9 @@ void Form::Realize() {
     CurrentBackend().Realized(*this);
 }
 
+// Told to the window also when the state stays: the window checks its own, which the system may
+// have changed meanwhile.
 void Form::SetTopmost(bool v) {
-    if (v == topmost_) return;
     topmost_ = v;
     Changed(Aspect::Topmost);
 }
@@ -111,6 +112,11 @@ void Form::Close() {
 
 void Form::BringToFront() {
     if (realized_) CurrentBackend().BringToFront(*this);
+}
+
+void Form::DisplayChanged() {
+    const Point place = OntoNearestMonitor(left_, top_, width_, height_, CurrentBackend().Monitors());
+    SetBounds(place.x, place.y, width_, height_);
 }
 
 bool Form::RunShortcut(const std::string& keyName) {
@@ -183,8 +189,13 @@ bool Form::DialogKey(Key key, Control* focused) {
             }
             return false;
         case Key::Enter:
-            // Only a default button acts on Enter; elsewhere the key does nothing at all.
-            if (Button* button = DefaultButton()) button->Click();
+            // A push button that has the keyboard is pressed by Enter, as by the space bar; from any
+            // other control Enter presses the default button, if there is one, and otherwise nothing.
+            if (focused && focused->Kind() == ControlKind::Button) {
+                if (focused->CanFocus()) focused->Click();
+            } else if (Button* button = DefaultButton()) {
+                button->Click();
+            }
             return true;
         case Key::Escape:
             return true;

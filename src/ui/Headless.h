@@ -26,6 +26,7 @@ public:
     void Quit() override { quitRequested = true; }
     void ShowModal(Form& form) override;
     Size ScreenSize() override { return screen; }
+    std::vector<Monitor> Monitors() override { return monitors.empty() ? Backend::Monitors() : monitors; }
     Size FrameSize(BorderStyle style) override;
     void Focus(Control& control) override { focused = &control; }
     Control* FocusedControl() override { return focused; }
@@ -41,6 +42,8 @@ public:
     static int TextWidth(const Font& font, const std::string& text);
 
     Size screen{1280, 1024};
+    // Empty: one monitor of the screen's size.
+    std::vector<Monitor> monitors;
     std::string applicationTitle;
     bool quitRequested = false;
     bool busy = false;

@@ -80,6 +80,7 @@ void TVersionsForm::SetUpComponents() {
     font.name = "Verdana";
     font.height = 14;
     ui::SetFontOfAll(*this, font);
+    for (ui::Button* button : {&BtnDownload, &BtnExit}) button->flat = true;
     // The panel covers the memo's last four pixels, as the window was laid out.
     Panel1.zOrder = 1;
 
@@ -152,6 +153,8 @@ void TVersionsForm::RunAutomaticCheck() {
     versionListText_.clear();
     std::string name = program_.productName, latest;
     const CheckResult result = ReadVersionList(name, latest);
+    // A wait cut short by the program's own end is no failure of the server: nothing to report.
+    if (ui::App().Terminated()) return;
     if (result != CheckResult::UpToDate && result != CheckResult::UpdateAdvised)
         WriteErrorLog(platform::Current(), program_.dataFolder, result);  // a log that cannot be written is no news
     // A silent check leaves an open window's text alone.
@@ -167,6 +170,7 @@ void TVersionsForm::RunCheckOnDemand(int top, int left, int height, int width) {
     versionListText_.clear();
     std::string name = program_.productName, latest;
     const CheckResult result = ReadVersionList(name, latest);
+    if (ui::App().Terminated()) return;
 
     SetBounds(left + (width - Width()) / 2, top + (height - Height()) / 2, Width(), Height());
     ShowForm();

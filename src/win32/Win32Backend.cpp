@@ -168,7 +168,7 @@ void Win32Backend::PointerLeft(WindowPeer* peer) {
     peer->SetHot(false);
 }
 
-HWND Win32Backend::OwnerWindow() const {
+HWND Win32Backend::MainWindow() const {
     ui::Form* main = ui::App().MainForm();
     return main ? HandleOf(*main) : nullptr;
 }
@@ -361,6 +361,31 @@ void Win32Backend::ShowModal(ui::Form& form) {
 }
 
 ui::Size Win32Backend::ScreenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+namespace {
+
+ui::Rect RectOf(const RECT& rc) { return {int(rc.left), int(rc.top), int(rc.right), int(rc.bottom)}; }
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+    auto& monitors = *reinterpret_cast<std::vector<ui::Monitor>*>(list);
+    const ui::Monitor found{RectOf(info.rcMonitor), RectOf(info.rcWork)};
+    if (info.dwFlags & MONITORINFOF_PRIMARY)
+        monitors.insert(monitors.begin(), found);
+    else
+        monitors.push_back(found);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<ui::Monitor> Win32Backend::Monitors() {
+    std::vector<ui::Monitor> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors.empty() ? ui::Backend::Monitors() : monitors;
+}
 
 int Win32Backend::PixelsPerInch() {
     WindowDC screen(nullptr);

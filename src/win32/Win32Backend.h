@@ -32,6 +32,7 @@ public:
     void Quit() override;
     void ShowModal(ui::Form& form) override;
     ui::Size ScreenSize() override;
+    std::vector<ui::Monitor> Monitors() override;
     int PixelsPerInch() override;
     ui::Size FrameSize(ui::BorderStyle style) override;
     void SetBusyCursor(bool busy) override;
@@ -42,9 +43,11 @@ public:
     void Realized(ui::Form& form) override;
 
     HINSTANCE Instance() const { return instance_; }
+    // The window that carries the task-bar button, and owns every form's window but the main one's.
+    // Not the main window: whatever changes the main window's place among the windows (topmost or
+    // not) would move the windows it owns along, the hidden dialogs too.
     HWND ApplicationWindow() const { return appWindow_; }
-    // The window that owns the other forms' windows: the main form's, once it exists.
-    HWND OwnerWindow() const;
+    HWND MainWindow() const;  // null until the main form has its window
     HFONT FontFor(const ui::Font& font);
     HBRUSH BrushFor(COLORREF colour);
     bool Busy() const { return busy_; }

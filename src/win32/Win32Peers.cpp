@@ -137,7 +137,7 @@ void WindowPeer::Create() {
     HWND parent = nullptr;
     HMENU id = nullptr;
     if (isForm) {
-        if (&control_ != ui::App().MainForm()) parent = backend_.OwnerWindow();
+        if (&control_ != ui::App().MainForm()) parent = backend_.ApplicationWindow();
     } else {
         style |= kChildStyle;
         if (control_.Visible()) style |= WS_VISIBLE;
@@ -342,8 +342,7 @@ void FormPeer::Changed(ui::Aspect aspect) {
             ShowWindowNow(form_.Visible());
             break;
         case ui::Aspect::Topmost:
-            SetWindowPos(hwnd_, form_.Topmost() ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            SetOnTop(form_.Topmost());
             break;
         case ui::Aspect::Colors:
             RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -354,13 +353,33 @@ void FormPeer::Changed(ui::Aspect aspect) {
     }
 }
 
+namespace {
+
+bool IsOnTop(HWND hwnd) { return hwnd && (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+}  // namespace
+
+// The window's own state is looked at each time, so that asking again puts right whatever changed
+// it meanwhile. Wine keeps an owned window topmost while it lies right above its owner, whatever
+// it is asked; for that moment it is no one's.
+void FormPeer::SetOnTop(bool onTop) {
+    if (IsOnTop(hwnd_) == onTop) return;
+    const HWND owner = onTop ? nullptr : GetWindow(hwnd_, GW_OWNER);
+    if (owner) SetWindowLongPtrA(hwnd_, GWLP_HWNDPARENT, 0);
+    SetWindowPos(hwnd_, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (owner) SetWindowLongPtrA(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+}
+
 // A form with a title bar is activated when it shows, with the keyboard on its first control; a
-// border-less one shows without taking the keyboard from anyone.
+// border-less one shows without taking the keyboard from anyone. A form shows above the main
+// window: on top of everything while that is (in always-on-top mode), and no longer once hidden.
 void FormPeer::ShowWindowNow(bool visible) {
     if (!visible) {
         ShowWindow(hwnd_, SW_HIDE);
+        SetOnTop(form_.Topmost());
         return;
     }
+    SetOnTop(form_.Topmost() || (hwnd_ != backend_.MainWindow() && IsOnTop(backend_.MainWindow())));
     const bool framed = form_.Border() != ui::BorderStyle::None;
     ShowWindow(hwnd_, framed ? SW_SHOW : SW_SHOWNA);
     if (framed) SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
@@ -397,6 +416,15 @@ bool FormPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             Activated(LOWORD(wp) != WA_INACTIVE);
             result = 0;
             return true;
+        case WM_DISPLAYCHANGE:
+            ui::App().Dispatch([&] { form_.DisplayChanged(); });
+            return false;
+        case WM_WINDOWPOSCHANGED: {
+            // Wherever the window went (dragged by its title bar, say), the form's place follows.
+            const auto* place = reinterpret_cast<const WINDOWPOS*>(lp);
+            if (!(place->flags & SWP_NOMOVE) && !IsIconic(hwnd_)) form_.Moved(place->x, place->y);
+            return false;  // the system still sends its move and size messages
+        }
         case WM_PAINT:
             PaintBuffered();
             ui::App().Dispatch([&] { form_.Painted(); });
@@ -622,16 +650,21 @@ public:
     void SetHot(bool hot) override {
         if (hot == hot_) return;
         hot_ = hot;
-        if (hot) {
-            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd_, 0};
-            TrackMouseEvent(&track);
-        }
+        if (hot) TrackLeaving();
         InvalidateRect(hwnd_, nullptr, FALSE);
     }
 
     bool OnStandardMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
         if (msg == WM_MOUSEMOVE) backend_.PointerOver(this);
-        if (msg == WM_MOUSELEAVE) backend_.PointerLeft(this);
+        if (msg == WM_MOUSELEAVE) {
+            // The system can report a leave for where the pointer was a moment before it came (Wine
+            // looks at once, before its own idea of the pointer has caught up): only a pointer that
+            // is elsewhere now cools the button.
+            if (PointerIsOver())
+                TrackLeaving();
+            else
+                backend_.PointerLeft(this);
+        }
         return WindowPeer::OnStandardMessage(msg, wp, lp, result);
     }
 
@@ -645,7 +678,10 @@ public:
             FrameRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
             InflateRect(&rc, -1, -1);
         }
-        DrawEdge(dc, &rc, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+        if (button_.flat)
+            FrameRect(dc, &rc, backend_.BrushFor(GetSysColor(COLOR_BTNSHADOW)));  // a thin line, no relief
+        else
+            DrawEdge(dc, &rc, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
         const int shift = pressed ? 1 : 0;
         DrawFace(dc, rc, shift, item.itemState & ODS_DISABLED);
         if (item.itemState & ODS_FOCUS) {
@@ -659,6 +695,15 @@ protected:
     WindowTraits Traits() const override { return {"BUTTON", false, WS_TABSTOP | BS_OWNERDRAW, 0}; }
 
 private:
+    void TrackLeaving() {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd_, 0};
+        TrackMouseEvent(&track);
+    }
+    bool PointerIsOver() const {
+        POINT at{};
+        return GetCursorPos(&at) && WindowFromPoint(at) == hwnd_;
+    }
+
     // The picture and the caption side by side, centred together.
     void DrawFace(HDC dc, const RECT& rc, int shift, bool disabled) {
         Selected font(dc, Font());

@@ -91,6 +91,7 @@ protected:
 
 private:
     void ShowWindowNow(bool visible);
+    void SetOnTop(bool onTop);
     void Activated(bool active);
     ui::Form& form_;
     HWND toolTip_ = nullptr;

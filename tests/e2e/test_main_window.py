@@ -101,20 +101,36 @@ class MainWindowTest(QuodoTestCase):
         self.assertEqual(self.session.reg_get("Normale Modus"), "0")
         # The bar becomes topmost at the next refresh tick, not at the switch.
         self.assertFalse(quodo.main.topmost)
-        wait_until(lambda: quodo.main.refresh() or quodo.main.topmost, timeout=20, message="topmost")
+        wait_until(lambda: quodo.main.topmost, timeout=20, message="topmost")
 
         quodo.switch_mode()
         wait_until(lambda: quodo.rect().height == 213, timeout=10, message="normal mode")
         r = quodo.rect()
         self.assertEqual((r.left, r.top), (300, 300))
         self.assertEqual(self.session.reg_get("Normale Modus"), "1")
-        wait_until(lambda: quodo.main.refresh() or not quodo.main.topmost, timeout=20, message="ordinary")
+        wait_until(lambda: not quodo.main.topmost, timeout=20, message="ordinary")
 
         quodo.main.drag_by(40, 20, grab=(5, 100))
         quodo.quit()
         self.assertEqual(self.session.reg_get("MainLeft"), 340)
         self.assertEqual(self.session.reg_get("MainTop"), 320)
         self.assertEqual(self.session.reg_get("Normale Modus"), "1")
+
+    def test_after_a_dialog_was_shown_the_bar_still_goes_topmost_and_no_hidden_dialog_does(self):
+        self.session.reg_update({"Aantal seconden": 10})
+        quodo = self.start_quodo(OPEN_DAY)
+        dialog = quodo.open_settings()
+        dialog.press("Cancel")
+        dialog.wait_gone()
+        about = quodo.open_about()
+        about.press("OK")
+        about.wait_gone()
+
+        quodo.switch_mode()
+        wait_until(lambda: quodo.main.topmost, timeout=20, message="topmost at the next tick")
+        hidden = self.session.windows("TOptionsForm") + self.session.windows("TAboutBox")
+        self.assertEqual(len(hidden), 2)
+        self.assertEqual([w for w in hidden if w.topmost], [])
 
     def test_menus_open_beside_the_pointer(self):
         self.session.reg_update({"MainLeft": 300, "MainTop": 400})

@@ -5,7 +5,7 @@ program and the registry."""
 import unittest
 
 from quodo_app import INVESTING, QuodoTestCase, investing_page
-from quodo_e2e import hex_colour, wait_until
+from quodo_e2e import Rect, hex_colour, wait_until
 
 OPEN_DAY = "2026-12-07 10:00:00"
 TAB_ORDER = [("Edit", "30"), ("Button", "DownloadTimer Aan"), ("Button", "Alarm Aan"), ("Edit", "550"),
@@ -41,12 +41,33 @@ class SettingsDialogTest(QuodoTestCase):
         self.session.keys("SHIFT+TAB")
         self.assertEqual(self.focused(dialog), TAB_ORDER[-1])
 
-        # Enter and Escape do nothing here; Cancel closes and gives the main window back.
-        self.session.keys("RETURN", "ESCAPE")
+        # Enter and Escape do nothing from a field; Enter presses the push button that has the
+        # keyboard: Cancel closes and gives the main window back.
+        self.session.keys("TAB", "RETURN", "ESCAPE")
         self.assertTrue(dialog.visible)
-        dialog.press("Cancel")
+        self.session.keys("SHIFT+TAB")
+        self.assertEqual(self.focused(dialog), TAB_ORDER[-1])
+        self.session.keys("RETURN")
         dialog.wait_gone()
         self.assertTrue(quodo.main.refresh()["enabled"])
+
+    def test_flat_buttons_and_a_place_given_by_dragging_the_title_bar_is_the_place_stored(self):
+        self.session.reg_update({"ConfigTop": 100, "ConfigLeft": 200})
+        quodo = self.start_quodo(OPEN_DAY)
+        dialog = quodo.open_settings()
+        # A flat button: one line of the shadow colour all round, the face right inside it.
+        ok = Rect(*self.control(dialog, "OK")["rect"])
+        shot = self.session.screenshot(ok)
+        edge = shot.pixel(0, 0)
+        self.assertEqual([shot.pixel(ok.width - 1, ok.height - 1), shot.pixel(ok.width - 1, 0)], [edge, edge])
+        self.assertEqual([shot.pixel(1, 1), shot.pixel(ok.width - 2, ok.height - 2)], [hex_colour("FFFFE3")] * 2)
+
+        dialog.drag_by(150, 80, grab=(100, 8))  # on the title bar
+        wait_until(lambda: dialog.rect[:2] == (350, 180), timeout=5, message="the dialog moved")
+        dialog.press("OK")
+        dialog.wait_gone()
+        quodo.quit()
+        self.assertEqual((self.session.reg_get("ConfigTop"), self.session.reg_get("ConfigLeft")), (180, 350))
 
     def test_number_fields_arrows_hover_colour_and_ok(self):
         self.session.reg_update({"Aantal seconden": 60})

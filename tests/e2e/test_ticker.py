@@ -126,7 +126,7 @@ class TickerTest(QuodoTestCase):
         bar = quodo.wait_bar(lambda b: b.level.startswith("905"))
         self.assertEqual(bar.level, "905,10 +3,20 (0,35%)")
         self.assertEqual((quodo.rect().width, quodo.rect().height), (385, 23))
-        wait_until(lambda: quodo.main.refresh() or quodo.main.topmost, timeout=5, message="topmost")
+        wait_until(lambda: quodo.main.topmost, timeout=5, message="topmost")
 
     def test_chart_is_drawn_pixel_exact_and_kept_when_the_server_is_gone(self):
         def colour(x, y):

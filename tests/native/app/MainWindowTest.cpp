@@ -107,6 +107,24 @@ TEST_F(AppTest, SavedPositionsAtTheIntegerLimitsAreBroughtBackAndStoredSo) {
     }
 }
 
+TEST_F(AppTest, APlaceOnASecondMonitorIsKeptAndADisplayChangeBringsTheWindowBack) {
+    // A second monitor left of the primary one, reaching lower.
+    const ui::Monitor primary{{0, 0, 1280, 1024}, {0, 0, 1280, 984}};
+    backend.monitors = {primary, {{-1920, 0, 0, 1200}, {-1920, 0, 0, 1160}}};
+    SetStored("MainLeft", uint32_t(-1500));
+    SetStored("MainTop", 900);
+    auto& f = Start();
+    EXPECT_EQ(f.Left(), -1500);
+    EXPECT_EQ(f.Top(), 900);
+
+    backend.monitors = {primary};  // the second monitor unplugged
+    f.DisplayChanged();
+    EXPECT_EQ(f.Left(), 0);
+    EXPECT_EQ(f.Top(), 984 - 213);  // inside the nearest work area
+    f.DisplayChanged();  // on a monitor already: it stays
+    EXPECT_EQ(f.Left(), 0);
+}
+
 TEST_F(AppTest, StoredAlwaysOnTopModeStartsAsABarOnly) {
     SetStoredText("Normale Modus", "0");
     auto& f = Start();

@@ -206,5 +206,70 @@ TEST_F(OptionsTest, TheTabKeyVisitsTheFieldsInTheDialogsOrder) {
                                                "UpdatesCheck", "BtnCheck", "RadioNormal", "BtnOK", "BtnCancel"}));
 }
 
+TEST_F(OptionsTest, ACreationThatMeetsAnUnreadablePlaceStillAppliesTheIntervalAndReportsTheErrorAfter) {
+    registry.Put(kKey, "ConfigTop", platform::kRegBinary, "\x01\x02");
+    SetStored("Aantal seconden", 45);
+    auto& f = Start();
+    EXPECT_EQ(f.DownloadTimer.Interval(), 45000u);  // not the 100 ms placeholder
+    EXPECT_TRUE(f.DownloadTimer.Enabled());
+    EXPECT_EQ(options->Top(), (1024 - options->Height()) / 2);  // centred
+    ASSERT_EQ(backend.messages.size(), 1u);
+    EXPECT_EQ(backend.messages[0].text, "Invalid data type for 'ConfigTop'");
+}
+
+TEST_F(OptionsTest, AnErrorInOkFinishesTheApplyAndTheSaveClosesTheDialogAndIsReportedAfter) {
+    auto& f = Start();
+    registry.RefuseWritesOf("Aantal seconden");
+    size_t messagesWhileOpen = 99;
+    backend.onModal = [&](ui::Form&) {
+        options->SecondsEdit.SetValue(60);
+        options->RadioVoorgrond.Click();
+        options->BtnOK.Click();
+        messagesWhileOpen = backend.messages.size();
+    };
+    ui::App().Dispatch([&] { f.Instellingen1Click(); });
+    EXPECT_EQ(options->ModalResult(), ui::kResultOk);
+    EXPECT_FALSE(options->Visible());
+    EXPECT_EQ(messagesWhileOpen, 0u);
+    ASSERT_EQ(backend.messages.size(), 1u);
+    EXPECT_EQ(backend.messages[0].text, "Failed to set data for 'Aantal seconden'");
+    EXPECT_FALSE(state.normalMode);  // applied whole
+    EXPECT_EQ(f.DownloadTimer.Interval(), 60000u);
+    EXPECT_EQ(StoredText("Normale Modus"), "0");
+}
+
+TEST_F(OptionsTest, WhereTheUserMovedTheDialogIsWhereItIsStoredAndWhereCheckNuCentres) {
+    Start();
+    int checkTop = 0, checkLeft = 0;
+    options->onCheckNow = [&](int top, int left, int, int) { checkTop = top, checkLeft = left; };
+    InDialog([](auto& o) {
+        o.Moved(345, 67);  // dragged by its title bar
+        o.BtnCheck.Click();
+    });
+    EXPECT_EQ(checkTop, 67);
+    EXPECT_EQ(checkLeft, 345);
+    options->FormDestroy();
+    EXPECT_EQ(StoredInteger("ConfigTop"), 67);
+    EXPECT_EQ(StoredInteger("ConfigLeft"), 345);
+}
+
+TEST_F(OptionsTest, APlaceOnASecondMonitorIsKeptAndOneInTheGapGoesOntoTheNearestMonitor) {
+    // The primary screen and, to its right and lower, a second one.
+    backend.monitors = {{{0, 0, 1280, 1024}, {0, 0, 1280, 984}}, {{1280, 500, 2560, 1524}, {1280, 500, 2560, 1484}}};
+    SetStored("ConfigLeft", 1500);
+    SetStored("ConfigTop", 600);
+    Start();
+    EXPECT_EQ(options->Left(), 1500);
+    EXPECT_EQ(options->Top(), 600);
+
+    SetStored("ConfigLeft", 1700);
+    SetStored("ConfigTop", 10);  // above the second monitor, right of the first: on none
+    options.reset();
+    options = std::make_unique<settings::TOptionsForm>(*form);
+    options->FormCreate();
+    EXPECT_EQ(options->Left(), 1700);
+    EXPECT_EQ(options->Top(), 500);
+}
+
 }  // namespace
 }  // namespace apptest

@@ -7,7 +7,7 @@
 
 namespace {
 
-const char* const kNames[] = {"info", "max", "min", "check"};
+const char* const kNames[] = {"info", "author", "max", "min", "check"};
 
 const std::set<std::uint32_t> kSixteenColours = {
     0xFF000000, 0xFF800000, 0xFF008000, 0xFF808000, 0xFF000080, 0xFF800080, 0xFF008080, 0xFFC0C0C0,
@@ -67,6 +67,23 @@ TEST(Glyphs, InfoIsARedQuestionMarkOnARoundYellowAndWhiteDisc) {
     EXPECT_GT(CountOf(g, 0xFFFFFFFF), 10);
     for (auto [x, y] : {std::pair{0, 0}, {15, 0}, {0, 15}, {15, 15}}) EXPECT_EQ(At(g, x, y), 0u);  // round
     EXPECT_TRUE(Opaque(At(g, 8, 0)) && Opaque(At(g, 0, 8)) && Opaque(At(g, 15, 8)) && Opaque(At(g, 8, 15)));
+}
+
+TEST(Glyphs, AuthorIsTheQuestionMarkOnADiscOfAlternatingYellowAndWhitePixels) {
+    const ui::Bitmap& g = chart::Glyph("author", false);
+    const ui::Bitmap& info = chart::Glyph("info", false);
+    const auto light = [](std::uint32_t p) { return p == 0xFFFFFF00 || p == 0xFFFFFFFF; };
+    int pairs = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            EXPECT_EQ(At(g, x, y) == 0xFFFF0000, At(info, x, y) == 0xFFFF0000) << x << "," << y;
+            EXPECT_EQ(Opaque(At(g, x, y)), Opaque(At(info, x, y))) << x << "," << y;  // the same round disc
+            if (x < 15 && light(At(g, x, y)) && light(At(g, x + 1, y))) {
+                EXPECT_NE(At(g, x, y), At(g, x + 1, y)) << x << "," << y;
+                ++pairs;
+            }
+        }
+    EXPECT_GT(pairs, 100);
 }
 
 TEST(Glyphs, MaxPointsUpToABarAtTheTopAndMinIsItsMirrorImage) {

@@ -253,9 +253,10 @@ TEST_F(AboutTest, HomeOpensTheMakersPageInTheLanguageWithTheBoxAsOwner) {
     EXPECT_FALSE(popup->Visible());
 }
 
-TEST_F(AboutTest, AHomePageTheShellCannotOpenGivesThePopupOverTheBoxForThreeSeconds) {
+TEST_F(AboutTest, AHomePageTheShellCannotOpenGivesThePopupOverTheBoxWhereItIsForThreeSeconds) {
     shell.result = 32;
     InBox([&](TAboutBox& b) {
+        b.Moved(400, 300);  // the user has dragged the box by its title bar
         b.HomeBtn.Click();
         EXPECT_TRUE(popup->Visible());
         EXPECT_TRUE(b.Modal());
@@ -263,8 +264,8 @@ TEST_F(AboutTest, AHomePageTheShellCannotOpenGivesThePopupOverTheBoxForThreeSeco
     });
     EXPECT_EQ(popup->MessageMemo.Lines(), std::vector<std::string>{"Browser niet geopend."});
     EXPECT_EQ(popup->Timer.Interval(), 3000u);
-    EXPECT_EQ(popup->Top(), box->Top() + (box->Height() - popup->Height()) / 2);
-    EXPECT_EQ(popup->Left(), box->Left() + (box->Width() - popup->Width()) / 2);
+    EXPECT_EQ(popup->Top(), 300 + (box->Height() - popup->Height()) / 2);
+    EXPECT_EQ(popup->Left(), 400 + (box->Width() - popup->Width()) / 2);
     backend.Advance(3000);
     EXPECT_FALSE(popup->Visible());
 

@@ -138,15 +138,21 @@ TEST_F(ControlsTest, ArrowsMoveWithinARadioGroupAndStepANumberField) {
     EXPECT_FALSE(d.DialogKey(ui::Key::Down, &d.check));
 }
 
-TEST_F(ControlsTest, EnterPressesOnlyADefaultButtonAndAModalResultEndsTheModalForm) {
+TEST_F(ControlsTest, EnterPressesTheFocusedButtonOrElseADefaultButtonAndAModalResultEndsTheModalForm) {
     Dialog d;
-    int clicks = 0;
+    int clicks = 0, cancels = 0;
     d.ok.onClick = [&] { ++clicks; };
+    d.cancel.onClick = [&] { ++cancels; };
     d.ok.modalResult = ui::kResultOk;
     EXPECT_TRUE(d.DialogKey(ui::Key::Enter, &d.check));
     EXPECT_EQ(clicks, 0);
+    d.DialogKey(ui::Key::Enter, &d.cancel);  // a push button with the keyboard takes Enter itself
+    EXPECT_EQ(cancels, 1);
 
     d.ok.isDefault = true;
+    d.DialogKey(ui::Key::Enter, &d.cancel);  // also when another button is the default
+    EXPECT_EQ(cancels, 2);
+    EXPECT_EQ(clicks, 0);
     d.SetVisible(false);
     backend.onModal = [&](ui::Form& shown) {
         EXPECT_TRUE(shown.Modal());

@@ -3,6 +3,9 @@
 // program.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "fakes/FakeProcesses.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FakeSystem.h"
@@ -117,6 +120,20 @@ TEST_F(VersionsFormTest, AFailedAutomaticCheckWritesErrorLogAndLeavesAnOpenWindo
     form.RunAutomaticCheck();
     EXPECT_EQ(ListFetches(), fetches);  // a failed probe starts no worker
     EXPECT_EQ(files.ReadFile(kData + "Error.log").value_or(""), "5-1-2026.\r\nTime-out bij Ping.\r\n");
+}
+
+TEST_F(VersionsFormTest, AProgramThatEndsWhileTheListIsAwaitedWritesNoErrorLogAndShowsNothing) {
+    ServeList(AdvisingEntry());
+    std::atomic<bool> release{false};
+    web.onRead = [&] {  // the server keeps the worker waiting until the program has ended
+        while (!release) std::this_thread::yield();
+    };
+    backend.onProcessMessages = [] { ui::App().Terminate(); };  // "Afsluiten" during the wait
+    form.RunAutomaticCheck();
+    release = true;
+    form.FormDestroy();
+    EXPECT_FALSE(files.FileExists(kData + "Error.log"));
+    EXPECT_FALSE(form.Visible());
 }
 
 TEST_F(VersionsFormTest, ACheckOnDemandAlwaysShowsItsOutcomeCentredOverTheDialog) {

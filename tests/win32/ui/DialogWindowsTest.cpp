@@ -221,3 +221,34 @@ TEST_F(DialogWindowsTest, TimersWaitWhileAPopupMenuIsOpenAndFireOnceItCloses) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DialogWindowsTest, AfterAModalDialogTheMainFormStillGoesTopmostAndTheHiddenDialogDoesNot) {
+    Dialog main(ui::BorderStyle::None);
+    ui::App().SetMainForm(&main);
+    main.ShowForm();
+    Dialog modal(ui::BorderStyle::Single);
+    const auto onTop = [](const ui::Form& f) {
+        return (GetWindowLongA(win32::HandleOf(f), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    };
+    for (bool mainOnTop : {false, true, false}) {
+        main.SetTopmost(mainOnTop);
+        bool modalOnTopWhileShown = !mainOnTop;
+        modal.ok.onClick = [&] { modalOnTopWhileShown = onTop(modal); };
+        HANDLE presser = CreateThread(nullptr, 0, PressWhenShown, win32::HandleOf(modal.ok), 0, nullptr);
+        EXPECT_EQ(modal.ShowModal(), ui::kResultOk);
+        WaitForSingleObject(presser, 5000);
+        CloseHandle(presser);
+        EXPECT_EQ(modalOnTopWhileShown, mainOnTop);  // above its owner while it shows
+        EXPECT_FALSE(onTop(modal));
+    }
+    main.SetTopmost(true);
+    EXPECT_TRUE(onTop(main));
+    EXPECT_FALSE(onTop(modal));
+    SetWindowPos(win32::HandleOf(main), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    main.SetTopmost(true);  // asked again, the window's own state is put right
+    EXPECT_TRUE(onTop(main));
+}
+
+}  // namespace
