@@ -91,7 +91,7 @@ void TMainForm::BuildMenus() {
     PopupMenu.Add("Help2", "Help", "F1", [this] { Help2Click(); });
     PopupMenu.Add("OverQuodo1", "Informatie...", "", [this] { ButtonInfoClick(); });
     PopupMenu.AddSeparator("N1");
-    PopupMenu.Add("Afsluiten1", "Afsluiten", "", [this] { Afsluiten1Click(); });
+    PopupMenu.Add("Afsluiten1", "Afsluiten", "", [this] { Afsluiten1Click(); }).actsAtOnce = true;
 
     InfoPopup.Add("Help1", "Help", "F1", [this] { Help1Click(); });
     InfoPopup.Add("OverQuodo2", "Over Quodo", "", [this] { OverQuodo2Click(); });

@@ -1,6 +1,7 @@
 // The index alarm: which marker the bar shows for the level against the bounds, the blinking,
 // and the rising and falling sweeps of tones.
 #include "app/Main.h"
+#include "platform/Await.h"
 #include "platform/Platform.h"
 
 namespace app {
@@ -12,12 +13,15 @@ constexpr int kTonesPerSweep = 50;
 constexpr unsigned kToneMs = 5;
 constexpr unsigned kSilenceMs = 300;
 
+// The tones play on a thread of their own while the window thread waits: the window paints and
+// moves meanwhile, and nothing else of the program runs until the sweep has ended.
 void Sweep(int step) {
-    auto* sound = platform::Current().sound;
-    for (int sweep = 0; sweep < kSweeps; ++sweep) {
-        for (int j = 1; j <= kTonesPerSweep; ++j) sound->Tone(unsigned(1000 + step * 5 * j), kToneMs);
-        sound->Pause(kSilenceMs);
-    }
+    platform::Await([sound = platform::Current().sound, step](platform::StopSignal& stop) {
+        for (int sweep = 0; sweep < kSweeps && !stop.Stopped(); ++sweep) {
+            for (int j = 1; j <= kTonesPerSweep; ++j) sound->Tone(unsigned(1000 + step * 5 * j), kToneMs);
+            sound->Pause(kSilenceMs);
+        }
+    });
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ bool TMainForm::LoadPicture(const std::string& path) {
 }
 
 void TMainForm::DownloadDayGraph() {
-    quotes::FetchUrlToFile(*platform::Current().web, quotes::DayChartProfile(), state_.dataFolder + "DayGraph.png");
+    quotes::AwaitFile(*platform::Current().web, quotes::DayChartProfile(), state_.dataFolder + "DayGraph.png");
 }
 
 void TMainForm::DrawDayGraph() {

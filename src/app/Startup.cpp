@@ -1,14 +1,21 @@
 #include "app/Startup.h"
 
+#include <chrono>
+
 #include "app/Main.h"
 #include "dialogs/About.h"
 #include "dialogs/MessForm.h"
+#include "platform/Await.h"
 #include "settings/Options.h"
 #include "support/Support.h"
 #include "update/GetVersions.h"
 #include "update/Terminate.h"
 
 namespace app {
+
+namespace {
+constexpr std::chrono::milliseconds kTidyUpAtEnd{700};
+}  // namespace
 
 void ConnectOptions(TMainForm& main, settings::TOptionsForm& options) {
     main.onModeSwitch = [&options](bool normalMode) { options.ShowMode(normalMode); };
@@ -59,9 +66,10 @@ int RunProgram() {
 
     app.Run(mainForm);
 
-    app.Dispatch([&] { versions.FormDestroy(); });
     app.Dispatch([&] { options.FormDestroy(); });
     app.Dispatch([&] { mainForm.FormDestroy(); });
+    // Work cut short by the end (a download, a fetch) gets a moment to tidy up after itself.
+    platform::WorksEnded(kTidyUpAtEnd);
     return 0;
 }
 

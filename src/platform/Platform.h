@@ -123,16 +123,28 @@ public:
     virtual bool Write(const char* data, size_t size) = 0;
 };
 
+// How long a request may wait: for the connection, and for each piece of data (also for the start
+// of the answer). 0: no bound of its own.
+struct RequestBounds {
+    uint32_t connectMs = 0;
+    uint32_t receiveMs = 0;
+};
+
 // The web as WinINet offers it: a session, a URL handle, chunked reads.
 class Web {
 public:
     using Handle = void*;
     virtual ~Web() = default;
     virtual Handle OpenSession(const std::string& agent) = 0;  // direct, no proxy; null on failure
-    // Sets the process-wide receive time-out; from then on every request waits at most that long.
-    virtual void SetReceiveTimeout(uint32_t milliseconds) = 0;
+    // The bounds every request of the session is opened with, on its own handles: no process-wide
+    // setting is changed or used.
+    virtual void SetBounds(Handle session, const RequestBounds& bounds) = 0;
     virtual Handle OpenUrl(Handle session, const std::string& url, const char* headers,
                            uint32_t headersLength, uint32_t flags) = 0;  // null on failure
+    // Cuts short what the session is doing now (a connect, a send, a read): from any thread, that
+    // call fails, and so does every later one on the request it belonged to. The session itself
+    // stays usable for a new request; its handles are still closed with Close.
+    virtual void Abort(Handle session) = 0;
     virtual bool Read(Handle url, char* buffer, uint32_t size, uint32_t* bytesRead) = 0;
     // The HTTP status of an open URL (200, 404, ...); 0 when it is not known.
     virtual uint32_t StatusCode(Handle url) = 0;
@@ -210,6 +222,8 @@ public:
 
 constexpr int kRunTimedOut = -3;
 
+class Waiter;  // platform/Await.h
+
 struct Services {
     Clock* clock = nullptr;
     Locale* locale = nullptr;
@@ -221,6 +235,8 @@ struct Services {
     HtmlHelp* help = nullptr;
     Shell* shell = nullptr;
     Processes* processes = nullptr;
+    // How the window thread waits for slow work (platform/Await.h); none: the work runs inline.
+    Waiter* waiter = nullptr;
 };
 
 // The services of this process: Win32 ones in the program, fakes in native tests.

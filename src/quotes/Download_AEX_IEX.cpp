@@ -43,7 +43,7 @@ void CutIexPage(const std::string& page, char decimalSeparator, char timeSeparat
 }
 
 void Download_AEX_IEX(platform::Web& web, platform::Locale& locale, IndexQuoteRecord& quote) {
-    const TextFetch fetch = FetchUrlToFile(web, IexQuoteProfile());
+    const TextFetch fetch = AwaitText(web, IexQuoteProfile());
     switch (ClassifyPage(fetch)) {
         case PageOutcome::Failed: quote.LastPrice = kFetchFailed; return;
         case PageOutcome::Rejected: quote.LastPrice = kPageRejected; return;

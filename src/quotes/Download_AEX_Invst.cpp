@@ -55,7 +55,7 @@ bool CutInvestingPage(const std::string& page, const TimeSettings& settings, con
 
 void Download_AEX_Invst(platform::Web& web, platform::Locale& locale, platform::Clock& clock, IndexQuoteRecord& quote) {
     quote.LastPrice.clear();
-    const TextFetch fetch = FetchUrlToFile(web, InvestingQuoteProfile());
+    const TextFetch fetch = AwaitText(web, InvestingQuoteProfile());
     switch (ClassifyPage(fetch)) {
         case PageOutcome::Failed: quote.LastPrice = kFetchFailed; return;
         case PageOutcome::Rejected: quote.LastPrice = kPageRejected; return;

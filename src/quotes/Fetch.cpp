@@ -1,7 +1,12 @@
 #include "quotes/Fetch.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "quotes/Hosts.h"
@@ -26,6 +31,116 @@ private:
     platform::Web::Handle handle_;
 };
 
+// One thread for the whole program watches the deadlines of every try in progress: each runs its
+// action (cutting the try's request) when its time is up, unless it was withdrawn before. It is
+// made at the first try and lives as long as the process, so that no try pays for a thread.
+class Watchdog {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    static Watchdog& Instance() {
+        static Watchdog* const watchdog = new Watchdog;  // never ends: a worker may still use it at exit
+        return *watchdog;
+    }
+
+    uint64_t Arm(Clock::time_point due, std::function<void()> action) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const uint64_t id = ++lastId_;
+        armed_.push_back({id, due, std::move(action)});
+        changed_.notify_all();
+        return id;
+    }
+
+    // Withdraws a deadline; true when its action has already run.
+    bool Disarm(uint64_t id) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = std::find_if(armed_.begin(), armed_.end(), [id](const Entry& e) { return e.id == id; });
+        if (it == armed_.end()) return true;
+        armed_.erase(it);
+        return false;
+    }
+
+private:
+    struct Entry {
+        uint64_t id;
+        Clock::time_point due;
+        std::function<void()> action;
+    };
+
+    Watchdog() { std::thread([this] { Watch(); }).detach(); }
+
+    // The action runs under the lock, so that a try that withdraws its deadline afterwards knows
+    // its request is no longer being cut.
+    void Watch() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            if (armed_.empty()) {
+                changed_.wait(lock);
+                continue;
+            }
+            const auto first = std::min_element(armed_.begin(), armed_.end(),
+                                                [](const Entry& a, const Entry& b) { return a.due < b.due; });
+            if (Clock::now() < first->due) {
+                changed_.wait_until(lock, first->due);
+                continue;
+            }
+            const Entry due = *first;
+            armed_.erase(first);
+            due.action();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Entry> armed_;
+    uint64_t lastId_ = 0;
+};
+
+// One try's time: when it is up, the session's request is cut from this side, whatever it is
+// doing (connecting, sending, reading), so that no server holds a try past it.
+class TryDeadline {
+public:
+    TryDeadline(platform::Web& web, platform::Web::Handle session, uint32_t milliseconds)
+        : id_(Watchdog::Instance().Arm(Watchdog::Clock::now() + std::chrono::milliseconds(milliseconds),
+                                       [&web, session] { web.Abort(session); })) {}
+    ~TryDeadline() { Passed(); }
+    TryDeadline(const TryDeadline&) = delete;
+    TryDeadline& operator=(const TryDeadline&) = delete;
+    // Ends the watch; true when the time was up before.
+    bool Passed() {
+        if (!watching_) return passed_;
+        watching_ = false;
+        passed_ = Watchdog::Instance().Disarm(id_);
+        return passed_;
+    }
+
+private:
+    uint64_t id_;
+    bool watching_ = true;
+    bool passed_ = false;
+};
+
+// The session of one fetch, cut when the stop signal comes.
+class Session {
+public:
+    Session(platform::Web& web, const FetchProfile& profile, platform::StopSignal* stop)
+        : web_(web), handle_(web, web.OpenSession(kUserAgent)), cut_(stop, [this] { Abort(); }), stop_(stop) {
+        if (handle_) web_.SetBounds(handle_.get(), profile.bounds);
+    }
+    explicit operator bool() const { return bool(handle_); }
+    platform::Web::Handle get() const { return handle_.get(); }
+    bool Stopped() const { return stop_ && stop_->Stopped(); }
+
+private:
+    void Abort() {
+        if (handle_) web_.Abort(handle_.get());
+    }
+    platform::Web& web_;
+    HandleGuard handle_;
+    platform::StopSignal::Cut cut_;
+    platform::StopSignal* stop_;
+};
+
 platform::Web::Handle OpenUrl(platform::Web& web, platform::Web::Handle session, const FetchProfile& profile) {
     const char* headers = profile.extraHeaders ? profile.extraHeaders->c_str() : nullptr;
     const auto length = profile.extraHeaders ? static_cast<uint32_t>(profile.extraHeaders->size()) : 0u;
@@ -35,7 +150,8 @@ platform::Web::Handle OpenUrl(platform::Web& web, platform::Web::Handle session,
 enum class LoopEnd { EndOfBody, FailedRead, Limit };
 
 // Reads one response into body by the zero-byte rule: each chunk counts up to its first zero byte.
-LoopEnd ReadTextBody(platform::Web& web, platform::Web::Handle url, uint32_t chunkSize, std::string& body) {
+LoopEnd ReadTextBody(platform::Web& web, platform::Web::Handle url, const FetchProfile& profile, std::string& body) {
+    const uint32_t chunkSize = std::max<uint32_t>(profile.chunkSize, 1);
     std::vector<char> buffer(chunkSize, 0);
     for (;;) {
         uint32_t received = 0;
@@ -44,9 +160,9 @@ LoopEnd ReadTextBody(platform::Web& web, platform::Web::Handle url, uint32_t chu
         received = std::min(received, chunkSize);
         const char* zero = static_cast<const char*>(std::memchr(buffer.data(), 0, received));
         const size_t keep = zero ? static_cast<size_t>(zero - buffer.data()) : received;
-        body.append(buffer.data(), std::min(keep, kTextBodyLimit - body.size()));
+        body.append(buffer.data(), std::min(keep, profile.textLimit - std::min(profile.textLimit, body.size())));
         std::fill(buffer.begin(), buffer.begin() + received, 0);
-        if (body.size() >= kTextBodyLimit) return LoopEnd::Limit;
+        if (body.size() >= profile.textLimit) return LoopEnd::Limit;
     }
 }
 
@@ -79,6 +195,22 @@ FileFetch ReadFileBody(platform::Web& web, platform::Web::Handle url, const Fetc
     }
 }
 
+// One try of a file fetch: the URL, then the body into the sink that makeSink gives once the URL
+// has opened.
+template <class MakeSink>
+FileFetch FetchFile(platform::Web& web, const FetchProfile& profile, const ProgressHook& progress,
+                    platform::StopSignal* stop, MakeSink makeSink) {
+    Session session(web, profile, stop);
+    if (!session || session.Stopped()) return {};
+    TryDeadline deadline(web, session.get(), profile.tryDeadlineMs);
+    HandleGuard url(web, OpenUrl(web, session.get(), profile));
+    if (!url) return {};
+    FileFetch result = ReadFileBody(web, url.get(), profile, makeSink(), progress);
+    result.status = web.StatusCode(url.get());
+    if (deadline.Passed() || session.Stopped()) result.complete = false;
+    return result;
+}
+
 std::string HttpUrl(const char* host, const char* pathAndQuery) { return std::string("http://") + host + pathAndQuery; }
 
 }  // namespace
@@ -87,14 +219,15 @@ FetchProfile IexQuoteProfile() {
     FetchProfile p;
     p.url = HttpUrl(hosts::kIexQuoteSite, "/");
     p.attempts = 3;
-    p.receiveTimeout = true;
-    return p;
+    return p;  // 2 s for each wait for data, 10 s for each try
 }
 
 FetchProfile InvestingQuoteProfile() {
     FetchProfile p;
     p.url = HttpUrl(hosts::kInvestingQuoteSite, "/indices/netherlands-25-historical-data");
     p.attempts = 2;
+    p.bounds.receiveMs = 5000;
+    p.tryDeadlineMs = 15000;
     return p;
 }
 
@@ -102,13 +235,17 @@ FetchProfile VersionListProfile() {
     FetchProfile p;
     p.url = std::string("https://") + hosts::kMakerWebHost + "/versions.dat";
     p.attempts = 2;
-    p.receiveTimeout = true;
+    p.textLimit = kVersionListLimit;
+    p.tryDeadlineMs = kVersionListDeadlineMs / 2;  // both tries together within the list's deadline
     return p;
 }
 
 FetchProfile InstallerProfile(const std::string& url) {
     FetchProfile p;
     p.url = url;
+    p.openFlags = platform::kFlagReload | platform::kFlagNoCacheWrite;
+    p.bounds.receiveMs = 30000;
+    p.tryDeadlineMs = kInstallerDeadlineMs;
     return p;
 }
 
@@ -119,21 +256,24 @@ FetchProfile DayChartProfile() {
     p.extraHeaders = std::string();
     p.chunkSize = 512;
     p.fileLimit = kChartFileLimit;
+    p.bounds.receiveMs = 5000;
+    p.tryDeadlineMs = 15000;
     return p;
 }
 
-TextFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile) {
+TextFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, platform::StopSignal* stop) {
     TextFetch result;
-    HandleGuard session(web, web.OpenSession(kUserAgent));
+    Session session(web, profile, stop);
     if (!session) return result;
-    if (profile.receiveTimeout) web.SetReceiveTimeout(kReceiveTimeoutMs);
-    const uint32_t chunkSize = std::max<uint32_t>(profile.chunkSize, 1);
     do {
+        if (session.Stopped()) break;
+        TryDeadline deadline(web, session.get(), profile.tryDeadlineMs);
         HandleGuard url(web, OpenUrl(web, session.get(), profile));
         result.complete = false;
         if (url) {
             result.body.clear();
-            result.complete = ReadTextBody(web, url.get(), chunkSize, result.body) == LoopEnd::EndOfBody;
+            result.complete = ReadTextBody(web, url.get(), profile, result.body) == LoopEnd::EndOfBody &&
+                              !deadline.Passed() && !session.Stopped();
         }
         ++result.attemptsMade;
     } while (result.body.empty() && result.attemptsMade < profile.attempts);
@@ -141,26 +281,27 @@ TextFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile) {
 }
 
 FileFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, platform::OutputFile& sink,
-                         const ProgressHook& progress) {
-    HandleGuard session(web, web.OpenSession(kUserAgent));
-    if (!session) return {};
-    if (profile.receiveTimeout) web.SetReceiveTimeout(kReceiveTimeoutMs);
-    HandleGuard url(web, OpenUrl(web, session.get(), profile));
-    if (!url) return {};
-    FileFetch result = ReadFileBody(web, url.get(), profile, &sink, progress);
-    result.status = web.StatusCode(url.get());
-    return result;
+                         const ProgressHook& progress, platform::StopSignal* stop) {
+    return FetchFile(web, profile, progress, stop, [&sink] { return &sink; });
 }
 
-FileFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, const std::string& path) {
-    HandleGuard session(web, web.OpenSession(kUserAgent));
-    if (!session) return {};
-    if (profile.receiveTimeout) web.SetReceiveTimeout(kReceiveTimeoutMs);
-    HandleGuard url(web, OpenUrl(web, session.get(), profile));
-    if (!url) return {};
-    // A file that cannot be created still lets the body be read to its end, as before: nothing is kept.
-    std::unique_ptr<platform::OutputFile> file = web.CreateFile(path);
-    return ReadFileBody(web, url.get(), profile, file.get(), {});
+// A file that cannot be created still lets the body be read to its end, as before: nothing is kept.
+FileFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, const std::string& path,
+                         platform::StopSignal* stop) {
+    std::unique_ptr<platform::OutputFile> file;
+    return FetchFile(web, profile, {}, stop, [&] {
+        file = web.CreateFile(path);
+        return file.get();
+    });
+}
+
+TextFetch AwaitText(platform::Web& web, const FetchProfile& profile) {
+    return platform::Await([&web, profile](platform::StopSignal& stop) { return FetchUrlToFile(web, profile, &stop); });
+}
+
+FileFetch AwaitFile(platform::Web& web, const FetchProfile& profile, const std::string& path) {
+    return platform::Await(
+        [&web, profile, path](platform::StopSignal& stop) { return FetchUrlToFile(web, profile, path, &stop); });
 }
 
 PageOutcome ClassifyPage(int attemptsMade, const std::string& body) {

@@ -7,30 +7,42 @@
 #include <optional>
 #include <string>
 
+#include "platform/Await.h"
 #include "platform/Platform.h"
 
 namespace quotes {
 
 constexpr const char* kUserAgent = "Delphi Function: Download";
-constexpr uint32_t kReceiveTimeoutMs = 2000;
-// A text body stops growing here; the rest of the response is not read. The quote pages and the
-// version list are a few hundred kilobytes at most, and a 32-bit process must not run out of memory.
+// A text body stops growing here; the rest of the response is not read. The quote pages are a few
+// hundred kilobytes at most, and a 32-bit process must not run out of memory.
 constexpr size_t kTextBodyLimit = 16u * 1024u * 1024u;
 // A day chart of 190 by 187 pixels is a few kilobytes; a chart file larger than this is no chart.
 constexpr uint64_t kChartFileLimit = 4u * 1024u * 1024u;
+// A server that does not take the connection within this time is not there.
+constexpr uint32_t kConnectTimeoutMs = 5000;
+// The version list is a few kilobytes: its fetch stops at 1 MiB, and both its tries together take
+// at most a minute. The installer download takes at most ten minutes.
+constexpr size_t kVersionListLimit = 1024u * 1024u;
+constexpr uint32_t kVersionListDeadlineMs = 60000;
+constexpr uint32_t kInstallerDeadlineMs = 10u * 60u * 1000u;
 
 struct FetchProfile {
     std::string url;
-    int attempts = 1;             // the most times the URL is opened within one call (1 to 3)
-    bool receiveTimeout = false;  // set the process-wide receive time-out to kReceiveTimeoutMs first
+    int attempts = 1;  // the most times the URL is opened within one call (1 to 3)
     uint32_t openFlags = platform::kFlagReload;
     std::optional<std::string> extraHeaders;  // none: a null pointer with length 0
     uint32_t chunkSize = 2048;
+    // Text fetches: the body stops growing at this many bytes.
+    size_t textLimit = kTextBodyLimit;
     // File fetches: the read stops after the chunk that takes the file past this many bytes
     // (0: no limit).
     uint64_t fileLimit = 0;
+    // The bounds of every try, set on its own requests, never the process's: the connect, each wait
+    // for data (also for the start of the answer), and the whole try, after which the waiting side
+    // cuts the request (a server that trickles a byte before each time-out cannot hold it).
+    platform::RequestBounds bounds{kConnectTimeoutMs, 2000};
+    uint32_t tryDeadlineMs = 10000;
 };
-
 FetchProfile IexQuoteProfile();
 FetchProfile InvestingQuoteProfile();
 FetchProfile VersionListProfile();
@@ -40,8 +52,8 @@ FetchProfile DayChartProfile();
 struct TextFetch {
     int attemptsMade = 0;
     std::string body;
-    // The last attempt's read loop ended on the end of the body (not on a failed read, and not on
-    // kTextBodyLimit). A cut body still counts as content.
+    // The last attempt's read loop ended on the end of the body (not on a failed read, a cut, and
+    // not on the profile's text limit). A cut body still counts as content.
     bool complete = false;
 };
 
@@ -59,15 +71,22 @@ struct FileFetch {
 using ProgressHook = std::function<void(uint32_t kilobytes)>;
 
 // Text sink: up to profile.attempts tries until a body arrives. A session that cannot be opened
-// makes no attempt.
-TextFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile);
+// makes no attempt. A stop signal (the program ending during the wait) cuts the request at once
+// and makes no further try: the fetch ends as a failed one.
+TextFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, platform::StopSignal* stop = nullptr);
 // File sink given by the caller (one attempt). Errors the sink raises pass on after every handle
 // is closed.
 FileFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, platform::OutputFile& sink,
-                         const ProgressHook& progress = {});
+                         const ProgressHook& progress = {}, platform::StopSignal* stop = nullptr);
 // File sink by path (one attempt): the file is created or truncated only once the URL opened, so
 // a URL that cannot be opened leaves an earlier file as it was.
-FileFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, const std::string& path);
+FileFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, const std::string& path,
+                         platform::StopSignal* stop = nullptr);
+
+// The same fetches as the window thread waits for them (platform::Await): on a thread of their
+// own while the windows keep answering. The web must live as long as the process.
+TextFetch AwaitText(platform::Web& web, const FetchProfile& profile);
+FileFetch AwaitFile(platform::Web& web, const FetchProfile& profile, const std::string& path);
 
 enum class PageOutcome { Failed, Rejected, Accepted };
 

@@ -35,10 +35,34 @@ void Application::ProcessMessages() { CurrentBackend().ProcessMessages(); }
 void Application::Run(Form& mainForm) {
     mainForm_ = &mainForm;
     if (terminated_) return;
-    running_ = true;
     Dispatch([&] { mainForm.ShowForm(); });
     if (!terminated_) CurrentBackend().Run(mainForm);
-    running_ = false;
+}
+
+void Application::Act(EventKey key, std::function<void()> event) {
+    if (!Holding()) {
+        Dispatch(event);
+        return;
+    }
+    for (const auto& held : held_)
+        if (held.first == key) return;
+    held_.emplace_back(key, std::move(event));
+}
+
+Application::Hold::Hold() { ++App().holdDepth_; }
+
+Application::Hold::~Hold() {
+    if (--App().holdDepth_ == 0 && !App().held_.empty()) CurrentBackend().PostHeldEvents();
+}
+
+void Application::RunHeldEvents() {
+    if (Holding()) return;  // they run when the hold that keeps them ends
+    std::vector<std::pair<EventKey, std::function<void()>>> events;
+    events.swap(held_);
+    for (auto& event : events) {
+        if (terminated_) return;
+        Dispatch(event.second);
+    }
 }
 
 void Application::Terminate() {

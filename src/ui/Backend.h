@@ -56,6 +56,9 @@ public:
     virtual void BringToFront(Form& form) = 0;
     // The form and all its controls have their peers now.
     virtual void Realized(Form& form) { (void)form; }
+    // Events were held and nothing holds them any more: Application::RunHeldEvents is to run soon,
+    // from the message loop.
+    virtual void PostHeldEvents() = 0;
 };
 
 Backend& CurrentBackend();

@@ -371,6 +371,9 @@ struct MenuItem {
     std::string shortcut;  // the shortcut text shown, e.g. "F5"
     bool separator = false;
     Handler onClick;
+    // Acts at once also while the program waits ("Afsluiten" ends it during any wait); other items
+    // are events that a wait holds (Application::Act).
+    bool actsAtOnce = false;
 };
 
 class PopupMenu {
@@ -383,6 +386,8 @@ public:
     const std::string& Name() const { return name_; }
     // Shows the menu at a screen position and runs the chosen item's handler.
     void Popup(int x, int y);
+    // The user has chosen the item (called by the backend).
+    static void Choose(const MenuItem& item);
 
 private:
     std::string name_;

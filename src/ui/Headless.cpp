@@ -1,6 +1,7 @@
 #include "ui/Headless.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "ui/Application.h"
 
@@ -55,7 +56,7 @@ void HeadlessBackend::Popup(PopupMenu& menu, int x, int y) {
     std::string choice;
     choice.swap(nextMenuChoice);
     if (choice.empty()) return;
-    if (MenuItem* item = menu.Find(choice); item && item->onClick) item->onClick();
+    if (MenuItem* item = menu.Find(choice)) PopupMenu::Choose(*item);
 }
 
 void HeadlessBackend::MessageDialog(const std::string& text, const std::string& caption, MessageKind kind) {
@@ -63,6 +64,7 @@ void HeadlessBackend::MessageDialog(const std::string& text, const std::string& 
 }
 
 void HeadlessBackend::ProcessMessages() {
+    Application::Hold hold;
     ++processMessagesCalls;
     if (onProcessMessages) {
         auto pending = std::move(onProcessMessages);
@@ -90,8 +92,31 @@ void HeadlessBackend::SetBusyCursor(bool b) {
     busy = b;
 }
 
+void HeadlessBackend::RunPosted() {
+    if (!heldEventsPosted) return;
+    heldEventsPosted = false;
+    App().RunHeldEvents();
+}
+
+void HeadlessBackend::Wait(const std::function<bool()>& finished, const std::function<void()>& stop,
+                           const platform::WaitOptions& options) {
+    Application::Hold hold;
+    ++waits;
+    if (onWait) onWait();
+    while (!finished()) {
+        if (App().Terminated() || (options.stopWaiting && options.stopWaiting())) {
+            stop();
+            throw platform::Cancelled();
+        }
+        if (options.onProgress) options.onProgress();
+        std::this_thread::yield();
+    }
+    if (options.onProgress) options.onProgress();
+}
+
 void HeadlessBackend::Advance(unsigned milliseconds) {
     const unsigned long long end = now_ + milliseconds;
+    RunPosted();
     for (;;) {
         auto next = std::min_element(timers_.begin(), timers_.end(),
                                      [](const auto& a, const auto& b) { return a.due < b.due; });
@@ -99,7 +124,8 @@ void HeadlessBackend::Advance(unsigned milliseconds) {
         Timer* timer = next->timer;
         now_ = next->due;
         next->due = now_ + timer->Interval();  // a periodic timer: next period starts now
-        App().Dispatch([&] { timer->Fire(); });
+        App().Act({timer, 0}, [timer] { timer->Fire(); });
+        RunPosted();
     }
     now_ = end;
 }

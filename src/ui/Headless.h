@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/Await.h"
 #include "ui/Backend.h"
 
 namespace ui {
 
-class HeadlessBackend : public Backend {
+class HeadlessBackend : public Backend, public platform::Waiter {
 public:
     struct Popup { std::string menu; int x, y; };
     struct Message { std::string text, caption; MessageKind kind; };
@@ -33,8 +34,22 @@ public:
     void BringToFront(Form& form) override { broughtToFront.push_back(form.Name()); }
     void SetBusyCursor(bool busy) override;
     void SetApplicationTitle(const std::string& title) override { applicationTitle = title; }
+    void PostHeldEvents() override { heldEventsPosted = true; }
+    // Runs the held events if they were posted, as the message loop would.
+    void RunPosted();
 
-    // Moves the fake clock forward, firing every timer that comes due on the way, in time order.
+    // The window thread's side of platform::Await, for tests that install the backend as the
+    // waiter: onWait runs at the start of every wait (what happens while the work runs; `waits`
+    // counts them), then the backend waits for the work to finish.
+    void Wait(const std::function<bool()>& finished, const std::function<void()>& stop,
+              const platform::WaitOptions& options) override;
+    std::function<void()> Waker() override { return [] {}; }
+    std::function<void()> onWait;
+    int waits = 0;
+
+    bool heldEventsPosted = false;
+    // Moves the fake clock forward, firing every timer that comes due on the way, in time order;
+    // held events run first, and after every timer, as from a message loop.
     void Advance(unsigned milliseconds);
     unsigned long long Now() const { return now_; }
 

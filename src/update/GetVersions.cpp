@@ -1,5 +1,9 @@
 #include "update/GetVersions.h"
 
+#include <atomic>
+#include <memory>
+
+#include "platform/Await.h"
 #include "platform/Platform.h"
 #include "support/Support.h"
 #include "ui/Application.h"
@@ -113,16 +117,11 @@ CheckResult TVersionsForm::ReadVersionList(std::string& name, std::string& lates
     platform::Services& services = platform::Current();
     if (PingUpdateServer(services, program_.dataFolder) < 0) return CheckResult::PingTimeOut;
 
-    std::optional<std::string> result;
     {
         // "Check nu" is greyed from the start of the wait until the worker has ended.
         Greyed waiting(checkButton);
-        worker_ = std::make_unique<TThread1>(*services.web);
-        worker_->Start();
-        result = WaitForVersionList(
-            *worker_, *services.clock, [] { ui::App().ProcessMessages(); }, [] { return ui::App().Terminated(); });
+        versionListText_ = TThread1::Await(*services.web);
     }
-    versionListText_ = result.value_or("");
 
     const CheckOutcome outcome = ReadVersionListText(versionListText_, name, program_.versionText);
     if (!outcome.listFromEntry.empty()) versionListText_ = outcome.listFromEntry;
@@ -153,8 +152,6 @@ void TVersionsForm::RunAutomaticCheck() {
     versionListText_.clear();
     std::string name = program_.productName, latest;
     const CheckResult result = ReadVersionList(name, latest);
-    // A wait cut short by the program's own end is no failure of the server: nothing to report.
-    if (ui::App().Terminated()) return;
     if (result != CheckResult::UpToDate && result != CheckResult::UpdateAdvised)
         WriteErrorLog(platform::Current(), program_.dataFolder, result);  // a log that cannot be written is no news
     // A silent check leaves an open window's text alone.
@@ -170,7 +167,6 @@ void TVersionsForm::RunCheckOnDemand(int top, int left, int height, int width) {
     versionListText_.clear();
     std::string name = program_.productName, latest;
     const CheckResult result = ReadVersionList(name, latest);
-    if (ui::App().Terminated()) return;
 
     SetBounds(left + (width - Width()) / 2, top + (height - Height()) / 2, Width(), Height());
     ShowForm();
@@ -206,12 +202,26 @@ bool TVersionsForm::DownloadInstaller() {
     request.hashField = hashField_;
     downloadedKB_ = 0;
     platform::Services& services = platform::Current();
-    const DownloadReport report =
-        update::DownloadInstaller(*services.web, *services.files, request, [this](uint32_t kilobytes) {
-            downloadedKB_ = kilobytes;
-            Gauge1.SetProgress(int(kilobytes) + 1);
-            ui::App().ProcessMessages();
-        });
+    // The download runs on a thread of its own; the gauge follows it here. Closing the window
+    // cuts it short (the partial file is deleted).
+    auto kilobytes = std::make_shared<std::atomic<uint32_t>>(0);
+    platform::WaitOptions wait;
+    wait.stopWaiting = [this] { return !Visible(); };
+    wait.onProgress = [this, kilobytes] {
+        downloadedKB_ = *kilobytes;
+        Gauge1.SetProgress(int(downloadedKB_) + 1);
+    };
+    const DownloadReport report = platform::Await(
+        [web = services.web, files = services.files, request, kilobytes](platform::Job& job) {
+            return update::DownloadInstaller(
+                *web, *files, request,
+                [&](uint32_t done) {
+                    *kilobytes = done;
+                    job.Progressed();
+                },
+                &job);
+        },
+        wait);
     downloadedKB_ = report.kilobytes;
     return report.verdict == DownloadVerdict::Sound;
 }
@@ -247,14 +257,18 @@ void TVersionsForm::BtnDownloadClick() {
 // Installs only while the button offers to: after a later check it reads "Sluit Venster" again and
 // closes the window.
 void TVersionsForm::BtnExitClick() {
-    if (downloading_) return;
+    if (downloading_ || installing_) return;
     if (installerReady_ && BtnExit.Text() == InstallCaption(Dutch()))
         StartInstaller();
     else
         Close();
 }
 
+// The install starts once: the button greys at the first click, and nothing handled during the
+// pause before the program ends can start a second installer.
 void TVersionsForm::StartInstaller() {
+    installing_ = true;
+    BtnExit.SetEnabled(false);
     const std::string displayName = InstallerDisplayName(downloadName_);
     Memo1.Add("");
     Memo1.Add(InstallStartingLine(Dutch(), displayName));
@@ -263,11 +277,13 @@ void TVersionsForm::StartInstaller() {
         services.shell->Open("Open", InstallerPath(program_.dataFolder, downloadName_), kInstallerParameters, nullptr);
     if (opened <= 32) {
         Memo1.Add(InstallFailedLine(Dutch()));
+        installing_ = false;  // nothing runs: the user may try again
+        BtnExit.SetEnabled(true);
         return;
     }
     Memo1.Add(InstallStartedLine(Dutch(), displayName));
-    ui::App().ProcessMessages();
-    services.clock->Sleep(kPauseBeforeEndingMs);
+    // The new line shows, and the window answers, during the pause.
+    platform::Await([clock = services.clock](platform::Job&) { clock->Sleep(kPauseBeforeEndingMs); });
     // The installer runs already: whatever the look-up for the companion meets, the program ends.
     try {
         if (terminateForm) terminateForm->TerminateProcessesByName(CompanionProgramPath());
@@ -276,8 +292,5 @@ void TVersionsForm::StartInstaller() {
     ui::App().Terminate();
 }
 
-void TVersionsForm::FormDestroy() {
-    if (worker_) worker_->WaitForEnd(kWorkerExitWait);
-}
 
 }  // namespace update

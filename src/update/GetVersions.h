@@ -10,7 +10,6 @@
 
 namespace update {
 
-class TThread1;
 class TTerminateForm;
 
 // What the update window needs to know of the program.
@@ -64,8 +63,6 @@ public:
     const std::string& VersionListText() const { return versionListText_; }
     bool Busy() const { return checking_ || downloading_; }
 
-    // Waits a little for a worker still fetching at the program's end, and otherwise leaves it.
-    void FormDestroy();
 
 private:
     void SetUpComponents();
@@ -76,7 +73,6 @@ private:
     void SetBusyButtons(bool busy);
 
     ProgramFacts program_;
-    std::unique_ptr<TThread1> worker_;
     std::string versionListText_;
     std::string downloadName_;
     std::string downloadBaseUrl_;
@@ -86,6 +82,7 @@ private:
     uint32_t downloadedKB_ = 0;
     bool checking_ = false;
     bool downloading_ = false;
+    bool installing_ = false;
 };
 
 }  // namespace update

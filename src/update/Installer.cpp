@@ -94,7 +94,7 @@ WrittenBytes CheckedSink::Finish() {
 }
 
 DownloadReport DownloadInstaller(platform::Web& web, platform::FileSystem& files, const InstallerRequest& request,
-                                 const quotes::ProgressHook& progress) {
+                                 const quotes::ProgressHook& progress, platform::StopSignal* stop) {
     DownloadReport report;
     if (!IsPlainInstallerName(request.downloadName)) {
         report.verdict = DownloadVerdict::BadName;
@@ -114,8 +114,10 @@ DownloadReport DownloadInstaller(platform::Web& web, platform::FileSystem& files
         std::unique_ptr<platform::OutputFile> file = web.CreateFile(path);
         if (!file) throw std::runtime_error("Cannot create file \"" + path + "\".");
         CheckedSink sink(*file);
-        fetch = quotes::FetchUrlToFile(web, quotes::InstallerProfile(request.baseUrl + request.downloadName), sink,
-                                       progress);
+        quotes::FetchProfile profile = quotes::InstallerProfile(request.baseUrl + request.downloadName);
+        // Never more than the list announced (0 would mean no bound: at least one byte is a bound).
+        profile.fileLimit = std::max<uint64_t>(uint64_t(std::max<int64_t>(request.listedKB, 0)) * 1024u, 1);
+        fetch = quotes::FetchUrlToFile(web, profile, sink, progress, stop);
         written = sink.Finish();
     }  // the file is closed here, also when an error passes through
     report.kilobytes = fetch.kilobytes;

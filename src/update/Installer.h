@@ -89,7 +89,9 @@ struct DownloadReport {
 // Deletes the old installers, creates InstallerFolder, fetches baseUrl + downloadName into it
 // (progress is called after each chunk with the kilobytes so far) and checks the file; a file that
 // fails the check is deleted. A folder or file that cannot be created raises std::runtime_error.
+// The body stops as soon as it passes the listed size (it is then unsound), and a stop signal
+// cuts the download short (unsound too, so the partial file is deleted).
 DownloadReport DownloadInstaller(platform::Web& web, platform::FileSystem& files, const InstallerRequest& request,
-                                 const quotes::ProgressHook& progress = {});
+                                 const quotes::ProgressHook& progress = {}, platform::StopSignal* stop = nullptr);
 
 }  // namespace update

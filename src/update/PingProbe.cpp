@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "platform/Await.h"
 #include "quotes/Hosts.h"
 #include "support/Support.h"
 
@@ -56,8 +57,12 @@ int PingUpdateServer(const platform::Services& services, const std::string& data
     files.DeleteFile(output);  // an old file must not pass for this ping's answer
     int exitCode = 0;
     try {
-        exitCode = services.processes->RunAndWait(PingCommandLine(comspec, systemFolder, hosts::kMakerDomain, output),
-                                                  true, kPingWaitMs);
+        // The ping runs while the window thread waits, answering.
+        exitCode = platform::Await([processes = services.processes,
+                                    command = PingCommandLine(comspec, systemFolder, hosts::kMakerDomain, output)](
+                                       platform::StopSignal&) { return processes->RunAndWait(command, true, kPingWaitMs); });
+    } catch (const platform::Cancelled&) {
+        throw;  // the program ends: no outcome at all
     } catch (const std::exception&) {
         exitCode = -1;
     }

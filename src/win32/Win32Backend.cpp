@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/Await.h"
 #include "ui/Application.h"
 #include "win32/Scoped.h"
 #include "win32/Win32Peers.h"
@@ -28,12 +29,45 @@ ui::Form* FormOf(HWND hwnd) {
     return nullptr;
 }
 
+// Posted to the timer window: held events may run now; work that a wait waits for has finished.
+constexpr UINT kRunHeldEvents = WM_APP + 1;
+constexpr UINT kWake = WM_APP + 2;
+
 LRESULT CALLBACK TimerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_TIMER) {
-        g_backend->TimerTick(wp);
-        return 0;
+    switch (msg) {
+        case WM_TIMER:
+            g_backend->TimerTick(wp);
+            return 0;
+        case kRunHeldEvents:
+            ui::App().RunHeldEvents();
+            return 0;
+        case kWake:
+            return 0;  // its arrival is enough: the waiting loop looks again
+        default:
+            return DefWindowProcA(hwnd, msg, wp, lp);
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// Keyboard input that a wait holds back, to hand it on in order once the wait is over. A function
+// key is a command: pressed more than once meanwhile, it acts once.
+bool IsHeldKeyboardInput(const MSG& msg, ui::Application::EventKey& key) {
+    static int heldKeys = 0;
+    static const char functionKeys = 0;
+    switch (msg.message) {
+        case WM_KEYDOWN:
+            if (msg.wParam >= VK_F1 && msg.wParam <= VK_F24) {
+                key = {&functionKeys, int(msg.wParam)};
+                return true;
+            }
+            [[fallthrough]];
+        case WM_KEYUP:
+        case WM_CHAR:
+        case WM_DEADCHAR:
+            key = {&heldKeys, ++heldKeys};
+            return true;
+        default:
+            return false;
+    }
 }
 
 // Siblings are stacked by their stacking value, then windowed controls above drawn ones, then in
@@ -74,8 +108,6 @@ public:
     ~TimerPeer() override {
         KillTimer(backend_.timerWindow_, id_);
         backend_.timers_.erase(id_);
-        auto& held = backend_.heldTicks_;
-        held.erase(std::remove(held.begin(), held.end(), id_), held.end());
     }
     void Restart() override {
         KillTimer(backend_.timerWindow_, id_);
@@ -219,15 +251,13 @@ void Win32Backend::Popup(ui::PopupMenu& menu, int x, int y) {
     HWND owner = main && HandleOf(*main) ? HandleOf(*main) : appWindow_;
     SetForegroundWindow(owner);
     UINT chosen = 0;
-    InSystemLoop([&] {
+    {
+        ui::Application::Hold systemLoop;
         chosen = UINT(TrackPopupMenu(h, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, owner,
                                      nullptr));
-    });
-    DestroyMenu(h);
-    if (chosen >= 1 && chosen <= menu.Items().size()) {
-        auto handler = menu.Items()[chosen - 1].onClick;
-        if (handler) handler();
     }
+    DestroyMenu(h);
+    if (chosen >= 1 && chosen <= menu.Items().size()) menu.Choose(menu.Items()[chosen - 1]);
 }
 
 void Win32Backend::MessageDialog(const std::string& text, const std::string& caption, ui::MessageKind kind) {
@@ -240,7 +270,8 @@ void Win32Backend::MessageDialog(const std::string& text, const std::string& cap
         ui::Form* main = ui::App().MainForm();
         owner = main && main->Visible() ? HandleOf(*main) : nullptr;
     }
-    InSystemLoop([&] { MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK | icon | (owner ? 0 : MB_TASKMODAL)); });
+    ui::Application::Hold systemLoop;
+    MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK | icon | (owner ? 0 : MB_TASKMODAL));
 }
 
 bool Win32Backend::HandleKey(const MSG& msg) {
@@ -268,13 +299,22 @@ bool Win32Backend::HandleKey(const MSG& msg) {
     return handled;
 }
 
+// While events are held, typed keys wait too, in their order: a key reaches its window, and its
+// shortcut or dialog key acts, only once the hold is over.
 void Win32Backend::Dispatch(MSG& msg) {
+    ui::Application::EventKey key;
+    if (ui::App().Holding() && IsHeldKeyboardInput(msg, key)) {
+        ui::App().Act(key, [this, held = msg]() mutable { Dispatch(held); });
+        return;
+    }
     if (HandleKey(msg)) return;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
 }
 
+// Letting pending messages run inside an event holds the events that act, so that nothing nests.
 void Win32Backend::ProcessMessages() {
+    ui::Application::Hold hold;
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -285,50 +325,54 @@ void Win32Backend::ProcessMessages() {
     }
 }
 
+void Win32Backend::PostHeldEvents() { PostMessageA(timerWindow_, kRunHeldEvents, 0, 0); }
+
+// Every message is handled while the work runs (the worker's end posts one to wake the loop);
+// what acts on the program is held until the wait is over.
+void Win32Backend::Wait(const std::function<bool()>& finished, const std::function<void()>& stop,
+                        const platform::WaitOptions& options) {
+    ui::Application::Hold hold;
+    MSG msg{};
+    while (!finished()) {
+        if (ui::App().Terminated() || (options.stopWaiting && options.stopWaiting())) {
+            stop();
+            throw platform::Cancelled();
+        }
+        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+            PostQuitMessage(int(msg.wParam));  // for the loop that ends the program
+            stop();
+            throw platform::Cancelled();
+        }
+        Dispatch(msg);
+        if (options.onProgress) options.onProgress();
+    }
+}
+
+std::function<void()> Win32Backend::Waker() {
+    return [window = timerWindow_] { PostMessageA(window, kWake, 0, 0); };
+}
+
+// A tick is an event like any other: held while a menu or a message box runs its own loop (a
+// refresh from there would take the clicks and keys meant for it), while the program waits or lets
+// pending messages run (so also during start-up); a timer that ticked more than once meanwhile
+// fires once.
 void Win32Backend::TimerTick(UINT_PTR id) {
-    auto it = timers_.find(id);
-    if (it == timers_.end()) return;
-    if (!loopRunning_ || systemLoops_ > 0) {
-        if (std::find(heldTicks_.begin(), heldTicks_.end(), id) == heldTicks_.end()) heldTicks_.push_back(id);
-        return;
-    }
-    ui::Timer* timer = it->second;
-    ui::App().Dispatch([&] { timer->Fire(); });
-}
-
-// A popup menu's or a message box's own loop hands timer ticks out as well; a refresh run from one
-// would let pending events run and take the clicks and keys meant for the menu or the box (and a
-// second error box could open over the first). The ticks wait until it has closed.
-void Win32Backend::InSystemLoop(const std::function<void()>& run) {
-    ++systemLoops_;
-    try {
-        run();
-    } catch (...) {
-        --systemLoops_;
-        throw;
-    }
-    --systemLoops_;
-    if (loopRunning_ && systemLoops_ == 0) FireHeldTimers();
-}
-
-void Win32Backend::FireHeldTimers() {
-    std::vector<UINT_PTR> held;
-    held.swap(heldTicks_);
-    for (UINT_PTR id : held) TimerTick(id);
+    if (!timers_.count(id)) return;
+    ui::App().Act({&timers_, int(id)}, [this, id] {
+        auto it = timers_.find(id);
+        if (it != timers_.end()) it->second->Fire();
+    });
 }
 
 void Win32Backend::Run(ui::Form& mainForm) {
-    loopRunning_ = true;
     // The program's window has the keyboard from its start, as any program's main window.
     if (HWND main = HandleOf(mainForm); main && IsWindowVisible(main)) {
         SetForegroundWindow(main);
         SetActiveWindow(main);
     }
-    FireHeldTimers();
     MSG msg;
     // Runs until the quit message that termination posts.
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
-    loopRunning_ = false;
 }
 
 void Win32Backend::Quit() { PostQuitMessage(0); }

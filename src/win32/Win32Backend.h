@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Await.h"
 #include "ui/Backend.h"
 
 namespace win32 {
@@ -17,7 +18,7 @@ namespace win32 {
 class FormPeer;
 class WindowPeer;
 
-class Win32Backend : public ui::Backend {
+class Win32Backend : public ui::Backend, public platform::Waiter {
 public:
     explicit Win32Backend(HINSTANCE instance);
     ~Win32Backend() override;
@@ -41,6 +42,12 @@ public:
     ui::Control* FocusedControl() override;
     void BringToFront(ui::Form& form) override;
     void Realized(ui::Form& form) override;
+    void PostHeldEvents() override;
+
+    // The window thread's side of platform::Await.
+    void Wait(const std::function<bool()>& finished, const std::function<void()>& stop,
+              const platform::WaitOptions& options) override;
+    std::function<void()> Waker() override;
 
     HINSTANCE Instance() const { return instance_; }
     // The window that carries the task-bar button, and owns every form's window but the main one's.
@@ -53,8 +60,6 @@ public:
     bool Busy() const { return busy_; }
     void EnsureClass(const std::string& name);
     bool EnsureCommonControls();
-    // Timer ticks are held until the message loop runs, so that nothing fires during start-up, and
-    // while a popup menu or a message box runs its own loop.
     void TimerTick(UINT_PTR id);
     void FormCreated(FormPeer* form) { forms_.push_back(form); }
     // The pointer is over this control's window now, or has left it.
@@ -69,8 +74,6 @@ private:
     friend class TimerPeer;
     bool HandleKey(const MSG& msg);
     void Dispatch(MSG& msg);
-    void FireHeldTimers();
-    void InSystemLoop(const std::function<void()>& run);
 
     HINSTANCE instance_;
     HWND appWindow_ = nullptr;
@@ -80,13 +83,10 @@ private:
     std::map<std::string, HFONT> fonts_;
     std::map<COLORREF, HBRUSH> brushes_;
     std::map<UINT_PTR, ui::Timer*> timers_;
-    std::vector<UINT_PTR> heldTicks_;
     std::vector<FormPeer*> forms_;
     WindowPeer* underPointer_ = nullptr;
     UINT_PTR nextTimerId_ = 1;
     bool busy_ = false;
-    bool loopRunning_ = false;
-    int systemLoops_ = 0;
 };
 
 // The window handle of a realized control (null before).

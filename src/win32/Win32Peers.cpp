@@ -278,7 +278,7 @@ bool WindowPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             GetClientRect(hwnd_, &rc);
             const POINT pt{x, y};
             if (click && PtInRect(&rc, pt) && c->Kind() == ui::ControlKind::SpeedButton)
-                ui::App().Dispatch([&] { c->Click(); });
+                ui::App().Act({c, WM_LBUTTONUP}, [c] { c->Click(); });
             return true;
         }
         case WM_SETCURSOR:
@@ -748,8 +748,8 @@ public:
 
     bool OnNotify(const NMHDR& header, LRESULT& result) override {
         if (header.code != UDN_DELTAPOS) return false;
-        const auto& change = reinterpret_cast<const NMUPDOWN&>(header);
-        spin_.Step(change.iDelta > 0 ? 1 : -1);
+        const int direction = reinterpret_cast<const NMUPDOWN&>(header).iDelta > 0 ? 1 : -1;
+        ui::App().Act({this, direction}, [this, direction] { spin_.Step(direction); });
         result = TRUE;  // the arrows keep no position of their own
         return true;
     }
@@ -892,7 +892,7 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND:
             if (WindowPeer* child = PeerOf(reinterpret_cast<HWND>(lp))) {
                 const WORD code = HIWORD(wp);
-                ui::App().Dispatch([&] { child->OnCommand(code); });
+                ui::App().Act({child, code}, [child, code] { child->OnCommand(code); });
                 return 0;
             }
             break;

@@ -1,15 +1,15 @@
 // WinINet behind platform::Web. A URL is opened as InternetOpenUrlA would open it (crack, connect,
-// open request, send), done by hand for one reason: WinINet under Wine takes the receive time-out
-// only from a request handle before the request is sent; set on the null handle, the session or
-// an InternetOpenUrlA handle it has no effect there. So the process-wide value is kept here and
-// put on every request handle, and also set on the null handle, where Windows itself keeps it.
+// open request, send), done by hand for two reasons: each request gets its fetch's own bounds on
+// its own handles before it is sent (WinINet under Wine takes the receive time-out only from a
+// request handle before the request is sent, and no fetch may take the process's leftovers), and
+// a request can be cut from another thread while it connects, sends or reads.
 #include "win32/Win32Web.h"
 
 #include <windows.h>
 #include <wininet.h>
 
-#include <atomic>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 
 // <windows.h> maps CreateFile to CreateFileA, which would rename platform::Web::CreateFile here.
@@ -17,15 +17,6 @@
 
 namespace win32 {
 namespace {
-
-// Used when the system does not say what its own default is; no request may wait for ever.
-constexpr uint32_t kFallbackReceiveTimeoutMs = 30000;
-
-std::atomic<uint32_t> g_processReceiveTimeout{0};  // 0: no fetch has set one
-
-struct Session {
-    HINTERNET internet = nullptr;
-};
 
 struct Url {
     HINTERNET connection = nullptr;
@@ -35,7 +26,16 @@ struct Url {
     bool lengthKnown = false;
     uint64_t expectedLength = 0;
     uint64_t receivedLength = 0;
-    uint32_t receiveTimeout = 0;  // as set on the request handle; 0 when WinINet refused it
+    platform::RequestBounds bounds;  // as set on the request handle
+};
+
+struct Session {
+    HINTERNET internet = nullptr;
+    platform::RequestBounds bounds;
+    // The handles of the request in progress, for Abort from another thread; guarded by the mutex.
+    std::mutex mutex;
+    Url* current = nullptr;
+    bool cutting = false;  // a request being opened is to be cut as soon as it has handles
 };
 
 // Each handle given out is one of these; the tag tells which.
@@ -43,20 +43,26 @@ struct WebHandle {
     bool isSession = false;
     Session session;
     Url url;
+    Session* owner = nullptr;  // of a URL
 };
 
-uint32_t SystemDefaultReceiveTimeout() {
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (InternetQueryOptionA(nullptr, INTERNET_OPTION_RECEIVE_TIMEOUT, &value, &size) && value != 0 &&
-        value != 0xFFFFFFFFu)
-        return value;
-    return kFallbackReceiveTimeoutMs;
+void SetOption(HINTERNET handle, DWORD option, uint32_t value) {
+    if (value == 0) return;
+    DWORD copy = value;
+    InternetSetOptionA(handle, option, &copy, sizeof(copy));
 }
 
-void SetRequestReceiveTimeout(Url& url) {
-    DWORD value = ReceiveTimeoutInEffect();
-    if (InternetSetOptionA(url.request, INTERNET_OPTION_RECEIVE_TIMEOUT, &value, sizeof(value))) url.receiveTimeout = value;
+// On the connection and on the request, before it is sent: the connect, the send and every read.
+void SetBoundsOn(Url& url, const platform::RequestBounds& bounds) {
+    for (HINTERNET handle : {url.connection, url.request}) {
+        if (!handle) continue;
+        SetOption(handle, INTERNET_OPTION_CONNECT_TIMEOUT, bounds.connectMs);
+        SetOption(handle, INTERNET_OPTION_SEND_TIMEOUT, bounds.receiveMs);
+        SetOption(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, bounds.receiveMs);
+        SetOption(handle, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, bounds.receiveMs);
+    }
+    if (bounds.connectMs != 0) SetOption(url.connection, INTERNET_OPTION_CONNECT_RETRIES, 1);
+    url.bounds = bounds;
 }
 
 struct CrackedUrl {
@@ -98,10 +104,20 @@ CrackedUrl Crack(const std::string& url) {
     return cracked;
 }
 
+// Closes the request's handles that are still open; under the session's lock when another thread
+// may cut them.
 void CloseUrl(Url& url) {
     if (url.request) InternetCloseHandle(url.request);
     if (url.connection) InternetCloseHandle(url.connection);
     url.request = url.connection = nullptr;
+}
+
+// The request in progress becomes the session's (to be cut) or stops being it.
+void Track(Session& session, Url* url) {
+    std::lock_guard<std::mutex> lock(session.mutex);
+    if (url && session.cutting) CloseUrl(*url);
+    session.cutting = false;
+    session.current = url;
 }
 
 class FileSink : public platform::OutputFile {
@@ -128,10 +144,9 @@ public:
         return handle;
     }
 
-    void SetReceiveTimeout(uint32_t milliseconds) override {
-        g_processReceiveTimeout = milliseconds;
-        DWORD value = milliseconds;
-        InternetSetOptionA(nullptr, INTERNET_OPTION_RECEIVE_TIMEOUT, &value, sizeof(value));
+    void SetBounds(Handle session, const platform::RequestBounds& bounds) override {
+        auto* owner = static_cast<WebHandle*>(session);
+        if (owner && owner->isSession) owner->session.bounds = bounds;
     }
 
     Handle OpenUrl(Handle session, const std::string& url, const char* headers, uint32_t headersLength,
@@ -141,35 +156,44 @@ public:
         const CrackedUrl cracked = Crack(url);
         if (!cracked.ok) return nullptr;
 
-        Url opened;
-        opened.connection = InternetConnectA(owner->session.internet, cracked.host.c_str(), cracked.port,
-                                             cracked.user.empty() ? nullptr : cracked.user.c_str(),
-                                             cracked.password.empty() ? nullptr : cracked.password.c_str(),
-                                             INTERNET_SERVICE_HTTP, 0, 0);
-        if (opened.connection) {
+        auto opened = std::make_unique<WebHandle>();
+        opened->owner = &owner->session;
+        Url& request = opened->url;
+        request.connection = InternetConnectA(owner->session.internet, cracked.host.c_str(), cracked.port,
+                                              cracked.user.empty() ? nullptr : cracked.user.c_str(),
+                                              cracked.password.empty() ? nullptr : cracked.password.c_str(),
+                                              INTERNET_SERVICE_HTTP, 0, 0);
+        if (request.connection) {
             const DWORD requestFlags = flags | (cracked.secure ? INTERNET_FLAG_SECURE : 0);
-            opened.request = HttpOpenRequestA(opened.connection, nullptr, cracked.object.c_str(), nullptr, nullptr,
-                                              nullptr, requestFlags, 0);
+            request.request = HttpOpenRequestA(request.connection, nullptr, cracked.object.c_str(), nullptr, nullptr,
+                                               nullptr, requestFlags, 0);
         }
-        if (!opened.request) {
-            CloseUrl(opened);
+        if (!request.request) {
+            CloseUrl(request);
             return nullptr;
         }
-        SetRequestReceiveTimeout(opened);
-        if (!HttpSendRequestA(opened.request, headers, headers ? headersLength : 0, nullptr, 0)) {
-            CloseUrl(opened);
-            return nullptr;
-        }
+        SetBoundsOn(request, owner->session.bounds);
+        Track(owner->session, &request);
+        const bool answered = HttpSendRequestA(request.request, headers, headers ? headersLength : 0, nullptr, 0) &&
+                              RequestStatus(request) != 0;
         // Under Wine a connection closed without any answer still "sends" successfully; without a
         // status line nothing was answered, so the URL did not open.
-        if (RequestStatus(opened.request) == 0) {
-            CloseUrl(opened);
+        if (!answered) {
+            Forget(*opened);
             return nullptr;
         }
-        ReadAnnouncedLength(opened);
-        auto* handle = new WebHandle;
-        handle->url = opened;
-        return handle;
+        ReadAnnouncedLength(request);
+        return opened.release();
+    }
+
+    void Abort(Handle session) override {
+        auto* owner = static_cast<WebHandle*>(session);
+        if (!owner || !owner->isSession) return;
+        std::lock_guard<std::mutex> lock(owner->session.mutex);
+        if (owner->session.current)
+            CloseUrl(*owner->session.current);
+        else
+            owner->session.cutting = true;
     }
 
     bool Read(Handle url, char* buffer, uint32_t size, uint32_t* bytesRead) override {
@@ -177,8 +201,9 @@ public:
         auto* handle = static_cast<WebHandle*>(url);
         if (!handle || handle->isSession) return false;
         Url& opened = handle->url;
+        HINTERNET request = RequestOf(*handle);
         DWORD received = 0;
-        if (!InternetReadFile(opened.request, buffer, size, &received)) return false;
+        if (!request || !InternetReadFile(request, buffer, size, &received)) return false;
         *bytesRead = received;
         opened.receivedLength += received;
         // The end came before the announced length: the server closed the connection early.
@@ -189,7 +214,7 @@ public:
     uint32_t StatusCode(Handle url) override {
         auto* handle = static_cast<WebHandle*>(url);
         if (!handle || handle->isSession) return 0;
-        return RequestStatus(handle->url.request);
+        return RequestStatus(handle->url);
     }
 
     void Close(Handle handle) override {
@@ -198,7 +223,7 @@ public:
         if (web->isSession)
             InternetCloseHandle(web->session.internet);
         else
-            CloseUrl(web->url);
+            Forget(*web);
         delete web;
     }
 
@@ -209,10 +234,26 @@ public:
     }
 
 private:
-    static DWORD RequestStatus(HINTERNET request) {
+    // The request handle, unless the request was cut.
+    static HINTERNET RequestOf(WebHandle& handle) {
+        std::lock_guard<std::mutex> lock(handle.owner->mutex);
+        return handle.url.request;
+    }
+
+    // The request is no longer the session's: it cannot be cut any more, and its handles are closed.
+    static void Forget(WebHandle& handle) {
+        std::lock_guard<std::mutex> lock(handle.owner->mutex);
+        if (handle.owner->current == &handle.url) handle.owner->current = nullptr;
+        handle.owner->cutting = false;  // a cut that came too late for this request is no cut of the next
+        CloseUrl(handle.url);
+    }
+
+    static DWORD RequestStatus(Url& url) {
         DWORD status = 0;
         DWORD size = sizeof(status);
-        if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) return 0;
+        if (!url.request || !HttpQueryInfoA(url.request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                                            &size, nullptr))
+            return 0;
         return status;
     }
 
@@ -230,21 +271,10 @@ private:
 
 }  // namespace
 
-uint32_t ReceiveTimeoutInEffect() {
-    const uint32_t set = g_processReceiveTimeout;
-    if (set != 0) return set;
-    static const uint32_t systemDefault = SystemDefaultReceiveTimeout();
-    return systemDefault;
-}
-
-uint32_t ReceiveTimeoutOf(platform::Web::Handle url) {
+platform::RequestBounds BoundsOf(platform::Web::Handle url) {
     auto* handle = static_cast<WebHandle*>(url);
-    if (!handle || handle->isSession) return 0;
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    // Wine cannot report it; then what was set on the handle is what it holds.
-    if (!InternetQueryOptionA(handle->url.request, INTERNET_OPTION_RECEIVE_TIMEOUT, &value, &size)) return handle->url.receiveTimeout;
-    return value;
+    if (!handle || handle->isSession) return {};
+    return handle->url.bounds;
 }
 
 void InstallWeb() {

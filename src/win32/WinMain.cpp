@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/Startup.h"
+#include "platform/Await.h"
 #include "ui/Backend.h"
 #include "win32/Win32Backend.h"
 #include "win32/Win32Processes.h"
@@ -20,5 +21,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     win32::InstallProcesses();
     win32::Win32Backend backend(instance);
     ui::SetBackend(&backend);
+    platform::Current().waiter = &backend;  // slow work runs off the window thread
     return app::RunProgram();
 }

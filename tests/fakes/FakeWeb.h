@@ -9,11 +9,13 @@
 #pragma once
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -30,14 +32,16 @@ public:
         std::vector<std::string> chunks;  // what each Read delivers (split further to the read size)
         bool failsAfterChunks = false;    // the read after the last chunk fails instead of giving 0
         uint32_t status = 200;            // the HTTP status the answer carries
+        bool stallsAfterChunks = false;   // the read after the last chunk waits until the request is cut
     };
 
     struct Call {
-        std::string op;       // OpenSession, SetReceiveTimeout, OpenUrl, Read, Close, CreateFile
+        std::string op;       // OpenSession, SetBounds, OpenUrl, Read, Abort, Close, CreateFile
         std::string text;     // the agent, URL or path
         bool headersNull = false;
         std::string headers;
-        uint32_t number = 0;  // time-out, headers length, read size
+        uint32_t number = 0;  // connect time-out, headers length, read size
+        uint32_t receiveMs = 0;  // SetBounds: the receive time-out
         uint32_t flags = 0;
         uint32_t delivered = 0;  // Read: bytes delivered
 
@@ -50,6 +54,12 @@ public:
     static Attempt Answer(uint32_t status, const std::string& body) { return Attempt{true, {body}, false, status}; }
     static Attempt Chunks(std::vector<std::string> chunks) { return Attempt{true, std::move(chunks), false}; }
     static Attempt CutAfter(std::vector<std::string> chunks) { return Attempt{true, std::move(chunks), true}; }
+    // Opens, delivers the chunks, then stays silent until the request is cut (Abort).
+    static Attempt StallAfter(std::vector<std::string> chunks) {
+        Attempt attempt{true, std::move(chunks), false};
+        attempt.stallsAfterChunks = true;
+        return attempt;
+    }
     // size bytes of a repeating pattern, delivered in pieces of at most pieceSize.
     static Attempt Sized(size_t size, size_t pieceSize, char fill = 'x') {
         Attempt attempt;
@@ -63,7 +73,7 @@ public:
     std::vector<Call> calls;
     std::map<std::string, std::string> files;  // path -> content of files made by CreateFile
     long long diskRoom = -1;                   // bytes a created file can take; -1: no limit
-    uint32_t receiveTimeout = 0;               // the process-wide value, 0 until set
+    platform::RequestBounds bounds;            // as the last session was given
     std::function<void()> onRead;              // runs before every Read (e.g. to raise an error)
 
     void Script(const std::string& url, std::vector<Attempt> attempts) {
@@ -77,7 +87,20 @@ public:
         if (platform::Current().web == this) platform::Current().web = nullptr;
     }
 
-    size_t OpenHandles() const { return open_.size(); }
+    size_t OpenHandles() {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        return open_.size();
+    }
+    // A worker that used the web has closed everything again.
+    bool Done() {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        return !CallsOf("OpenSession").empty() && open_.empty();
+    }
+    // How often an operation was called; safe while a worker thread still uses the web.
+    size_t Count(const std::string& op) {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        return CallsOf(op).size();
+    }
     std::vector<Call> CallsOf(const std::string& op) const {
         std::vector<Call> out;
         for (const Call& c : calls)
@@ -91,16 +114,28 @@ public:
     }
 
     Handle OpenSession(const std::string& agent) override {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
         Call call("OpenSession", agent);
         calls.push_back(call);
         if (!sessionOpens) return nullptr;
         return NewHandle(Attempt{}, true);
     }
-    void SetReceiveTimeout(uint32_t milliseconds) override {
-        Call call("SetReceiveTimeout");
-        call.number = milliseconds;
+    void SetBounds(Handle session, const platform::RequestBounds& set) override {
+        Call call("SetBounds");
+        call.number = set.connectMs;
+        call.receiveMs = set.receiveMs;
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
         calls.push_back(call);
-        receiveTimeout = milliseconds;
+        if (!IsOpen(session) || !Entry(session).session) throw std::logic_error("SetBounds without an open session");
+        bounds = set;
+    }
+    // Cuts the session's open requests: a read waiting on one gives up, later ones fail.
+    void Abort(Handle session) override {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        calls.push_back(Call("Abort"));
+        for (auto& [handle, entry] : handles_)
+            if (entry->owner == session) entry->cut = true;
+        cutNow_.notify_all();
     }
     Handle OpenUrl(Handle session, const std::string& url, const char* headers, uint32_t headersLength,
                    uint32_t flags) override {
@@ -109,21 +144,27 @@ public:
         if (headers) call.headers.assign(headers, headersLength);
         call.number = headersLength;
         call.flags = flags;
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
         calls.push_back(call);
         if (!IsOpen(session) || !Entry(session).session) throw std::logic_error("OpenUrl without an open session");
         Attempt attempt = NextAttempt(url);
         if (!attempt.opens) return nullptr;
-        return NewHandle(std::move(attempt), false);
+        Handle handle = NewHandle(std::move(attempt), false);
+        Entry(handle).owner = session;
+        return handle;
     }
     bool Read(Handle url, char* buffer, uint32_t size, uint32_t* bytesRead) override {
         Call call("Read");
         call.number = size;
         if (onRead) onRead();
+        std::unique_lock<std::recursive_mutex> lock(mutex_);
         if (!IsOpen(url) || Entry(url).session) throw std::logic_error("Read on a handle that is no open URL");
         Open& entry = Entry(url);
         *bytesRead = 0;
         bool ok = true;
-        if (entry.nextChunk < entry.attempt.chunks.size()) {
+        if (entry.cut) {
+            ok = false;
+        } else if (entry.nextChunk < entry.attempt.chunks.size()) {
             std::string& chunk = entry.attempt.chunks[entry.nextChunk];
             const uint32_t n = static_cast<uint32_t>(std::min<size_t>(size, chunk.size() - entry.offset));
             std::memcpy(buffer, chunk.data() + entry.offset, n);
@@ -133,6 +174,9 @@ public:
                 entry.offset = 0;
             }
             *bytesRead = n;
+        } else if (entry.attempt.stallsAfterChunks) {
+            cutNow_.wait(lock, [&] { return entry.cut; });
+            ok = false;
         } else {
             ok = !entry.attempt.failsAfterChunks;
         }
@@ -145,6 +189,7 @@ public:
         return Entry(url).attempt.status;
     }
     void Close(Handle handle) override {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
         Call call("Close");
         call.number = IsOpen(handle) && Entry(handle).session ? 1 : 0;  // 1: a session
         calls.push_back(call);
@@ -165,6 +210,8 @@ private:
         bool session = false;
         size_t nextChunk = 0;
         size_t offset = 0;
+        Handle owner = nullptr;  // the session of a URL
+        bool cut = false;
     };
     struct File : platform::OutputFile {
         File(std::string& content, long long room) : content(content), room(room) {}
@@ -202,6 +249,9 @@ private:
     std::map<std::string, std::deque<Attempt>> scripts_;
     std::map<Handle, std::unique_ptr<Open>> handles_;
     std::set<Handle> open_;
+    // Abort may come from another thread (a try's deadline) while a read waits for it.
+    std::recursive_mutex mutex_;
+    std::condition_variable_any cutNow_;
 };
 
 }  // namespace fakes

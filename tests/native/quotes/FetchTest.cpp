@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "fakes/FakeWeb.h"
 #include "quotes/Fetch.h"
@@ -19,7 +21,7 @@ TEST(FetchProfiles, EachUseHasItsAddressAttemptsTimeoutFlagsHeadersAndChunk) {
     const auto iex = quotes::IexQuoteProfile();
     EXPECT_EQ(iex.url, "http://m.iex.nl/");
     EXPECT_EQ(iex.attempts, 3);
-    EXPECT_TRUE(iex.receiveTimeout);
+    EXPECT_EQ(iex.bounds.receiveMs, 2000u);
     EXPECT_EQ(iex.openFlags, 0x80000000u);
     EXPECT_FALSE(iex.extraHeaders.has_value());
     EXPECT_EQ(iex.chunkSize, 2048u);
@@ -27,27 +29,31 @@ TEST(FetchProfiles, EachUseHasItsAddressAttemptsTimeoutFlagsHeadersAndChunk) {
     const auto investing = quotes::InvestingQuoteProfile();
     EXPECT_EQ(investing.url, "http://nl.investing.com/indices/netherlands-25-historical-data");
     EXPECT_EQ(investing.attempts, 2);
-    EXPECT_FALSE(investing.receiveTimeout);
     EXPECT_EQ(investing.openFlags, 0x80000000u);
 
     const auto versions = quotes::VersionListProfile();
     EXPECT_EQ(versions.url, "https://www.quodosoft.nl/versions.dat");
     EXPECT_EQ(versions.attempts, 2);
-    EXPECT_TRUE(versions.receiveTimeout);
+    EXPECT_EQ(versions.bounds.receiveMs, 2000u);
 
     const auto installer = quotes::InstallerProfile("https://www.quodosoft.nl/QuodoSetup.exe");
     EXPECT_EQ(installer.attempts, 1);
-    EXPECT_FALSE(installer.receiveTimeout);
-    EXPECT_EQ(installer.openFlags, 0x80000000u);
+    EXPECT_EQ(installer.openFlags, 0x84000000u);  // no copy in the cache either
     EXPECT_EQ(installer.chunkSize, 2048u);
 
     const auto chart = quotes::DayChartProfile();
+    // Every use has bounds of its own: the connect, each wait for data and the whole try.
+    for (const auto& p : {iex, investing, versions, installer, chart}) {
+        EXPECT_GT(p.bounds.connectMs, 0u) << p.url;
+        EXPECT_GT(p.bounds.receiveMs, 0u) << p.url;
+        EXPECT_GT(p.tryDeadlineMs, p.bounds.receiveMs) << p.url;
+    }
+    EXPECT_LE(versions.tryDeadlineMs * unsigned(versions.attempts), 60000u);
     EXPECT_EQ(chart.url, "http://charts.iex.nl/ChartServer/chart.ashx?ctype=4&id=12272&daterange=today&name=AEX");
     EXPECT_EQ(chart.openFlags, 0x04000000u);
     ASSERT_TRUE(chart.extraHeaders.has_value());
     EXPECT_EQ(*chart.extraHeaders, "");
     EXPECT_EQ(chart.chunkSize, 512u);
-    EXPECT_FALSE(chart.receiveTimeout);
 }
 
 TEST(ClassifyPage, FailedRejectedAndAcceptedBodies) {
@@ -105,13 +111,14 @@ TEST_F(TextFetchTest, NoSessionMeansNoAttemptAndARejectedPage) {
     EXPECT_EQ(web.Ops(), (std::vector<std::string>{"OpenSession"}));
 }
 
-TEST_F(TextFetchTest, SessionAgentTimeoutAndOpenArgumentsComeInOrder) {
+TEST_F(TextFetchTest, SessionAgentBoundsAndOpenArgumentsComeInOrder) {
     web.Script(iex.url, {FakeWeb::Body(Page(60))});
     FetchUrlToFile(web, iex);
-    const std::vector<std::string> expected{"OpenSession", "SetReceiveTimeout", "OpenUrl", "Read", "Read", "Close", "Close"};
+    const std::vector<std::string> expected{"OpenSession", "SetBounds", "OpenUrl", "Read", "Read", "Close", "Close"};
     EXPECT_EQ(web.Ops(), expected);
     EXPECT_EQ(web.calls[0].text, "Delphi Function: Download");
-    EXPECT_EQ(web.calls[1].number, 2000u);
+    EXPECT_EQ(web.calls[1].number, quotes::kConnectTimeoutMs);
+    EXPECT_EQ(web.calls[1].receiveMs, 2000u);
     const auto open = web.CallsOf("OpenUrl").at(0);
     EXPECT_EQ(open.text, "http://m.iex.nl/");
     EXPECT_TRUE(open.headersNull);
@@ -122,11 +129,34 @@ TEST_F(TextFetchTest, SessionAgentTimeoutAndOpenArgumentsComeInOrder) {
     EXPECT_EQ(web.calls[6].number, 1u) << "then the session";
 }
 
-TEST_F(TextFetchTest, AProfileWithoutTheTimeoutLeavesTheProcessWideValueAlone) {
-    const auto profile = quotes::InvestingQuoteProfile();
-    web.Script(profile.url, {FakeWeb::Body(Page(60))});
-    FetchUrlToFile(web, profile);
-    EXPECT_TRUE(web.CallsOf("SetReceiveTimeout").empty());
+TEST_F(TextFetchTest, AStalledTryIsCutAtItsDeadlineAndTheNextTryMadeOnTheSameSession) {
+    iex.tryDeadlineMs = 30;
+    web.Script(iex.url, {FakeWeb::StallAfter({Page(10)}), FakeWeb::StallAfter({}), FakeWeb::Body(Page(60))});
+    const auto result = FetchUrlToFile(web, iex);
+    EXPECT_EQ(result.body, Page(10));  // what came before the cut is content: no second try
+    EXPECT_FALSE(result.complete);
+    EXPECT_EQ(result.attemptsMade, 1);
+
+    web.calls.clear();
+    const auto next = FetchUrlToFile(web, iex);  // a silent try, then an answer
+    EXPECT_EQ(next.attemptsMade, 2);
+    EXPECT_EQ(next.body, Page(60));
+    EXPECT_EQ(web.CallsOf("Abort").size(), 1u);
+}
+
+TEST_F(TextFetchTest, AStopCutsTheRequestAndMakesNoFurtherTry) {
+    platform::StopSignal stop;
+    web.Script(iex.url, {FakeWeb::StallAfter({}), FakeWeb::Body(Page(60))});
+    std::atomic<bool> reading{false};
+    web.onRead = [&] { reading = true; };
+    std::thread stopper([&] {  // the program ends while the read waits
+        while (!reading) std::this_thread::yield();
+        stop.Stop();
+    });
+    const auto result = FetchUrlToFile(web, iex, &stop);
+    stopper.join();
+    EXPECT_EQ(result.attemptsMade, 1);
+    EXPECT_EQ(ClassifyPage(result), PageOutcome::Failed);
 }
 
 TEST_F(TextFetchTest, AZeroByteDropsTheRestOfItsChunkOnly) {
@@ -247,7 +277,7 @@ TEST_F(FileFetchTest, TheFileIsCreatedOnlyAfterTheUrlOpened) {
     EXPECT_FALSE(result.urlOpened);
     EXPECT_EQ(web.files.at("C:\\Data\\DayGraph.png"), "previous chart");
     EXPECT_TRUE(web.CallsOf("CreateFile").empty());
-    const std::vector<std::string> expected{"OpenSession", "OpenUrl", "Close"};
+    const std::vector<std::string> expected{"OpenSession", "SetBounds", "OpenUrl", "Close"};
     EXPECT_EQ(web.Ops(), expected);
 }
 

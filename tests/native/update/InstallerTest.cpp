@@ -118,7 +118,7 @@ TEST_F(DownloadInstaller, ASoundDownloadStaysInTempWithItsProgress) {
     EXPECT_EQ(disk.deleted, (std::vector<std::string>{kTemp + "Quodo1.06.exe", path}))
         << "only inside Temp, never in the current directory";
     ASSERT_EQ(web.CallsOf("OpenUrl").size(), 1u);
-    EXPECT_EQ(web.CallsOf("OpenUrl")[0].flags, 0x80000000u);
+    EXPECT_EQ(web.CallsOf("OpenUrl")[0].flags, 0x84000000u);  // fresh, and no copy in the cache
     EXPECT_TRUE(web.CallsOf("OpenUrl")[0].headersNull);
 }
 
@@ -160,7 +160,7 @@ TEST_F(DownloadInstaller, EveryFailedCheckDeletesTheFile) {
         make("one kilobyte", FakeWeb::Body(bytes.substr(0, 1500)), DownloadVerdict::TooSmall, -1, 2),
         make("a shorter file", FakeWeb::Body(bytes.substr(0, 4096)), DownloadVerdict::SizeMismatch),
         make("a larger listed size", FakeWeb::Body(bytes), DownloadVerdict::SizeMismatch, -1, 7),
-        make("a negative listed size", FakeWeb::Body(bytes), DownloadVerdict::SizeMismatch, -1, -6),
+        make("a negative listed size", FakeWeb::Body(bytes), DownloadVerdict::Incomplete, -1, -6),  // cut at once
         make("an early clean close", FakeWeb::Body(bytes.substr(0, 5500)), DownloadVerdict::HashMismatch),
         make("another hash", FakeWeb::Body(bytes), DownloadVerdict::HashMismatch, -1, 6, otherHash),
         make("no program", FakeWeb::Body(wrongStart), DownloadVerdict::NotAnExe, -1, 6, update::Sha256Hex(wrongStart)),

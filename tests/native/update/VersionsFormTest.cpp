@@ -123,15 +123,15 @@ TEST_F(VersionsFormTest, AFailedAutomaticCheckWritesErrorLogAndLeavesAnOpenWindo
 }
 
 TEST_F(VersionsFormTest, AProgramThatEndsWhileTheListIsAwaitedWritesNoErrorLogAndShowsNothing) {
-    ServeList(AdvisingEntry());
-    std::atomic<bool> release{false};
-    web.onRead = [&] {  // the server keeps the worker waiting until the program has ended
-        while (!release) std::this_thread::yield();
+    web.Script(kListUrl, {fakes::FakeWeb::StallAfter({})});  // a server that keeps the worker waiting
+    platform::Current().waiter = &backend;
+    backend.waits = 0;
+    backend.onWait = [&] {
+        if (backend.waits == 2) ui::App().Terminate();  // "Afsluiten" while the list is awaited
     };
-    backend.onProcessMessages = [] { ui::App().Terminate(); };  // "Afsluiten" during the wait
-    form.RunAutomaticCheck();
-    release = true;
-    form.FormDestroy();
+    ui::App().Dispatch([&] { form.RunAutomaticCheck(); });
+    while (!web.Done()) std::this_thread::yield();  // the cut request ends the worker
+    EXPECT_TRUE(backend.messages.empty());
     EXPECT_FALSE(files.FileExists(kData + "Error.log"));
     EXPECT_FALSE(form.Visible());
 }
@@ -160,13 +160,13 @@ TEST_F(VersionsFormTest, ADownloadFillsTheGaugeAndInstallingStartsTheInstallerAn
     EXPECT_EQ(form.BtnExit.Text(), "Download later");
     web.Script(kInstallerUrl, {fakes::FakeWeb::Chunks({installer.substr(0, 2048), installer.substr(2048)})});
     std::vector<int> progress;
-    backend.onProcessMessages = [&] {
+    web.onRead = [&] {  // the gauge as each read begins
         progress.push_back(form.Gauge1.Progress());
         EXPECT_FALSE(form.BtnExit.Enabled());  // nothing starts another download or an install meanwhile
     };
     form.BtnDownloadClick();
     EXPECT_TRUE(form.Gauge1.Visible());
-    EXPECT_EQ(progress, (std::vector<int>{3}));  // 2048 bytes: 2 KB, shown as 3
+    EXPECT_EQ(progress, (std::vector<int>{0, 3, 3}));  // 2048 bytes: 2 KB, shown as 3; then 954 bytes: none
     EXPECT_EQ(form.DownloadedKB(), 2u);
     EXPECT_TRUE(form.InstallerReady());
     EXPECT_EQ(form.Memo1.Lines(), update::DownloadedMemo(true, "Quodo107.exe"));

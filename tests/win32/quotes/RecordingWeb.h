@@ -1,5 +1,5 @@
-// Wraps the web under test and keeps what each read delivered and the receive time-out each
-// opened URL carried, so tests can check the chunking against what WinINet really returned.
+// Wraps the web under test and keeps what each read delivered and the bounds each opened URL
+// carried, so tests can check the chunking against what WinINet really returned.
 #pragma once
 
 #include <string>
@@ -13,14 +13,15 @@ public:
     explicit RecordingWeb(platform::Web& inner) : inner_(inner) {}
 
     std::vector<std::string> reads;          // the bytes of each read that delivered some
-    std::vector<uint32_t> urlReceiveTimeouts;  // per opened URL
+    std::vector<platform::RequestBounds> urlBounds;  // per opened URL
     int failedReads = 0;
 
     Handle OpenSession(const std::string& agent) override { return inner_.OpenSession(agent); }
-    void SetReceiveTimeout(uint32_t ms) override { inner_.SetReceiveTimeout(ms); }
+    void SetBounds(Handle session, const platform::RequestBounds& bounds) override { inner_.SetBounds(session, bounds); }
+    void Abort(Handle session) override { inner_.Abort(session); }
     Handle OpenUrl(Handle session, const std::string& url, const char* headers, uint32_t length, uint32_t flags) override {
         Handle h = inner_.OpenUrl(session, url, headers, length, flags);
-        if (h) urlReceiveTimeouts.push_back(win32::ReceiveTimeoutOf(h));
+        if (h) urlBounds.push_back(win32::BoundsOf(h));
         return h;
     }
     bool Read(Handle url, char* buffer, uint32_t size, uint32_t* bytesRead) override {

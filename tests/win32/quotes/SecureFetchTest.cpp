@@ -78,8 +78,8 @@ TEST_F(SecureFetch, TheVersionListComesOverHttpsFromTheMakersWebHost) {
     EXPECT_EQ(seen[0].host, hosts::kMakerWebHost);
     EXPECT_EQ(seen[0].target, "/versions.dat");
     EXPECT_EQ(seen[0].Header("User-Agent"), "Delphi Function: Download");
-    ASSERT_EQ(web().urlReceiveTimeouts.size(), 1u);
-    EXPECT_EQ(web().urlReceiveTimeouts[0], 2000u);
+    ASSERT_EQ(web().urlBounds.size(), 1u);
+    EXPECT_EQ(web().urlBounds[0].receiveMs, 2000u);
 }
 
 TEST_F(SecureFetch, AnEmptyFirstAnswerIsAskedForOnceMore) {

@@ -38,11 +38,11 @@ protected:
         web_ = std::make_unique<RecordingWeb>(*platform::Current().web);
     }
     RecordingWeb& web() { return *web_; }
-    quotes::FetchProfile Profile(const std::string& url, int attempts, bool timeout) {
+    quotes::FetchProfile Profile(const std::string& url, int attempts, uint32_t timeout) {
         quotes::FetchProfile p;
         p.url = url;
         p.attempts = attempts;
-        p.receiveTimeout = timeout;
+        p.bounds.receiveMs = timeout;
         return p;
     }
 
@@ -173,26 +173,43 @@ TEST_F(WineWeb, AHugeBodyStopsAt16MiB) {
     EXPECT_EQ(result.body.find_first_not_of('h'), std::string::npos);
 }
 
-// Stalls last: the first of them sets the process-wide receive time-out, as the IEX profile does.
-TEST_F(WineWeb, StallsEndAfterTheReceiveTimeoutForEveryLaterFetchToo) {
+// Each fetch's requests carry its own bounds: no fetch takes another's leftovers.
+TEST_F(WineWeb, StallsEndAfterTheFetchsOwnReceiveTimeout) {
     // Before the body: nothing arrives, the attempt fails.
     fixture::Load(R"({"routes": {"m.iex.nl/": [{"body_size": 100, "stall_after": 0, "stall_ms": 20000}]}})");
-    const auto before = FetchUrlToFile(web(), Profile("http://m.iex.nl/", 1, true));
+    const auto before = FetchUrlToFile(web(), Profile("http://m.iex.nl/", 1, 2000));
     EXPECT_EQ(ClassifyPage(before), PageOutcome::Failed);
-    ASSERT_EQ(web().urlReceiveTimeouts.size(), 1u);
-    EXPECT_EQ(web().urlReceiveTimeouts[0], 2000u);
+    ASSERT_EQ(web().urlBounds.size(), 1u);
+    EXPECT_EQ(web().urlBounds[0].receiveMs, 2000u);
+    EXPECT_EQ(web().urlBounds[0].connectMs, quotes::kConnectTimeoutMs);
 
-    // During the body, with a profile that does not set the time-out itself: what the reads
-    // delivered before the stall stays (a read that times out delivers nothing).
+    // During the body: what the reads delivered before the stall stays (a read that times out
+    // delivers nothing).
     fixture::Load(R"({"routes": {"nl.investing.com/x": [{"body_size": 6000, "pieces": [2500], "stall_after": 2500, "stall_ms": 20000}]}})");
-    const auto during = FetchUrlToFile(web(), Profile("http://nl.investing.com/x", 1, false));
+    const DWORD start = GetTickCount();
+    const auto during = FetchUrlToFile(web(), Profile("http://nl.investing.com/x", 1, 3000));
+    EXPECT_LT(GetTickCount() - start, 8000u);
     EXPECT_FALSE(during.body.empty());
     EXPECT_LE(during.body.size(), 2500u);
     EXPECT_EQ(during.body, ByZeroByteRule(web().reads));
     EXPECT_FALSE(during.complete);
-    EXPECT_EQ(win32::ReceiveTimeoutInEffect(), 2000u);
-    ASSERT_EQ(web().urlReceiveTimeouts.size(), 2u);
-    EXPECT_EQ(web().urlReceiveTimeouts[1], 2000u);
+    ASSERT_EQ(web().urlBounds.size(), 2u);
+    EXPECT_EQ(web().urlBounds[1].receiveMs, 3000u);
+}
+
+// A server that never lets a read time out (the answer held back just under the receive time-out,
+// piece after piece) is cut at the try's deadline, from the waiting side.
+TEST_F(WineWeb, ATryEndsAtItsDeadlineWhateverTheServerTrickles) {
+    fixture::Load(R"({"routes": {"m.iex.nl/": [{"body_size": 200, "rate": 1}]}})");
+    quotes::FetchProfile trickle = Profile("http://m.iex.nl/", 1, 2000);
+    trickle.tryDeadlineMs = 3000;
+    const DWORD start = GetTickCount();
+    const auto result = FetchUrlToFile(web(), trickle);
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_GE(elapsed, 2900u);
+    EXPECT_LT(elapsed, 3000u + 2000u + 1500u) << "the deadline, and at most one receive time-out more";
+    EXPECT_FALSE(result.complete);
+    EXPECT_LT(result.body.size(), 200u);
 }
 
 }  // namespace

@@ -125,14 +125,19 @@ TEST_F(DialogWindowsTest, MemoCountsTheLinesTheSystemWrapsItsTextInto) {
     EXPECT_GT(d.memo.DisplayedLineCount(), 2);
 }
 
-TEST_F(DialogWindowsTest, TheTabKeyMovesTheKeyboardThroughTheMessageLoop) {
+TEST_F(DialogWindowsTest, TheTabKeyMovesTheKeyboardThroughTheMessageLoopAndWaitsWhileEventsAreHeld) {
     Dialog d;
+    ui::App().SetMainForm(&d);
     d.ShowForm();
     HWND edit = Child(win32::HandleOf(d.seconds), "Edit");
     SetForegroundWindow(win32::HandleOf(d));
     SetFocus(edit);
     PostMessageA(edit, WM_KEYDOWN, VK_TAB, 0);
-    backend->ProcessMessages();
+    backend->ProcessMessages();  // pending messages let run inside an event: the key waits
+    EXPECT_EQ(GetFocus(), edit);
+    ui::Timer check(d, "Check", 50, true);
+    check.onTimer = [&] { ui::App().Terminate(); };
+    backend->Run(d);
     EXPECT_EQ(GetFocus(), win32::HandleOf(d.check));
     EXPECT_TRUE(d.check.Focused());
 }
@@ -194,7 +199,7 @@ DWORD WINAPI CloseMenuWhenShown(void* param) {
     return 0;
 }
 
-TEST_F(DialogWindowsTest, TimersWaitWhileAPopupMenuIsOpenAndFireOnceItCloses) {
+TEST_F(DialogWindowsTest, TimersWaitWhileAPopupMenuIsOpenAndFireOnceFromTheLoopWhenItHasClosed) {
     Dialog main(ui::BorderStyle::None);
     ui::App().SetMainForm(&main);
     main.ShowForm();
@@ -210,11 +215,15 @@ TEST_F(DialogWindowsTest, TimersWaitWhileAPopupMenuIsOpenAndFireOnceItCloses) {
         ticks = 0;
         HANDLE closer = CreateThread(nullptr, 0, CloseMenuWhenShown, &watch, 0, nullptr);
         menu.Popup(50, 50);
-        const int afterClose = ticks;
+        timer.Stop();
+        EXPECT_EQ(ticks, 0);  // nothing ran inside this event
         WaitForSingleObject(closer, 10000);
         CloseHandle(closer);
         EXPECT_EQ(watch.ticksWhileOpen, 0);
-        EXPECT_EQ(afterClose, 1);  // the held tick, once
+    };
+    ui::Timer check(main, "Check", 400, true);
+    check.onTimer = [&] {
+        EXPECT_EQ(ticks, 1);  // the held tick, once, after the menu had closed
         ui::App().Terminate();
     };
     backend->Run(main);

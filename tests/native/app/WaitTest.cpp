@@ -1,0 +1,124 @@
+// The window thread's waits: the page, the chart and the tones come on threads of their own, and
+// what the user or a timer asks for meanwhile runs once the wait is over, never inside it.
+#include <thread>
+
+#include "AppFixture.h"
+#include "QuotePages.h"
+#include "quotes/Fetch.h"
+
+namespace apptest {
+namespace {
+
+class WaitTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        platform::Current().waiter = &backend;
+    }
+    void Serve(const std::string& level, const std::string& time) {
+        web.Script(quotes::InvestingQuoteProfile().url,
+                   {fakes::FakeWeb::Body(InvestingPage(level, "+1,00", "+0,10%", time))});
+    }
+    int PageFetches() { return int(web.Count("OpenUrl")) - ChartFetches(); }
+    int ChartFetches() {
+        int n = 0;
+        for (auto& call : web.CallsOf("OpenUrl")) n += call.text == quotes::DayChartProfile().url;
+        return n;
+    }
+};
+
+TEST_F(WaitTest, TicksAndCommandsDuringAWaitRunOnceAfterItAndTheRefreshKeepsItsOrder) {
+    SetStored("Bovengrens", 2000);  // no alarm: the waits are the page's and the chart's
+    auto& f = Start();
+    Serve("905,10", "10:00:01");
+    Serve("906,20", "10:00:31");
+    Serve("907,30", "10:01:01");
+    std::vector<std::string> seenInWaits;
+    backend.onWait = [&] {
+        seenInWaits.push_back(f.Label2.Text());
+        if (backend.waits != 1) return;
+        backend.Advance(95000);                // three ticks of the refresh timer
+        backend.nextMenuChoice = "Download1";  // "Download AEX", twice
+        RightPress(f, 1, 1);
+        RightPress(f, 1, 1);
+        EXPECT_EQ(backend.popups.size(), 2u);  // the menu opens during the wait
+    };
+    backend.Advance(1000);  // the first refresh; the held events run after it, from the loop
+    // Each refresh waits for its page, then for its chart, none inside another; after the first
+    // come the tick and the command, once each.
+    EXPECT_EQ(seenInWaits, (std::vector<std::string>{"*******", "905,10", "905,10", "906,20", "906,20", "907,30"}));
+    EXPECT_EQ(PageFetches(), 3);
+    EXPECT_TRUE(backend.messages.empty());
+}
+
+TEST_F(WaitTest, ADialogChosenDuringAWaitOpensAfterTheRefreshAndRefreshesGoOnWhileItIsOpen) {
+    auto& f = Start();
+    Serve("905,10", "10:00:01");
+    bool refreshDoneWhenOpened = false;
+    int fetchesWhileOpen = 0;
+    backend.onWait = [&] {
+        if (backend.waits != 1) return;
+        backend.nextMenuChoice = "Instellingen1";
+        RightPress(f, 1, 1);
+        EXPECT_TRUE(backend.modalForms.empty());
+    };
+    backend.onModal = [&](ui::Form&) {
+        backend.onWait = nullptr;
+        refreshDoneWhenOpened = f.Label2.Text() == "905,10";
+        Serve("906,20", "10:00:31");
+        const int before = PageFetches();
+        backend.Advance(30000);  // the refresh timer keeps its interval while the dialog is open
+        fetchesWhileOpen = PageFetches() - before;
+    };
+    backend.Advance(1000);
+    backend.RunPosted();
+    EXPECT_EQ(backend.modalForms, (std::vector<std::string>{"OptionsForm"}));
+    EXPECT_TRUE(refreshDoneWhenOpened);
+    EXPECT_EQ(fetchesWhileOpen, 1);
+}
+
+TEST_F(WaitTest, AfsluitenDuringAWaitEndsTheProgramWithoutFinishingTheRefresh) {
+    auto& f = Start();
+    web.Script(quotes::InvestingQuoteProfile().url, {fakes::FakeWeb::StallAfter({})});
+    backend.onWait = [&] {
+        backend.nextMenuChoice = "Afsluiten1";
+        RightPress(f, 1, 1);
+    };
+    backend.Advance(1000);
+    EXPECT_TRUE(ui::App().Terminated());
+    EXPECT_TRUE(backend.messages.empty());  // ended quietly
+    EXPECT_EQ(f.Label2.Text(), "*******");
+    while (!web.Done()) std::this_thread::yield();  // the request was cut: the worker ends
+    EXPECT_EQ(ChartFetches(), 0);
+}
+
+TEST_F(WaitTest, TheSweepPlaysOnAThreadOfItsOwnWhileATickWaitsForItsEnd) {
+    SetStored("Bovengrens", 500);
+    auto& f = Start();
+    Serve("905,10", "10:00:01");
+    Serve("905,10", "10:00:31");
+    std::thread::id playedOn;
+    int toneWaits = 0;
+    backend.onWait = [&] {
+        if (!sound.played.empty() || playedOn != std::thread::id()) return;
+        ++toneWaits;
+        backend.Advance(30000);  // a tick while the tones play
+    };
+    struct ThreadNoting : RecordingSound {
+        std::thread::id* on;
+        void Tone(unsigned frequency, unsigned ms) override {
+            *on = std::this_thread::get_id();
+            RecordingSound::Tone(frequency, ms);
+        }
+    } noting;
+    noting.on = &playedOn;
+    platform::Current().sound = &noting;
+    backend.Advance(1000);
+    EXPECT_EQ(noting.played.size(), 5u * 51u);  // the whole sweep
+    EXPECT_NE(playedOn, std::this_thread::get_id());
+    EXPECT_TRUE(f.MaxTimer.Enabled());
+    EXPECT_GE(toneWaits, 1);
+}
+
+}  // namespace
+}  // namespace apptest
