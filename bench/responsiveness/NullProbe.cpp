@@ -12,9 +12,10 @@
 // and the next one follows at once, so the whole stretch until the window answers again counts as
 // one span. A span still open when the run ends is closed at the end ("open_at_end").
 //
-// Prints one line of JSON: the run length, the number of sends and time-outs, the longest span,
-// the number and total of spans over 100 ms, and those spans as [start, length] in ms from the
-// start of the run. On failure: {"error": "..."} and exit code 1.
+// Prints {"started": true} as the run starts, and at its end one line of JSON: the run length, the
+// number of sends and time-outs, the longest span, the number and total of spans over 100 ms, and
+// those spans as [start, length] in ms from the start of the run. On failure: {"error": "..."} and
+// exit code 1.
 //
 // "selfcheck" probes a window of its own that stops answering three times for a known time
 // (60, 300 and 800 ms) and checks that exactly the two long stops are reported, each with its
@@ -245,6 +246,8 @@ int main(int argc, char** argv) {
     if (argc > 4) settings.timeoutMs = UINT(std::atoi(argv[4]));
     if (!settings.window || !IsWindow(settings.window)) return Fail(std::string("no window ") + argv[1]);
     if (settings.seconds <= 0) return Fail("the run length must be positive");
+    std::printf("{\"started\": true}\n");  // a driver can line its own clock up with the run's
+    std::fflush(stdout);
     const Run run = Probe(settings);
     if (!run.error.empty()) return Fail(run.error);
     Print(run);
