@@ -261,14 +261,23 @@ def measure(bench, situation, seconds):
 
 
 def table(results):
-    lines = ["| situation | longest span (ms) | spans over 100 ms | their total (ms) | sends |",
-             "|---|---|---|---|---|"]
+    """The Markdown table of the runs. A span still open when a run ends was cut short by the end:
+    "stuck at the end" says the window did not answer then."""
+    lines = ["| situation | longest span (ms) | spans over 100 ms | their total (ms) | stuck at the end | sends |",
+             "|---|---|---|---|---|---|"]
     for situation, report in results:
-        lines.append("| %s. %s | %.0f%s | %d | %.0f | %d |"
-                     % (situation.key, situation.title, report["longest_ms"], " (open at end)"
-                        if report["open_at_end"] else "", report["spans_over"], report["spans_over_total_ms"],
-                        report["sends"]))
+        lines.append("| %s. %s | %.0f | %d | %.0f | %s | %d |"
+                     % (situation.key, situation.title, report["longest_ms"], report["spans_over"],
+                        report["spans_over_total_ms"], "yes" if report["open_at_end"] else "no", report["sends"]))
     return "\n".join(lines)
+
+
+def timeline(situation, report):
+    """One line: when the long spans began and how long they lasted, and when the steps happened
+    (both in seconds from the start of the probe)."""
+    spans = ", ".join("%.1f s +%.0f ms" % (start / 1000, length) for start, length in report["long_spans"])
+    steps = ", ".join("%.1f s %s" % (at / 1000, what) for at, what in report["events"])
+    return "%s. spans over 100 ms: %s%s" % (situation.key, spans or "none", "; steps: " + steps if steps else "")
 
 
 def main():
@@ -300,6 +309,9 @@ def main():
         ping.restore()
         bench.stop_fixture()
         shutil.rmtree(work, ignore_errors=True)
+    print()
+    for situation, report in results:
+        print(timeline(situation, report))
     print()
     print(table(results))
     if args.json:
