@@ -177,27 +177,35 @@ class Situation:
         self.steps = steps
 
 
+def answering(bench, quotes=None, chart=None, extra=None):
+    """The fixture's script: the quote page (a new level each time) and the chart answer at once,
+    unless given otherwise; `extra` adds routes."""
+    script = {INVESTING: quotes or pages(), CHART: chart or [{"body": bench.chart}]}
+    script.update(extra or {})
+    return script
+
+
+def stalled(behaviour, ms=STALL_MS):
+    """A behaviour that answers only after `ms` (the connection is taken, the request read)."""
+    return dict(behaviour, stall_ms=ms, stall_after=-1)
+
+
 SITUATIONS = [
-    Situation("1", "servers answering at once", lambda b: {INVESTING: pages(), CHART: [{"body": b.chart}]}),
-    Situation("2", "quote server never answers", lambda b: {INVESTING: [{"stall_ms": NEVER_MS, "stall_after": -1}],
-                                                            CHART: [{"body": b.chart}]}),
-    Situation("3", "quote page answers after 60 s",
-              lambda b: {INVESTING: [dict(p, stall_ms=STALL_MS, stall_after=-1) for p in pages()],
-                         CHART: [{"body": b.chart}]}),
-    Situation("4", "chart stalls 60 s", lambda b: {INVESTING: pages(),
-                                                   CHART: [{"body": b.chart, "stall_ms": STALL_MS, "stall_after": -1}]}),
+    Situation("1", "servers answering at once", answering),
+    Situation("2", "quote server never answers", lambda b: answering(b, quotes=[stalled({}, NEVER_MS)])),
+    Situation("3", "quote page answers after 60 s", lambda b: answering(b, quotes=[stalled(p) for p in pages()])),
+    Situation("4", "chart stalls 60 s", lambda b: answering(b, chart=[stalled({"body": b.chart})])),
     Situation("5a", "quote host refuses (nothing listening)", None),
     Situation("5b", "quote host closes at once", lambda b: {INVESTING: [{"drop": True}], CHART: [{"drop": True}]}),
     Situation("6", "alarm sounding (Bovengrens 500, levels from 905,00)",
-              lambda b: {INVESTING: pages(base=905), CHART: [{"body": b.chart}]}, {"Bovengrens": 500}),
+              lambda b: answering(b, quotes=pages(base=905)), {"Bovengrens": 500}),
     Situation("7", '"Check nu" with a stalled version list',
-              lambda b: {INVESTING: pages(), CHART: [{"body": b.chart}],
-                         VERSION_LIST: [{"body": b.version_list(), "stall_ms": STALL_MS, "stall_after": -1}]},
+              lambda b: answering(b, extra={VERSION_LIST: [stalled({"body": b.version_list()})]}),
               steps=check_with_stalled_list),
     Situation("8", "5 MB installer download",
-              lambda b: {INVESTING: pages(), CHART: [{"body": b.chart}], VERSION_LIST: [{"body": b.version_list()}],
-                         INSTALLER: [{"body_file": b.installer["path"], "pieces": [16384],
-                                      "rate": b.installer_rate}]},
+              lambda b: answering(b, extra={VERSION_LIST: [{"body": b.version_list()}],
+                                            INSTALLER: [{"body_file": b.installer["path"], "pieces": [16384],
+                                                         "rate": b.installer_rate}]}),
               steps=download_installer),
 ]
 
