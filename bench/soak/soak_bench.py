@@ -84,12 +84,16 @@ def quote_time(n):
 
 
 class Fixture:
-    """The fixture web server, running in the session's network namespace."""
+    """The fixture web server, running in the session's network namespace. With `tls_dir` it also
+    answers HTTPS for the maker's web host, with the test CA kept in that folder."""
 
-    def __init__(self, session):
+    def __init__(self, session, tls_dir=None):
         self.session = session
         self.state = tempfile.mkdtemp(prefix="quodo-soak-fixture-")
-        result = session.in_wine(["/usr/bin/python3", FIXTURE, "start", "--state", self.state])
+        command = ["/usr/bin/python3", FIXTURE, "start", "--state", self.state]
+        if tls_dir:
+            command += ["--tls-port", "443", "--tls-dir", tls_dir]
+        result = session.in_wine(command)
         if result.returncode != 0:
             raise RuntimeError("fixture server did not start: " + result.stdout + result.stderr)
 
