@@ -25,11 +25,8 @@ int DigitsValue(const std::string& digits) {
 
 }  // namespace
 
-std::string PingCommandLine(const std::string& comspec, const std::string& systemFolder, const std::string& host,
-                            const std::string& outputPath) {
-    const std::string command =
-        Quoted(systemFolder + "\\ping.exe") + " " + host + " -n 1 -w 100 > " + Quoted(outputPath);
-    return Quoted(comspec) + " /C " + Quoted(command);
+std::string PingCommandLine(const std::string& systemFolder, const std::string& host) {
+    return Quoted(systemFolder + "\\ping.exe") + " " + host + " -n 1 -w 100";
 }
 
 std::string ThirdLine(const std::string& output) {
@@ -48,16 +45,15 @@ int ParsePingReply(const std::string& thirdLine) {
 }
 
 int PingUpdateServer(const platform::Services& services, const std::string& dataFolder) {
-    const std::string comspec = services.system->Environment("COMSPEC");
     const std::string systemFolder = services.system->SystemFolder();
-    if (comspec.empty() || systemFolder.empty()) return kPingNotRun;
+    if (systemFolder.empty()) return kPingNotRun;
     const std::string output = dataFolder + kPingOutputName;
     platform::FileSystem& files = *services.files;
     files.DeleteFile(output);  // an old file must not pass for this ping's answer
     int exitCode = 0;
     try {
-        exitCode = services.processes->RunAndWait(PingCommandLine(comspec, systemFolder, hosts::kMakerDomain, output),
-                                                  true, kPingWaitMs);
+        exitCode = services.processes->RunAndWait(PingCommandLine(systemFolder, hosts::kMakerDomain), true, kPingWaitMs,
+                                                  output);
     } catch (const std::exception&) {
         exitCode = -1;
     }
