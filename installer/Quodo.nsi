@@ -17,8 +17,17 @@
 ; A running program cannot be overwritten, so the installer first waits until no program holds
 ; Quodo.exe, polling ten times a second. If it is still held when the wait is over, the installer
 ; changes nothing and ends with exit code 2 (when not silent, the user may first close Quodo and
-; try again). The new Quodo.exe is written beside the old one and swapped in only when whole, so
-; that a failed write (a full disk) leaves the old program as it was.
+; try again).
+;
+; The user is never left without a program. The new files are first written beside the old ones
+; (Quodo.exe.new, ...), so that a failed write (a full disk) leaves the installation as it was.
+; Then each is swapped in: the old file is renamed aside (Quodo.exe.old), the new one renamed into
+; its place, and when that fails the old one is renamed back. The program goes first; the help
+; file and the picture follow only once the new program is in place, and a swap that fails puts
+; back every file swapped before it. A failed swap ends the installer with exit code 2 as well.
+;
+; Only one installer or uninstaller of Quodo runs at a time: one started while another runs does
+; nothing and ends with exit code 3 (when not silent, it says so first).
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -33,6 +42,8 @@ AllowSkipFiles off  ; a file that cannot be written stops the installation (in s
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define UNINSTALLER "Uninstall.exe"
 !define DEFAULT_WAIT_SECONDS 30
+!define SETUP_MUTEX "QuodoSetup"  ; held by the installer or uninstaller that runs
+!define ALREADY_RUNNING_EXIT_CODE 3
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -64,6 +75,10 @@ LangString StillRunningUninstallText ${LANG_ENGLISH} \
   "${PRODUCT} is still running and cannot be removed.$\r$\n$\r$\n${CLOSE_FIRST_EN}"
 LangString NotRemovedText ${LANG_DUTCH} "${PRODUCT} is niet verwijderd: het programma is nog actief."
 LangString NotRemovedText ${LANG_ENGLISH} "${PRODUCT} has not been removed: the program is still running."
+LangString NotSwappedText ${LANG_DUTCH} "${PRODUCT} is niet vervangen: een bestand kon niet worden vervangen."
+LangString NotSwappedText ${LANG_ENGLISH} "${PRODUCT} has not been replaced: a file could not be replaced."
+LangString AlreadyRunningText ${LANG_DUTCH} "Er wordt al een installatie van ${PRODUCT} uitgevoerd."
+LangString AlreadyRunningText ${LANG_ENGLISH} "Another installation of ${PRODUCT} is already running."
 
 VIProductVersion "${VERSION_MAJOR}.${VERSION_MINOR}.0.0"
 VIFileVersion "${VERSION_MAJOR}.${VERSION_MINOR}.0.0"
@@ -145,13 +160,107 @@ Var WaitTenths  ; the bound of the wait, in tenths of a second
   Pop $0
 !macroend
 
+; Ends this run at once, with its own exit code, while another installer or uninstaller of Quodo
+; runs; otherwise holds the mutex that tells the next one so, until this run ends.
+!macro RunAlone
+  System::Call 'kernel32::CreateMutex(p 0, i 0, t "${SETUP_MUTEX}") p .r0 ?e'
+  Pop $1  ; the system's last error
+  ${If} $1 = 183  ; ERROR_ALREADY_EXISTS
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$(AlreadyRunningText)" /SD IDOK
+    SetErrorLevel ${ALREADY_RUNNING_EXIT_CODE}
+    Quit
+  ${EndIf}
+!macroend
+
 Function .onInit
   !insertmacro ReadCommandLine
+  !insertmacro RunAlone
 FunctionEnd
 
 Function un.onInit
   !insertmacro ReadCommandLine
+  !insertmacro RunAlone
 FunctionEnd
+
+; Writes a file of the payload beside the installed one, as NAME.new.
+!macro Stage NAME
+  Delete "$INSTDIR\${NAME}.new"
+  File "/oname=${NAME}.new" "${PAYLOAD}/${NAME}"
+!macroend
+
+; Takes the file name from the stack and puts its staged copy (NAME.new) in its place; the old file
+; is renamed aside to NAME.old first and renamed back when the new one cannot take its place.
+; Leaves "swapped" or "kept" on the stack: kept means the file is as it was.
+Function SwapIn
+  Exch $0
+  Delete "$INSTDIR\$0.old"  ; left by an earlier update whose old program still ran
+  ClearErrors
+  ${If} ${FileExists} "$INSTDIR\$0"
+    Rename "$INSTDIR\$0" "$INSTDIR\$0.old"
+  ${EndIf}
+  ${IfNot} ${Errors}
+    Rename "$INSTDIR\$0.new" "$INSTDIR\$0"
+    ${IfNot} ${Errors}
+      StrCpy $0 "swapped"
+      Exch $0
+      Return
+    ${EndIf}
+    ${If} ${FileExists} "$INSTDIR\$0.old"
+      Rename "$INSTDIR\$0.old" "$INSTDIR\$0"
+    ${EndIf}
+  ${EndIf}
+  StrCpy $0 "kept"
+  Exch $0
+FunctionEnd
+
+; Takes the file name from the stack and undoes its swap: the new file goes back to NAME.new and
+; the old one returns to its place.
+Function SwapBack
+  Exch $0
+  ${If} ${FileExists} "$INSTDIR\$0.old"
+    Delete "$INSTDIR\$0.new"
+    ClearErrors
+    Rename "$INSTDIR\$0" "$INSTDIR\$0.new"
+    ${IfNot} ${Errors}
+      Rename "$INSTDIR\$0.old" "$INSTDIR\$0"
+    ${EndIf}
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
+; Swaps the staged files in, the program first, so that the help file and the picture are
+; replaced only once the new program is in place. When one cannot be swapped, the files swapped
+; before it are swapped back. Leaves "swapped" or "kept" on the stack.
+Function SwapInAll
+  Push "${PRODUCT}.exe"
+  Call SwapIn
+  Pop $0
+  StrCmp $0 "swapped" 0 kept
+  Push "${PRODUCT}.chm"
+  Call SwapIn
+  Pop $0
+  StrCmp $0 "swapped" 0 undo_program
+  Push "ErrorGraph.png"
+  Call SwapIn
+  Pop $0
+  StrCmp $0 "swapped" 0 undo_help
+  Push "swapped"
+  Return
+  undo_help:
+    Push "${PRODUCT}.chm"
+    Call SwapBack
+  undo_program:
+    Push "${PRODUCT}.exe"
+    Call SwapBack
+  kept:
+    Push "kept"
+FunctionEnd
+
+!macro RemoveWithSuffix SUFFIX
+  Delete "$INSTDIR\${PRODUCT}.exe${SUFFIX}"
+  Delete "$INSTDIR\${PRODUCT}.chm${SUFFIX}"
+  Delete "$INSTDIR\ErrorGraph.png${SUFFIX}"
+!macroend
 
 Function WaitUntilProgramFree
   !insertmacro WaitUntilProgramFree StillRunningText
@@ -171,19 +280,19 @@ Section "${PRODUCT}"
     Abort "$(NotReplacedText)"
   ${EndIf}
 
-  File "${PAYLOAD}/${PRODUCT}.chm"
-  File "${PAYLOAD}/ErrorGraph.png"
-  ; The new program beside the old one first: only a whole file takes the old one's place.
-  Delete "$INSTDIR\${PRODUCT}.exe.new"
-  File "/oname=${PRODUCT}.exe.new" "${PAYLOAD}/${PRODUCT}.exe"
-  Delete "$INSTDIR\${PRODUCT}.exe"
-  ClearErrors
-  Rename "$INSTDIR\${PRODUCT}.exe.new" "$INSTDIR\${PRODUCT}.exe"
-  ${If} ${Errors}
-    ; Started again since the wait: the old program stays.
-    Delete "$INSTDIR\${PRODUCT}.exe.new"
-    Abort "$(NotReplacedText)"
+  ; Every new file beside the old ones first: only whole files take the old ones' places.
+  !insertmacro Stage "${PRODUCT}.exe"
+  !insertmacro Stage "${PRODUCT}.chm"
+  !insertmacro Stage "ErrorGraph.png"
+  Call SwapInAll
+  Pop $0
+  ${If} $0 != "swapped"
+    !insertmacro RemoveWithSuffix ".new"
+    Abort "$(NotSwappedText)"
   ${EndIf}
+  ; An old program that was started again since the wait still runs from its file: that one
+  ; stays until the next update.
+  !insertmacro RemoveWithSuffix ".old"
 
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   ${If} $NoIcons != 1
@@ -212,11 +321,12 @@ Section "Uninstall"
     Abort "$(NotRemovedText)"
   ${EndIf}
 
-  Delete "$INSTDIR\${PRODUCT}.exe"
-  Delete "$INSTDIR\${PRODUCT}.chm"
-  Delete "$INSTDIR\ErrorGraph.png"
-  Delete "$INSTDIR\${UNINSTALLER}"
-  RMDir "$INSTDIR"  ; only when nothing else is left in it
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  !insertmacro RemoveWithSuffix ""
+  !insertmacro RemoveWithSuffix ".new"
+  !insertmacro RemoveWithSuffix ".old"
+  Delete "$INSTDIR\${UNINSTALLER}"
+  ; The last step: whoever waits for the folder to go may take the rest as done.
+  RMDir "$INSTDIR"  ; only when nothing else is left in it
 SectionEnd

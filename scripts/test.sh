@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: the native core tests, a short fuzzing run, and, under
-# Wine in a loopback-only test session, the Win32 tests and the end-to-end tests of Quodo.exe.
+# Sets everything up and runs every test: the native core tests, the same tests built with
+# AddressSanitizer and UndefinedBehaviorSanitizer, a short fuzzing run, and, under Wine in a
+# loopback-only test session, the Win32 tests and the end-to-end tests of Quodo.exe.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
@@ -8,6 +9,9 @@ bash "$root/scripts/build.sh" all
 
 echo "== native tests"
 (cd "$root/build/native" && ctest --output-on-failure --timeout 300 -j"$(nproc)")
+
+echo "== native tests under AddressSanitizer (with leak checks) and UndefinedBehaviorSanitizer"
+(cd "$root/build/sanitize" && ctest --output-on-failure --timeout 300 -j"$(nproc)")
 
 echo "== short fuzzing run"
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Release \

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -198,14 +199,22 @@ struct ProcessEntry {
     std::string image;  // full path of the executable (PSAPI walk) or its file name (Tool Help)
 };
 
+// Which processes a walk ends: true for a process to end.
+using ProcessFilter = std::function<bool(const ProcessEntry&)>;
+
 // Starting programs and finding and ending processes.
 class Processes {
 public:
     virtual ~Processes() = default;
     // Starts a command line (a new console, hidden or shown normally) and waits for it to end, at
-    // most timeoutMs; a process still running then is ended. Returns its exit code, -1 when it
-    // could not be started, kRunTimedOut when it had to be ended.
-    virtual int RunAndWait(const std::string& commandLine, bool hidden, uint32_t timeoutMs) = 0;
+    // most timeoutMs. With an output path its standard output goes into that file, made anew, with
+    // no command interpreter between: nothing in the path is read as a command or expanded. The
+    // program and every process it starts run in one job: at the bound all of them are ended, and
+    // whatever it leaves running is ended when it ends. Returns its exit code, -1 when it could not
+    // be started, kRunNoOutputFile when the output file could not be made (nothing was started),
+    // kRunTimedOut when it had to be ended. A plain blocking call, for any thread.
+    virtual int RunAndWait(const std::string& commandLine, bool hidden, uint32_t timeoutMs,
+                           const std::string& outputPath) = 0;
     virtual bool IsNtPlatform() = 0;
     virtual uint32_t CurrentProcessId() = 0;
     // NT family: every process the process status library lists whose main module can be read,
@@ -215,12 +224,18 @@ public:
     // Older platform: a Tool Help snapshot, with the executable file names it reports; empty when
     // Tool Help is missing.
     virtual std::vector<ProcessEntry> ListByExeName() = 0;
-    // Ends a process with exit code 0 and waits at most waitMs for it to be gone; false when it
-    // could not be opened or ended.
-    virtual bool Terminate(uint32_t id, uint32_t waitMs) = 0;
+    // The walk of ListByPath, each process opened once with the rights to read its path and to
+    // end it: the first that matches is ended through that same handle (exit code 0, waiting at
+    // most waitMs for it to be gone), so a process id that another program took meanwhile is never
+    // hit. Returns the id of the process it tried to end; nothing when none matched. Raises as
+    // ListByPath.
+    virtual std::optional<uint32_t> EndFirstByPath(const ProcessFilter& matches, uint32_t waitMs) = 0;
+    // The same over the Tool Help snapshot of ListByExeName.
+    virtual std::optional<uint32_t> EndFirstByExeName(const ProcessFilter& matches, uint32_t waitMs) = 0;
 };
 
 constexpr int kRunTimedOut = -3;
+constexpr int kRunNoOutputFile = -4;
 
 class Waiter;  // platform/Await.h
 

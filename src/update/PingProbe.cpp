@@ -26,11 +26,8 @@ int DigitsValue(const std::string& digits) {
 
 }  // namespace
 
-std::string PingCommandLine(const std::string& comspec, const std::string& systemFolder, const std::string& host,
-                            const std::string& outputPath) {
-    const std::string command =
-        Quoted(systemFolder + "\\ping.exe") + " " + host + " -n 1 -w 100 > " + Quoted(outputPath);
-    return Quoted(comspec) + " /C " + Quoted(command);
+std::string PingCommandLine(const std::string& systemFolder, const std::string& host) {
+    return Quoted(systemFolder + "\\ping.exe") + " " + host + " -n 1 -w 100";
 }
 
 std::string ThirdLine(const std::string& output) {
@@ -49,9 +46,8 @@ int ParsePingReply(const std::string& thirdLine) {
 }
 
 int PingUpdateServer(const platform::Services& services, const std::string& dataFolder) {
-    const std::string comspec = services.system->Environment("COMSPEC");
     const std::string systemFolder = services.system->SystemFolder();
-    if (comspec.empty() || systemFolder.empty()) return kPingNotRun;
+    if (systemFolder.empty()) return kPingNotRun;
     const std::string output = dataFolder + kPingOutputName;
     platform::FileSystem& files = *services.files;
     files.DeleteFile(output);  // an old file must not pass for this ping's answer
@@ -59,8 +55,10 @@ int PingUpdateServer(const platform::Services& services, const std::string& data
     try {
         // The ping runs while the window thread waits, answering.
         exitCode = platform::Await([processes = services.processes,
-                                    command = PingCommandLine(comspec, systemFolder, hosts::kMakerDomain, output)](
-                                       platform::StopSignal&) { return processes->RunAndWait(command, true, kPingWaitMs); });
+                                    command = PingCommandLine(systemFolder, hosts::kMakerDomain),
+                                    output](platform::StopSignal&) {
+            return processes->RunAndWait(command, true, kPingWaitMs, output);
+        });
     } catch (const platform::Cancelled&) {
         throw;  // the program ends: no outcome at all
     } catch (const std::exception&) {

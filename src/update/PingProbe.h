@@ -1,5 +1,7 @@
 // The reachability probe of the update server: one echo request by the system's ping command,
 // its output redirected into a file in the data folder, the reply time read from its third line.
+// The output goes into the file without a command interpreter: one would expand what stands
+// between two "%" in the file's path (a data folder below "%TEMP%", say).
 #pragma once
 
 #include <cstdint>
@@ -9,16 +11,13 @@
 
 namespace update {
 
-constexpr int kPingNotRun = -1;  // the command interpreter could not be started
+constexpr int kPingNotRun = -1;  // the ping could not be started
 constexpr int kPingFailed = -2;  // a time-out line, no readable output, or a ping that had to be ended
 constexpr uint32_t kPingWaitMs = 10000;
 constexpr const char* kPingOutputName = "Ping.txt";
 
-// comspec /C ""<system folder>\ping.exe" host -n 1 -w 100 > "<output>"". With /C, cmd.exe strips
-// the first and the last quote of a command that starts with a quote, so the command gets one
-// more pair around it and its own quotes survive.
-std::string PingCommandLine(const std::string& comspec, const std::string& systemFolder, const std::string& host,
-                            const std::string& outputPath);
+// "<system folder>\ping.exe" host -n 1 -w 100
+std::string PingCommandLine(const std::string& systemFolder, const std::string& host);
 
 // The third line of the output (lines end at CR LF, LF or CR); empty when there are fewer lines.
 std::string ThirdLine(const std::string& output);
@@ -31,7 +30,8 @@ int ParsePingReply(const std::string& thirdLine);
 
 // Runs the probe against hosts::kMakerDomain: the reply time, 0 when none could be read, or a
 // negative value when the probe failed. The output file (dataFolder + kPingOutputName) is deleted
-// before and after. Blocks for the life of the ping command, at most kPingWaitMs.
+// before and after. Blocks for the life of the ping command, at most kPingWaitMs; whatever it
+// started is ended with it.
 int PingUpdateServer(const platform::Services& services, const std::string& dataFolder);
 
 }  // namespace update

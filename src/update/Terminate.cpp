@@ -6,8 +6,6 @@
 #include "ui/Application.h"
 
 namespace update {
-
-
 namespace {
 
 platform::Processes& Processes() { return *platform::Current().processes; }
@@ -22,16 +20,28 @@ char UpperCase(char c) {
     return asciiLower || latinLower ? static_cast<char>(u - 0x20) : c;
 }
 
-// The first listed process other than this program and the skipped ones whose name matches.
-std::optional<uint32_t> FirstMatch(const std::vector<platform::ProcessEntry>& entries, const std::string& name,
-                                   const std::set<uint32_t>& skipped, bool fullPathsOnly) {
-    const std::string wanted = PrepareProcessName(name);
-    if (wanted.empty() || (fullPathsOnly && !IsFullPath(wanted))) return std::nullopt;
+// Whether processes of a wanted name can be found at all: a name, and on the NT family a full path.
+bool Searchable(const std::string& wanted, bool fullPathsOnly) {
+    return !wanted.empty() && (!fullPathsOnly || IsFullPath(wanted));
+}
+
+// Matches the processes of the wanted (prepared) name other than this program and the skipped ones.
+platform::ProcessFilter Matching(const std::string& wanted, const std::set<uint32_t>& skipped) {
     const uint32_t self = Processes().CurrentProcessId();
-    for (const platform::ProcessEntry& entry : entries) {
-        if (entry.id == self || skipped.count(entry.id)) continue;
-        if (PrepareProcessName(entry.image) == wanted) return entry.id;
-    }
+    return [wanted, self, &skipped](const platform::ProcessEntry& entry) {
+        return entry.id != self && !skipped.count(entry.id) && PrepareProcessName(entry.image) == wanted;
+    };
+}
+
+// The first listed process of the name other than this program.
+std::optional<uint32_t> FirstMatch(const std::vector<platform::ProcessEntry>& entries, const std::string& name,
+                                   bool fullPathsOnly) {
+    const std::string wanted = PrepareProcessName(name);
+    if (!Searchable(wanted, fullPathsOnly)) return std::nullopt;
+    const std::set<uint32_t> none;
+    const platform::ProcessFilter matches = Matching(wanted, none);
+    for (const platform::ProcessEntry& entry : entries)
+        if (matches(entry)) return entry.id;
     return std::nullopt;
 }
 
@@ -78,37 +88,36 @@ void TTerminateForm::TerminateProcessesByName(const std::string& name) {
     // Every process is tried once: one the system refuses to end is not found again and again.
     IdSet handled;
     for (int pass = 0; pass < kMaxTerminatePasses; ++pass) {
-        const std::optional<uint32_t> id = FindProcess(name, handled);
+        const std::optional<uint32_t> id = EndFirstMatch(name, handled);
         if (!id) return;
         handled.insert(*id);
-        Processes().Terminate(*id, kTerminateWaitMs);
         ui::App().ProcessMessages();
     }
 }
 
-std::optional<uint32_t> TTerminateForm::FindProcessByName(const std::string& name) { return FindProcess(name, {}); }
+std::optional<uint32_t> TTerminateForm::FindProcessByName(const std::string& name) {
+    return IsNtPlatform() ? FindProcessPsapi(name) : FindProcessToolHelp(name);
+}
 
 bool TTerminateForm::IsNtPlatform() { return Processes().IsNtPlatform(); }
 
 std::optional<uint32_t> TTerminateForm::FindProcessPsapi(const std::string& name) {
-    return FindProcessPsapi(name, {});
+    // Full paths only: a program of the same name in another folder is someone else's.
+    return FirstMatch(Processes().ListByPath(), name, true);
 }
 
 std::optional<uint32_t> TTerminateForm::FindProcessToolHelp(const std::string& name) {
-    return FindProcessToolHelp(name, {});
+    return FirstMatch(Processes().ListByExeName(), name, false);
 }
 
-std::optional<uint32_t> TTerminateForm::FindProcess(const std::string& name, const IdSet& skipped) {
-    return IsNtPlatform() ? FindProcessPsapi(name, skipped) : FindProcessToolHelp(name, skipped);
-}
-
-std::optional<uint32_t> TTerminateForm::FindProcessPsapi(const std::string& name, const IdSet& skipped) {
-    // Full paths only: a program of the same name in another folder is someone else's.
-    return FirstMatch(Processes().ListByPath(), name, skipped, true);
-}
-
-std::optional<uint32_t> TTerminateForm::FindProcessToolHelp(const std::string& name, const IdSet& skipped) {
-    return FirstMatch(Processes().ListByExeName(), name, skipped, false);
+std::optional<uint32_t> TTerminateForm::EndFirstMatch(const std::string& name, const IdSet& skipped) {
+    // The walk that finds a process also ends it, through the handle whose path it checked.
+    const bool nt = IsNtPlatform();
+    const std::string wanted = PrepareProcessName(name);
+    if (!Searchable(wanted, nt)) return std::nullopt;
+    const platform::ProcessFilter matches = Matching(wanted, skipped);
+    return nt ? Processes().EndFirstByPath(matches, kTerminateWaitMs)
+              : Processes().EndFirstByExeName(matches, kTerminateWaitMs);
 }
 
 }  // namespace update

@@ -34,9 +34,8 @@ public:
 
 private:
     using IdSet = std::set<uint32_t>;
-    std::optional<uint32_t> FindProcess(const std::string& name, const IdSet& skipped);
-    std::optional<uint32_t> FindProcessPsapi(const std::string& name, const IdSet& skipped);
-    std::optional<uint32_t> FindProcessToolHelp(const std::string& name, const IdSet& skipped);
+    // Ends the first matching process that is not skipped; the id of the process tried.
+    std::optional<uint32_t> EndFirstMatch(const std::string& name, const IdSet& skipped);
 };
 
 // A name as the look-ups compare it: without leading and trailing blanks and control characters,

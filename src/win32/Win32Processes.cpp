@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "win32/ChildStart.h"
+#include "win32/ProcessJob.h"
 #include "win32/Scoped.h"
 #include "win32/Win32System.h"
 
@@ -36,6 +38,20 @@ std::string SystemMessage(DWORD code) {
 }
 
 [[noreturn]] void RaiseWin32Error(DWORD code) { throw std::runtime_error(Win32ErrorText(code)); }
+
+// A file made anew for a started program's standard output, its handle inheritable; none when
+// it cannot be made.
+OwnedHandle OutputFile(const std::string& path) {
+    SECURITY_ATTRIBUTES inheritable{};
+    inheritable.nLength = sizeof inheritable;
+    inheritable.bInheritHandle = TRUE;
+    return OwnedHandle(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+void EndProcess(HANDLE process, DWORD waitMs) {
+    if (TerminateProcess(process, 0)) WaitForSingleObject(process, waitMs);
+}
 
 // The process status library, loaded from the system folder at its first use. A failed load is
 // tried again at the next use; a loaded library stays until the program ends.
@@ -107,31 +123,23 @@ private:
 
 class Processes : public platform::Processes {
 public:
-    int RunAndWait(const std::string& commandLine, bool hidden, uint32_t timeoutMs) override {
-        // CreateProcessA may write into the command line: it gets a copy of its own, as long as the text.
-        std::vector<char> line(commandLine.begin(), commandLine.end());
-        line.push_back('\0');
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = hidden ? SW_HIDE : SW_SHOWNORMAL;
-        PROCESS_INFORMATION started{};
-        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS,
-                            nullptr, nullptr, &startup, &started))
-            return -1;
-        CloseHandle(started.hThread);
-        OwnedHandle process(started.hProcess);
-
-        const DWORD waited = WaitForSingleObject(process.get(), timeoutMs);
-        if (waited == WAIT_TIMEOUT) {
-            TerminateProcess(process.get(), 1);
-            WaitForSingleObject(process.get(), kEndedChildWaitMs);
-            return platform::kRunTimedOut;
+    int RunAndWait(const std::string& commandLine, bool hidden, uint32_t timeoutMs,
+                   const std::string& outputPath) override {
+        OwnedHandle output;
+        if (!outputPath.empty()) {
+            output = OutputFile(outputPath);
+            if (!output) return platform::kRunNoOutputFile;
         }
-        DWORD exitCode = 0;
-        if (waited != WAIT_OBJECT_0 || !GetExitCodeProcess(process.get(), &exitCode)) return -1;
-        return static_cast<int>(exitCode);
-    }
+        ProcessJob job;
+        PROCESS_INFORMATION started{};
+        if (!StartSuspended(commandLine, hidden, output.get(), started)) return -1;
+        output.Reset();  // the program holds its own
+        OwnedHandle process(started.hProcess), thread(started.hThread);
+        // Into the job before it runs: nothing it starts can escape the job.
+        const bool inJob = job.Take(process.get());
+        ResumeThread(thread.get());
+        return WaitOrEnd(process.get(), inJob ? &job : nullptr, timeoutMs);
+    }  // the job goes: whatever the program left running is ended
 
     bool IsNtPlatform() override {
         OSVERSIONINFOA info{};
@@ -146,38 +154,76 @@ public:
     uint32_t CurrentProcessId() override { return GetCurrentProcessId(); }
 
     std::vector<platform::ProcessEntry> ListByPath() override {
-        DWORD error = 0;
-        if (!psapi_.Load(error)) RaiseWin32Error(error);
         std::vector<platform::ProcessEntry> entries;
-        for (DWORD id : ProcessIds()) {
-            if (auto path = MainModulePath(id)) entries.push_back({id, *path});
-        }
+        WalkByPath(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, [&entries](DWORD id, HANDLE, const std::string& path) {
+            entries.push_back({id, path});
+            return false;
+        });
         return entries;
     }
 
     std::vector<platform::ProcessEntry> ListByExeName() override {
         std::vector<platform::ProcessEntry> entries;
-        if (!toolHelp_.Available()) return entries;
-        OwnedHandle snapshot(toolHelp_.snapshot(TH32CS_SNAPPROCESS, 0));
-        if (!snapshot) return entries;
-        PROCESSENTRY32 entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = toolHelp_.first(snapshot.get(), &entry); more;
-             more = toolHelp_.next(snapshot.get(), &entry)) {
-            entries.push_back({entry.th32ProcessID, std::string(entry.szExeFile, strnlen(entry.szExeFile,
-                                                                                          sizeof entry.szExeFile))});
-        }
+        WalkSnapshot([&entries](const platform::ProcessEntry& entry) {
+            entries.push_back(entry);
+            return false;
+        });
         return entries;
     }
 
-    bool Terminate(uint32_t id, uint32_t waitMs) override {
-        OwnedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-        if (!process || !TerminateProcess(process.get(), 0)) return false;
-        WaitForSingleObject(process.get(), waitMs);
-        return true;
+    std::optional<uint32_t> EndFirstByPath(const platform::ProcessFilter& matches, uint32_t waitMs) override {
+        std::optional<uint32_t> tried;
+        constexpr DWORD access = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE | SYNCHRONIZE;
+        WalkByPath(access, [&](DWORD id, HANDLE process, const std::string& path) {
+            if (!matches({id, path})) return false;
+            EndProcess(process, waitMs);
+            tried = id;
+            return true;
+        });
+        return tried;
+    }
+
+    // A snapshot names processes by id only: the one that matches is opened by its id.
+    std::optional<uint32_t> EndFirstByExeName(const platform::ProcessFilter& matches, uint32_t waitMs) override {
+        std::optional<uint32_t> tried;
+        WalkSnapshot([&](const platform::ProcessEntry& entry) {
+            if (!matches(entry)) return false;
+            OwnedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.id));
+            if (process) EndProcess(process.get(), waitMs);
+            tried = entry.id;
+            return true;
+        });
+        return tried;
     }
 
 private:
+    static bool StartSuspended(const std::string& commandLine, bool hidden, HANDLE output,
+                               PROCESS_INFORMATION& started) {
+        // CreateProcessA may write into the command line: it gets a copy of its own, as long as the text.
+        std::vector<char> line(commandLine.begin(), commandLine.end());
+        line.push_back('\0');
+        ChildStart start(hidden, output);
+        return CreateProcessA(nullptr, line.data(), nullptr, nullptr, start.InheritsHandles(),
+                              CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED | start.CreationFlags(),
+                              nullptr, nullptr, start.Record(), &started) != FALSE;
+    }
+
+    // The exit code of a started program, or kRunTimedOut once it has been ended at the bound:
+    // with everything it started when it runs in a job, else (the system refused the job) alone.
+    static int WaitOrEnd(HANDLE process, ProcessJob* job, uint32_t timeoutMs) {
+        const DWORD waited = WaitForSingleObject(process, timeoutMs);
+        if (waited == WAIT_TIMEOUT) {
+            if (job)
+                job->EndAll(kEndedChildWaitMs);
+            else
+                EndProcess(process, kEndedChildWaitMs);
+            return platform::kRunTimedOut;
+        }
+        DWORD exitCode = 0;
+        if (waited != WAIT_OBJECT_0 || !GetExitCodeProcess(process, &exitCode)) return -1;
+        return static_cast<int>(exitCode);
+    }
+
     // Every process id the system lists; the buffer grows for as long as it comes back full.
     std::vector<DWORD> ProcessIds() {
         std::vector<DWORD> ids(1024);
@@ -193,17 +239,43 @@ private:
         }
     }
 
-    // The full path of a process's executable; nothing when the process cannot be opened or its
-    // main module cannot be read (the system's own processes, those of other users).
-    std::optional<std::string> MainModulePath(DWORD id) {
-        OwnedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
-        if (!process) return std::nullopt;
+    // Opens every listed process with the access asked for (those it cannot open are skipped: the
+    // system's own, other users') and hands each whose main module can be read to visit, with its
+    // handle and the full path of its executable, until visit returns true.
+    template <class Visit>
+    void WalkByPath(DWORD access, Visit visit) {
+        DWORD error = 0;
+        if (!psapi_.Load(error)) RaiseWin32Error(error);
+        for (DWORD id : ProcessIds()) {
+            OwnedHandle process(OpenProcess(access, FALSE, id));
+            if (!process) continue;
+            const std::optional<std::string> path = MainModulePath(process.get());
+            if (path && visit(id, process.get(), *path)) return;
+        }
+    }
+
+    // Hands every process of a Tool Help snapshot to visit, with the executable file name the
+    // snapshot reports, until visit returns true. Without Tool Help there is nothing to walk.
+    template <class Visit>
+    void WalkSnapshot(Visit visit) {
+        if (!toolHelp_.Available()) return;
+        OwnedHandle snapshot(toolHelp_.snapshot(TH32CS_SNAPPROCESS, 0));
+        if (!snapshot) return;
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = toolHelp_.first(snapshot.get(), &entry); more; more = toolHelp_.next(snapshot.get(), &entry)) {
+            const std::string name(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile));
+            if (visit(platform::ProcessEntry{entry.th32ProcessID, name})) return;
+        }
+    }
+
+    // The full path of a process's executable; nothing when its main module cannot be read.
+    std::optional<std::string> MainModulePath(HANDLE process) {
         char baseName[MAX_PATH] = {};
-        if (psapi_.moduleBaseName(process.get(), nullptr, baseName, MAX_PATH) == 0) return std::nullopt;
+        if (psapi_.moduleBaseName(process, nullptr, baseName, MAX_PATH) == 0) return std::nullopt;
         std::string path(MAX_PATH, '\0');
         for (;;) {
-            const DWORD length =
-                psapi_.moduleFileName(process.get(), nullptr, &path[0], static_cast<DWORD>(path.size()));
+            const DWORD length = psapi_.moduleFileName(process, nullptr, &path[0], static_cast<DWORD>(path.size()));
             if (length == 0) return std::nullopt;
             // A path that fills the buffer may have been cut: read it again into a larger one.
             if (length < path.size() - 1) {

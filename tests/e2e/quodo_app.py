@@ -20,6 +20,7 @@ from quodo_e2e import E2ETestCase, Rect, _reg_string, wait_until
 INVESTING = "nl.investing.com/indices/netherlands-25-historical-data"
 IEX = "m.iex.nl/"
 CHART = "charts.iex.nl/ChartServer/chart.ashx"
+QUOTE_HOSTS = ("nl.investing.com", "m.iex.nl")
 DUTCH = {"LC_ALL": "nl_NL.UTF-8", "TZ": "Europe/Amsterdam"}
 
 
@@ -109,10 +110,22 @@ class Quodo:
         wait_until(lambda: not self.session.menu_open(), timeout=5, message="menu closed")
 
     def download(self):
-        """"Download AEX" by its key, F5, with the window holding the keyboard."""
-        label = self.bar().windows[LABEL3]["rect"]
-        self.session.click((label[0] + label[2]) // 2, (label[1] + label[3]) // 2)
-        self.session.keys("F5")
+        """"Download AEX" by its key, F5, with the window holding the keyboard; returns once a refresh
+        has started. A refresh asked for while another runs is dropped, so F5 is pressed again until
+        a quote site sees a new request: the refresh before has then ended."""
+        def quote_requests():
+            return len([r for r in self.case.requests() if r["host"] in QUOTE_HOSTS])
+        before = quote_requests()
+
+        def pressed():
+            label = self.bar().windows[LABEL3]["rect"]
+            self.session.click((label[0] + label[2]) // 2, (label[1] + label[3]) // 2)
+            self.session.keys("F5")
+            try:
+                return wait_until(lambda: quote_requests() > before, timeout=3)
+            except TimeoutError:
+                return False
+        wait_until(pressed, timeout=30, interval=0, message="a refresh started by F5")
 
     def switch_mode(self):
         self.menu_choose(2)

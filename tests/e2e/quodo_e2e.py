@@ -387,17 +387,22 @@ class Session:
                              stderr=subprocess.DEVNULL, start_new_session=True)
 
     def _holder_running(self):
+        return any(any(w.endswith("QuodoAuto.exe") for w in words) and "hold" in words
+                   for words in self.command_lines())
+
+    def command_lines(self):
+        """The command lines of the processes that run in the session, as lists of words. A Windows
+        program shows the command line it was started with ("C:\\...\\Quodo107.exe", "/SP-", ...)."""
         pids = subprocess.run(["ip", "netns", "pids", self.settings.get("QUODO_NETNS", "q-" + self.name)],
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout.split()
+        lines = []
         for pid in pids:
             try:
                 with open("/proc/%s/cmdline" % pid, "rb") as f:
-                    words = f.read().split(b"\0")
+                    lines.append(f.read().decode("utf-8", errors="replace").rstrip("\0").split("\0"))
             except OSError:
                 continue
-            if any(w.endswith(b"QuodoAuto.exe") for w in words) and b"hold" in words:
-                return True
-        return False
+        return lines
 
     def launch(self, exe, args=(), env=None, cwd=None):
         """Starts a Windows program in the session and returns at once: a Program.
@@ -415,19 +420,19 @@ class Session:
 
     # -- QuodoAuto
 
-    def auto(self, *args, timeout=None):
+    def auto(self, *args, timeout=None, env=None):
         """Runs one QuodoAuto command and returns its output lines as dicts; AutoError on failure."""
         args = [str(a) for a in args]
         waited = max([int(a.split("=", 1)[1]) for a in args if a.startswith("--timeout=")] or [0]) / 1000.0
-        result = self.in_wine([self.exe_path("QuodoAuto.exe")] + args, timeout=timeout or waited + 60)
+        result = self.in_wine([self.exe_path("QuodoAuto.exe")] + args, env=env, timeout=timeout or waited + 60)
         lines = [json.loads(line) for line in result.stdout.splitlines() if line.strip().startswith("{")]
         if result.returncode != 0:
             error = lines[-1].get("error") if lines else (result.stderr.strip() or "exit code %d" % result.returncode)
             raise AutoError("QuodoAuto %s: %s" % (" ".join(args), error))
         return lines
 
-    def auto_one(self, *args, timeout=None):
-        lines = self.auto(*args, timeout=timeout)
+    def auto_one(self, *args, timeout=None, env=None):
+        lines = self.auto(*args, timeout=timeout, env=env)
         if len(lines) != 1:
             raise AutoError("QuodoAuto %s: expected one line, got %r" % (" ".join(map(str, args)), lines))
         return lines[0]

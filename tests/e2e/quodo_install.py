@@ -3,7 +3,7 @@ install to in the session's prefix, and what Windows reads from an installed Quo
 
     site = update_site()                                    # build/win-1.07/site, built when needed
     install = Installation(session)
-    install.run(installer("1.06"), "/SP- /silent /noicons")  # exit code
+    install.run(installer("1.06"), "/SP- /silent /noicons")  # exit code, once it and all it started ended
     facts = install.file_facts()                            # {"FileVersion": "1.06", ...}
     install.remove()                                        # the prefix without Quodo again
 
@@ -15,6 +15,8 @@ its own, which update_site() brings up to date.
 import os
 import shutil
 import subprocess
+
+from quodo_e2e import wait_until
 
 PROGRAM_FOLDER = "Program Files (x86)\\Quodo"  # a 32-bit program's Program Files in a 64-bit prefix
 # The installer writes HKLM\Software\Microsoft\...\Uninstall\Quodo as a 32-bit program: in the 64-bit
@@ -76,9 +78,19 @@ class Installation:
         return os.path.join(self.folder, name)
 
     def run(self, exe, arguments, timeout=60):
-        """Runs an installer (or the uninstaller) and waits for it: its exit code."""
-        result = self.session.in_wine([exe] + arguments.split(), env=NO_MENU_BUILDER, timeout=timeout)
-        return result.returncode
+        """Runs an installer (or the uninstaller) and waits until it and every process it started
+        have ended (the uninstaller goes on from a copy of itself): its exit code."""
+        windows_path = exe if exe[1:2] == ":" else self.session._wine_path(exe)
+        result = self.session.auto_one("runall", windows_path, *arguments.split(), "--timeout=%d" % (timeout * 1000),
+                                       env=NO_MENU_BUILDER)
+        return result["exit"]
+
+    def wait_installer_gone(self, name, timeout=60):
+        """Waits until no process of the session runs an installer of that file name (one that a
+        program started, so that it cannot be run here)."""
+        wait_until(lambda: not [words for words in self.session.command_lines()
+                                if words and words[0].lower().endswith("\\" + name.lower())],
+                   timeout=timeout, message="the end of " + name)
 
     def start(self, exe, arguments):
         """Starts an installer and returns at once: a Program."""

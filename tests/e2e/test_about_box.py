@@ -107,6 +107,8 @@ class AboutBoxTest(QuodoTestCase):
         address = ("mailto:wouter@quodosoft.nl?Subject=Programma Quodo, versie 1.06&Body="
                    + "%0D%0A".join(MAIL_LINES))
         self.assertTrue(self.recorded(mailto).endswith(' "%s"' % address), self.recorded(mailto))
+        # The box answers for its caption only once the click has been handled, popup and all.
+        self.assertEqual(box.text, "Quodo - Informatie")
         self.assertFalse(self.session.windows("TMessageForm", visible=True))
         self.assertTrue(box.visible)
 

@@ -1,6 +1,6 @@
 """Quodo's installer under Wine: the silent install the update check starts ("/SP- /silent
-/noicons"), its wait for a running Quodo.exe, an install of the newer version over the older one,
-and the uninstaller."""
+/noicons"), its wait for a running Quodo.exe, a second installer meanwhile, an install of the newer
+version over the older one, a swap that fails, and the uninstaller."""
 
 import filecmp
 import hashlib
@@ -12,6 +12,7 @@ from quodo_e2e import E2ETestCase, wait_until
 from quodo_install import PROGRAM_FILES, Installation, installer, payload, update_site
 
 UPDATE_ARGUMENTS = "/SP- /silent /noicons"  # as the program's update check starts the installer
+NOT_REPLACED, ALREADY_RUNNING = 2, 3  # the installer's exit codes
 DUTCH = {"LC_ALL": "nl_NL.UTF-8", "TZ": "Europe/Amsterdam"}
 
 
@@ -29,14 +30,20 @@ class InstallerTest(E2ETestCase):
         self.install.remove()
         self.addCleanup(self.install.remove)
 
-    def assert_installed(self, version):
-        """The three program files are those of that version's build, and no half-written copy is left."""
+    def assert_installed(self, version, staged_left=False):
+        """The three program files are those of that version's build, and no copy of a swap is left
+        (but for a staged copy that could not be removed)."""
         for name in PROGRAM_FILES:
-            self.assertTrue(filecmp.cmp(self.install.path(name), os.path.join(payload(version), name), shallow=False),
-                            "%s is not the file of version %s" % (name, version))
-        self.assertFalse(os.path.exists(self.install.path("Quodo.exe.new")))
+            self.assert_file_of(version, name)
+            self.assertFalse(os.path.exists(self.install.path(name + ".old")))
+            if not staged_left:
+                self.assertFalse(os.path.exists(self.install.path(name + ".new")))
         self.assertEqual(self.install.file_facts()["FileVersion"], version)
         self.assertEqual(self.install.entry().get("DisplayVersion"), version)
+
+    def assert_file_of(self, version, name, installed_as=None):
+        self.assertTrue(filecmp.cmp(self.install.path(installed_as or name), os.path.join(payload(version), name),
+                                    shallow=False), "%s is not the file of version %s" % (installed_as or name, version))
 
     def start_installed_quodo(self):
         program = self.launch(self.install.path("Quodo.exe"), env=DUTCH, cwd=self.make_folder())
@@ -68,8 +75,15 @@ class InstallerTest(E2ETestCase):
 
         update = self.start_installer_and_watch(installer("1.07"), UPDATE_ARGUMENTS, seconds=2)
         self.assertTrue(update.running, "the installer did not wait for Quodo.exe")
-        self.assertTrue(filecmp.cmp(self.install.path("Quodo.exe"), os.path.join(payload("1.06"), "Quodo.exe"),
-                                    shallow=False))
+        self.assert_file_of("1.06", "Quodo.exe")
+
+        # A second installer meanwhile ends at once and changes nothing: the first one holds the
+        # installation.
+        wait_until(lambda: self.session.auto_one("mutex", "QuodoSetup")["exists"], timeout=10,
+                   message="the first installer running")
+        self.assertEqual(self.install.run(installer("1.07"), UPDATE_ARGUMENTS, timeout=20), ALREADY_RUNNING)
+        self.assertTrue(update.running)
+        self.assert_file_of("1.06", "Quodo.exe")
 
         quodo.stop()
         self.assertEqual(update.wait(15), 0)
@@ -80,20 +94,32 @@ class InstallerTest(E2ETestCase):
         self.start_installed_quodo()
 
         started = time.monotonic()
-        self.assertEqual(self.install.run(installer("1.07"), UPDATE_ARGUMENTS + " /wait=2", timeout=60), 2)
+        self.assertEqual(self.install.run(installer("1.07"), UPDATE_ARGUMENTS + " /wait=2", timeout=60), NOT_REPLACED)
         waited = time.monotonic() - started
         self.assertGreaterEqual(waited, 2)
         self.assertLess(waited, 15)  # the bound asked for, not the default of 30 seconds
         self.assert_installed("1.06")
+
+    def test_a_program_that_cannot_take_the_old_ones_place_leaves_the_old_one_whole(self):
+        self.assertEqual(self.install.run(installer("1.06"), UPDATE_ARGUMENTS), 0)
+        # The new program's staged copy can be written, but not renamed into the old one's place.
+        staged = self.install.path("Quodo.exe.new")
+        holder = self.launch("QuodoAuto.exe", ["holdfile", self.session._wine_path(staged)])
+        wait_until(lambda: '"held"' in holder.output(), timeout=10, message="the staged copy held")
+
+        self.assertEqual(self.install.run(installer("1.07"), UPDATE_ARGUMENTS), NOT_REPLACED)
+        self.assert_file_of("1.07", "Quodo.exe", installed_as="Quodo.exe.new")  # staged, then refused
+        self.assert_installed("1.06", staged_left=True)
 
     def test_the_uninstaller_removes_the_files_the_shortcut_and_the_entry(self):
         self.assertEqual(self.install.run(installer("1.06"), "/silent"), 0)  # with a Start menu shortcut
         self.assertTrue(os.path.isfile(self.install.shortcut))
         uninstaller = self.install.entry()["UninstallString"].strip('"')
 
+        # The uninstaller goes on from a copy of itself, so that it can delete its own file; run
+        # waits for that copy too.
         self.assertEqual(self.install.run(uninstaller, "/silent"), 0)
-        # The uninstaller works from a copy of itself, so that it can delete its own file: poll.
-        wait_until(lambda: not os.path.exists(self.install.folder), timeout=15, message="the program folder gone")
+        self.assertFalse(os.path.exists(self.install.folder))
         self.assertFalse(os.path.exists(self.install.shortcut))
         self.assertEqual(self.install.entry(), {})
 

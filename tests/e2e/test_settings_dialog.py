@@ -19,6 +19,20 @@ class SettingsDialogTest(QuodoTestCase):
         window = dialog.focused()
         return window["class"], window["text"]
 
+    def wait_focused(self, dialog, expected):
+        """Keys reach the program in their own time: waits until the keyboard is where expected."""
+        return wait_until(lambda: self.focused(dialog) == expected, timeout=5, message="the keyboard at %r" % (expected,))
+
+    def tab(self, dialog, keys="TAB"):
+        """Moves the keyboard on by a key and returns where it went."""
+        before = self.focused(dialog)
+        self.session.keys(keys)
+
+        def moved():
+            now = self.focused(dialog)
+            return now if now != before else None
+        return wait_until(moved, timeout=5, message="the keyboard moved on from %r" % (before,))
+
     def control(self, dialog, text, class_name="Button"):
         return next(c for c in dialog.children() if c["text"] == text and c["class"] == class_name)
 
@@ -35,18 +49,17 @@ class SettingsDialogTest(QuodoTestCase):
 
         seen = [self.focused(dialog)]
         for _ in TAB_ORDER:
-            self.session.keys("TAB")
-            seen.append(self.focused(dialog))
+            seen.append(self.tab(dialog))
         self.assertEqual(seen, TAB_ORDER + TAB_ORDER[:1])
-        self.session.keys("SHIFT+TAB")
-        self.assertEqual(self.focused(dialog), TAB_ORDER[-1])
+        self.assertEqual(self.tab(dialog, "SHIFT+TAB"), TAB_ORDER[-1])
 
-        # Enter and Escape do nothing from a field; Enter presses the push button that has the
-        # keyboard: Cancel closes and gives the main window back.
-        self.session.keys("TAB", "RETURN", "ESCAPE")
+        # Enter and Escape do nothing from a field (the key after them shows they were handled:
+        # keys are handled in their order); Enter presses the push button that has the keyboard:
+        # Cancel closes and gives the main window back.
+        self.assertEqual(self.tab(dialog), TAB_ORDER[0])
+        self.session.keys("RETURN", "ESCAPE")
+        self.assertEqual(self.tab(dialog, "SHIFT+TAB"), TAB_ORDER[-1])
         self.assertTrue(dialog.visible)
-        self.session.keys("SHIFT+TAB")
-        self.assertEqual(self.focused(dialog), TAB_ORDER[-1])
         self.session.keys("RETURN")
         dialog.wait_gone()
         self.assertTrue(quodo.main.refresh()["enabled"])
@@ -76,11 +89,11 @@ class SettingsDialogTest(QuodoTestCase):
         self.assertEqual(self.focused(dialog), ("Edit", "60"))
         self.session.keys("END", "BACK", "BACK")
         self.session.type_text("3")
-        self.assertEqual(self.focused(dialog), ("Edit", "3"))  # kept as typed while in the field
-        self.session.keys("TAB")
+        self.wait_focused(dialog, ("Edit", "3"))  # kept as typed while in the field
+        self.tab(dialog)
         self.assertEqual(self.control(dialog, "10", "Edit")["text"], "10")  # pulled into range on leaving
         self.session.keys("SHIFT+TAB", "UP")
-        self.assertEqual(self.focused(dialog), ("Edit", "15"))
+        self.wait_focused(dialog, ("Edit", "15"))
         field = dialog.focused()["parent"]
         arrows = next(c for c in dialog.children() if c["class"] == "msctls_updown32" and c["parent"] == field)
         left, top, right, bottom = arrows["rect"]
@@ -97,7 +110,7 @@ class SettingsDialogTest(QuodoTestCase):
 
         # The mode by the arrow keys, then OK: applied, stored, and the new interval in effect.
         self.session.keys(*["TAB"] * 7, "DOWN")
-        self.assertEqual(self.focused(dialog), ("Button", "Altijd op Vorgrond"))
+        self.wait_focused(dialog, ("Button", "Altijd op Vorgrond"))
         self.serve({INVESTING: [{"body": investing_page("905,10", "+3,20", "+0,35%", "10:00:0%d" % i)}
                                 for i in range(9)]})
         dialog.press("OK")
@@ -140,12 +153,14 @@ class SettingsDialogTest(QuodoTestCase):
         quodo = self.start_quodo(OPEN_DAY, env={"QUODO_WINEDEBUG": "+htmlhelp"})
         dialog = quodo.open_settings()
         self.session.keys(*["TAB"] * 6)
-        self.assertEqual(self.focused(dialog), ("Button", "Check nu"))
+        self.wait_focused(dialog, ("Button", "Check nu"))
         self.session.keys("F1")
         self.assertTrue(self.session.find_window("HH Parent", timeout=10).visible)
+        # The help library names the topic of the context only after it was asked for it.
         wait_until(lambda: "command=HH_HELP_CONTEXT, data=7d96" in quodo.program.output(), timeout=10,
                    message="help context 32150 asked for")
-        self.assertIn('FindContextAlias returning "/update.htm"', quodo.program.output())
+        wait_until(lambda: 'FindContextAlias returning "/update.htm"' in quodo.program.output(), timeout=10,
+                   message="its topic found")
 
 
 if __name__ == "__main__":

@@ -19,17 +19,26 @@ def page(level, change="+1,00", percent="+0,10%", time="10:00:05"):
 
 class TickerTest(QuodoTestCase):
 
+    def label_picture(self, quodo, label_id):
+        return quodo.main.screenshot().crop(Rect(*quodo.bar().windows[label_id]["rect"]))
+
     def text_colours(self, quodo, label_id):
         """The colours of the text pixels in a label (its background left out)."""
-        shot = quodo.main.screenshot()
-        rect = quodo.bar().windows[label_id]["rect"]
-        crop = shot.crop(Rect(*rect))
+        crop = self.label_picture(quodo, label_id)
         background = crop.pixel(0, 0)
         return {c for c in crop.colours() if c != background}
 
     def assert_text_colour(self, quodo, label_id, colour):
-        wait_until(lambda: colour in self.text_colours(quodo, label_id), timeout=5,
-                   message="label %d drawn in %r" % (label_id, colour))
+        self.assertIn(colour, self.text_colours(quodo, label_id), "label %d drawn in %r" % (label_id, colour))
+
+    def refresh_to(self, quodo, level_page, level):
+        """Serves a page and refreshes; returns once the new level is painted. The labels are
+        painted in their order, so the index name's colour is on the screen by then too."""
+        before = self.label_picture(quodo, LABEL2).rgb
+        self.serve({INVESTING: [level_page]})
+        quodo.download()
+        quodo.wait_bar(lambda b: b.level == level)
+        wait_until(lambda: self.label_picture(quodo, LABEL2).rgb != before, timeout=5, message=level + " painted")
 
     def test_site_follows_the_trading_hours_and_days(self):
         self.serve({INVESTING: [page("905,10")], IEX: [{"body": iex_page("899.5", "-2", "-0.2", "17:35:02")}]})
@@ -57,31 +66,24 @@ class TickerTest(QuodoTestCase):
         self.serve({INVESTING: [page("900,00", "+1,00", time="10:00:05")]})
         quodo = self.start_quodo(TRADING)
         quodo.wait_bar(lambda b: b.level == "900,00")
+        # Black from the start, and the first level is not coloured.
+        wait_until(lambda: BLACK in self.text_colours(quodo, LABEL2), timeout=5, message="900,00 painted")
         self.assert_text_colour(quodo, LABEL1, BLACK)
-        self.assert_text_colour(quodo, LABEL2, BLACK)
 
-        self.serve({INVESTING: [page("901,00", "+2,00", time="10:00:35")]})
-        quodo.download()
-        quodo.wait_bar(lambda b: b.level == "901,00")
+        self.refresh_to(quodo, page("901,00", "+2,00", time="10:00:35"), "901,00")
         self.assert_text_colour(quodo, LABEL1, GREEN)
         self.assert_text_colour(quodo, LABEL2, GREEN)
 
-        self.serve({INVESTING: [page("899,00", "-1,00", time="10:01:05")]})
-        quodo.download()
-        quodo.wait_bar(lambda b: b.level == "899,00")
+        self.refresh_to(quodo, page("899,00", "-1,00", time="10:01:05"), "899,00")
         self.assert_text_colour(quodo, LABEL1, RED)
         self.assert_text_colour(quodo, LABEL2, RED)
 
-        self.serve({INVESTING: [page("899,50", "", "", time="10:01:35")]})
-        quodo.download()
-        quodo.wait_bar(lambda b: b.level == "899,50")
+        self.refresh_to(quodo, page("899,50", "", "", time="10:01:35"), "899,50")
         self.assert_text_colour(quodo, LABEL1, BLUE)
         self.assert_text_colour(quodo, LABEL2, GREEN)
 
         # A new level with the same quote time: the text changes, the colours do not.
-        self.serve({INVESTING: [page("898,00", "-2,00", time="10:01:35")]})
-        quodo.download()
-        quodo.wait_bar(lambda b: b.level == "898,00")
+        self.refresh_to(quodo, page("898,00", "-2,00", time="10:01:35"), "898,00")
         self.assert_text_colour(quodo, LABEL1, BLUE)
         self.assert_text_colour(quodo, LABEL2, GREEN)
 
@@ -149,21 +151,20 @@ class TickerTest(QuodoTestCase):
         chart_requests = [r for r in self.requests() if r["host"] == "charts.iex.nl"]
         self.assertEqual(chart_requests[-1]["query"], "ctype=4&id=12272&daterange=today&name=AEX")
 
-        # The chart server is gone: the stored chart stays and is drawn again.
+        # The chart server is gone: the stored chart stays and is drawn again. (Serving anew also
+        # empties the server's list of requests.)
         self.serve({INVESTING: [page("901,00")], CHART: [{"drop": True}]})
         quodo.download()
         quodo.wait_bar(lambda b: b.level == "901,00")
+        # A refresh starts only once the one before has ended, chart and all.
+        quodo.download()
         with open(stored, "rb") as f:
             self.assertEqual(f.read(), chart)
         self.assertTrue(drawn())
-
-        # A refresh that brings the same level fetches no chart.
-        def count(host):
-            return len([r for r in self.requests() if r["host"] == host])
-        quotes, charts = count("nl.investing.com"), count("charts.iex.nl")
+        # That refresh brought the same level, which fetches no chart: once the one after it has
+        # started, the chart of 901,00 is still the only one asked for.
         quodo.download()
-        wait_until(lambda: count("nl.investing.com") > quotes, timeout=10, message="another refresh")
-        self.assertEqual(count("charts.iex.nl"), charts)
+        self.assertEqual(len([r for r in self.requests() if r["host"] == "charts.iex.nl"]), 1)
 
     def test_broken_chart_shows_the_fallback_picture(self):
         crasher = os.path.join(self.session.root, ".deps", "src", "libpng", "contrib", "testpngs", "crashers",
@@ -214,10 +215,12 @@ class TickerTest(QuodoTestCase):
         self.serve({INVESTING: [page("399,99", time="10:01:35")]})
         quodo.download()
         quodo.wait_bar(lambda b: b.level == "399,99", timeout=20)
-        wait_until(lambda: len(sweeps()) >= 500, timeout=20, message="falling sweeps")
+        # Each sweep ends with its pause: the tenth pause is the last thing the two alarms do.
+        def pauses():
+            return len(re.findall(r"Call KERNEL32\.Sleep\(0000012c\)", quodo.program.output()))
+        wait_until(lambda: pauses() >= 10, timeout=20, message="falling sweeps and their pauses")
         self.assertEqual(sweeps()[250:], [(1000 - 5 * j, 5) for j in range(1, 51)] * 5)
-        pauses = re.findall(r"Call KERNEL32\.Sleep\(0000012c\)", quodo.program.output())
-        self.assertEqual(len(pauses), 10)
+        self.assertEqual(pauses(), 10)
 
 
 if __name__ == "__main__":

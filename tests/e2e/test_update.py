@@ -109,9 +109,15 @@ class UpdateTest(QuodoTestCase):
         self.session.reg_update({"Updates Aan": "1"})
         quodo = self.start("nl-timeout")
         log = os.path.join(self.data_folder, "Error.log")
-        wait_until(lambda: os.path.exists(log), timeout=90, message="Error.log a minute after start")
-        with open(log, "rb") as f:
-            self.assertEqual(f.read(), b"7-12-2026.\r\nTime-out bij Ping.\r\n")
+
+        def logged():
+            if not os.path.exists(log):
+                return None
+            with open(log, "rb") as f:
+                return f.read()
+        # The file is made before its lines are written: wait for what it should hold.
+        expected = b"7-12-2026.\r\nTime-out bij Ping.\r\n"
+        wait_until(lambda: logged() == expected, timeout=90, message="Error.log a minute after start")
         self.assertFalse(self.session.windows("TVersionsForm", visible=True))
         self.assertTrue(quodo.main.visible)
 
@@ -177,8 +183,10 @@ class UpdateTest(QuodoTestCase):
         for companion in companions:
             companion.wait(15)
         self.assertTrue(decoy.running)
-        wait_until(lambda: installation.file_facts().get("FileVersion") == "1.07", timeout=60,
-                   message="1.07 installed")
+        # The installer replaces the program once it has ended, and runs on for a while after that.
+        installation.wait_installer_gone("Quodo107.exe", timeout=60)
+        self.assertEqual(installation.file_facts().get("FileVersion"), "1.07")
+        self.assertEqual(installation.entry().get("DisplayVersion"), "1.07")
         again = self.start(exe=os.path.join(folder, "Quodo.exe"), cwd=folder)
         self.assertEqual(again.main.text, "Quodo, versie 1.07")
 

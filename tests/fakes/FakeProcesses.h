@@ -1,6 +1,6 @@
 // A scripted process table as platform::Processes for native tests. Each running process has an
 // id, a full executable path and the name a Tool Help snapshot reports; a process can refuse to
-// end, or linger in the list after it was ended. Every Terminate and RunAndWait is recorded.
+// end, or linger in the list after it was ended. Every ending and RunAndWait is recorded.
 //
 //   fakes::FakeProcesses processes;
 //   processes.Start(12, "C:\\Program Files\\Quodo\\Quodo_Sched.exe");
@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@ public:
         std::string commandLine;
         bool hidden;
         uint32_t timeoutMs;
+        std::string outputPath;
     };
     struct Ending {
         uint32_t id;
@@ -44,7 +46,7 @@ public:
     std::string walkError;  // when set, ListByPath raises it
     int runResult = 0;
     std::vector<Run> runs;
-    std::vector<Ending> endings;  // every Terminate call, in order
+    std::vector<Ending> endings;  // every process a walk tried to end, in order
     int pathWalks = 0, nameWalks = 0;
     // Runs after a process was ended (with its id), e.g. to start a new copy.
     std::function<void(uint32_t)> onEnded;
@@ -62,13 +64,14 @@ public:
 
     void Install() { platform::Current().processes = this; }
 
-    // Runs for every started command, e.g. to write what it would have written.
-    std::function<void(const Run&)> onRun;
+    // Runs every started command in place of runResult, e.g. to write what it would have written:
+    // its exit code.
+    std::function<int(const Run&)> onRun;
 
-    int RunAndWait(const std::string& commandLine, bool hidden, uint32_t timeoutMs) override {
-        runs.push_back({commandLine, hidden, timeoutMs});
-        if (onRun) onRun(runs.back());
-        return runResult;
+    int RunAndWait(const std::string& commandLine, bool hidden, uint32_t timeoutMs,
+                   const std::string& outputPath) override {
+        runs.push_back({commandLine, hidden, timeoutMs, outputPath});
+        return onRun ? onRun(runs.back()) : runResult;
     }
     bool IsNtPlatform() override { return ntPlatform; }
     uint32_t CurrentProcessId() override { return selfId; }
@@ -89,19 +92,36 @@ public:
         return entries;
     }
 
-    bool Terminate(uint32_t id, uint32_t waitMs) override {
-        endings.push_back({id, waitMs});
-        auto it = std::find_if(running.begin(), running.end(), [id](const Process& p) { return p.id == id; });
-        if (it == running.end() || it->refusesToEnd) return false;
-        if (!it->lingers) running.erase(it);
-        if (onEnded) onEnded(id);
-        return true;
+    std::optional<uint32_t> EndFirstByPath(const platform::ProcessFilter& matches, uint32_t waitMs) override {
+        return EndFirst(ListByPath(), matches, waitMs);
+    }
+    std::optional<uint32_t> EndFirstByExeName(const platform::ProcessFilter& matches, uint32_t waitMs) override {
+        return EndFirst(ListByExeName(), matches, waitMs);
     }
 
     std::vector<uint32_t> EndedIds() const {
         std::vector<uint32_t> ids;
         for (const Ending& e : endings) ids.push_back(e.id);
         return ids;
+    }
+
+private:
+    std::optional<uint32_t> EndFirst(const std::vector<platform::ProcessEntry>& listed,
+                                     const platform::ProcessFilter& matches, uint32_t waitMs) {
+        for (const platform::ProcessEntry& entry : listed) {
+            if (!matches(entry)) continue;
+            End(entry.id, waitMs);
+            return entry.id;
+        }
+        return std::nullopt;
+    }
+
+    void End(uint32_t id, uint32_t waitMs) {
+        endings.push_back({id, waitMs});
+        auto it = std::find_if(running.begin(), running.end(), [id](const Process& p) { return p.id == id; });
+        if (it->refusesToEnd) return;
+        if (!it->lingers) running.erase(it);
+        if (onEnded) onEnded(id);
     }
 };
 

@@ -25,6 +25,12 @@
 //   trustroot PEMFILE                              trusts a test CA: adds it to the machine's roots
 //   pixel X Y                                      a screen pixel's colour
 //   hold                                           waits forever, keeping Wine's desktop open
+//   runall PROGRAM [ARGUMENT...] [--timeout=MS]    runs a program and waits until it and every
+//                                                  process it started have ended: its exit code
+//   holdfile PATH                                  opens (or makes) a file for reading and keeps it
+//                                                  open, letting others read and write it but not
+//                                                  rename or delete it, until ended
+//   mutex NAME                                     whether a mutex of that name exists
 // With --stored, the commands that read windows (list, find, info, children) read texts as the
 // system keeps them, without a message to the window's program: a program that is busy (waiting
 // for a web page, say) is read at once instead of after a time-out, with its texts.
@@ -656,6 +662,71 @@ void Hold(const Args&) {
     for (;;) Sleep(INFINITE);
 }
 
+// ---- processes and files -----------------------------------------------------------------------
+
+std::wstring CommandLineOf(const std::vector<std::wstring>& words) {
+    std::wstring line;
+    for (const std::wstring& word : words) {
+        if (!line.empty()) line += L' ';
+        line += word.empty() || word.find(L' ') != std::wstring::npos ? L'"' + word + L'"' : word;
+    }
+    return line;
+}
+
+DWORD ActiveProcesses(HANDLE job) {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof accounting, nullptr))
+        Fail("cannot read the job");
+    return accounting.ActiveProcesses;
+}
+
+// Runs a program in a job of its own, so that the processes it starts are in the job too (an
+// uninstaller that goes on from a copy of itself, say), and waits until the job is empty.
+void RunAll(const Args& args) {
+    if (args.positional.empty()) Fail("missing argument: program");
+    const DWORD timeout = (DWORD)args.IntOption(L"timeout", 60000);
+    std::wstring line = CommandLineOf(args.positional);
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (!job) Fail("cannot make a job");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                        &started))
+        Fail("cannot start " + Utf8(line));
+    if (!AssignProcessToJobObject(job, started.hProcess)) {
+        TerminateProcess(started.hProcess, 1);
+        Fail("cannot put the program into the job");
+    }
+    ResumeThread(started.hThread);
+    const DWORD start = GetTickCount();
+    while (ActiveProcesses(job) > 0) {
+        if (GetTickCount() - start >= timeout) {
+            TerminateJobObject(job, 1);
+            Fail("still running after " + std::to_string(timeout) + " ms: " + Utf8(line));
+        }
+        Sleep(20);
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(started.hProcess, &code);
+    Json().Int("exit", code).Print();
+}
+
+void HoldFile(const Args& args) {
+    const std::wstring& path = args.At(0, "file");
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) Fail("cannot open " + Utf8(path));
+    Json().Str("held", path).Print();
+    for (;;) Sleep(INFINITE);
+}
+
+void Mutex(const Args& args) {
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, args.At(0, "name").c_str());
+    Json().Bool("exists", mutex != nullptr).Print();
+    if (mutex) CloseHandle(mutex);
+}
+
 struct CommandEntry {
     const wchar_t* name;
     void (*run)(const Args&);
@@ -687,6 +758,9 @@ const CommandEntry kCommands[] = {
     {L"focus", Focus},
     {L"trustroot", TrustRoot},
     {L"hold", Hold},
+    {L"runall", RunAll},
+    {L"holdfile", HoldFile},
+    {L"mutex", Mutex},
 };
 
 }  // namespace

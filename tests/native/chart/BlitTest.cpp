@@ -29,9 +29,10 @@ ui::Bitmap Numbered(int w, int h) {
 void ExpectPlaced(const ui::Bitmap& target, const ui::Bitmap& source, int x, int y) {
     for (int ty = 0; ty < target.height; ++ty)
         for (int tx = 0; tx < target.width; ++tx) {
-            const int sx = tx - x, sy = ty - y;
+            // In 64 bits: the places tried reach the ends of int.
+            const std::int64_t sx = std::int64_t(tx) - x, sy = std::int64_t(ty) - y;
             const bool covered = sx >= 0 && sy >= 0 && sx < source.width && sy < source.height;
-            const std::uint32_t want = covered ? source.pixels[sy * source.width + sx] : kBehind;
+            const std::uint32_t want = covered ? source.pixels[std::size_t(sy * source.width + sx)] : kBehind;
             EXPECT_EQ(target.pixels[ty * target.width + tx], want) << tx << "," << ty;
         }
 }

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
+#include "fakes/FakeProcesses.h"
 #include "fakes/FakeSystem.h"
 #include "update/PingProbe.h"
 
@@ -59,55 +58,36 @@ TEST(PingReply, ThirdLineOfEachLineEnd) {
     EXPECT_EQ(ThirdLine("a\r\nb"), "");
 }
 
-TEST(PingCommand, EveryPathQuotedAndTheWholeCommandWrappedOnceMore) {
-    EXPECT_EQ(PingCommandLine("C:\\Windows\\system32\\cmd.exe", "C:\\Windows\\system32", "quodosoft.nl",
-                              "C:\\Users\\An de Vries\\UserData\\Quodo\\Ping.txt"),
-              "\"C:\\Windows\\system32\\cmd.exe\" /C \"\"C:\\Windows\\system32\\ping.exe\" quodosoft.nl -n 1 -w 100 > "
-              "\"C:\\Users\\An de Vries\\UserData\\Quodo\\Ping.txt\"\"");
+TEST(PingCommand, TheSystemsPingQuotedOneEchoRequestWaitingAtMost100Ms) {
+    EXPECT_EQ(PingCommandLine("C:\\Program Files\\system32", "quodosoft.nl"),
+              "\"C:\\Program Files\\system32\\ping.exe\" quodosoft.nl -n 1 -w 100");
 }
-
-// Runs "processes" by a script: records each command line and lets the test write the output file.
-struct ScriptedProcesses : platform::Processes {
-    std::vector<std::string> commandLines;
-    std::vector<bool> hiddenFlags;
-    std::vector<uint32_t> timeouts;
-    std::function<int(const std::string&)> run = [](const std::string&) { return 0; };
-
-    int RunAndWait(const std::string& commandLine, bool hidden, uint32_t timeoutMs) override {
-        commandLines.push_back(commandLine);
-        hiddenFlags.push_back(hidden);
-        timeouts.push_back(timeoutMs);
-        return run(commandLine);
-    }
-    bool IsNtPlatform() override { return true; }
-    uint32_t CurrentProcessId() override { return 1; }
-    std::vector<platform::ProcessEntry> ListByPath() override { return {}; }
-    std::vector<platform::ProcessEntry> ListByExeName() override { return {}; }
-    bool Terminate(uint32_t, uint32_t) override { return false; }
-};
 
 class PingUpdateServer : public ::testing::Test {
 protected:
     fakes::FakeSystem sys;
-    ScriptedProcesses processes;
+    fakes::FakeProcesses processes;
     platform::Services services;
-    const std::string dataFolder = "C:\\Users\\user\\UserData\\Quodo\\";
+    // A folder a command interpreter would expand.
+    const std::string dataFolder = "C:\\Users\\user\\UserData\\%TEMP%\\Quodo 100%\\";
     const std::string outputPath = dataFolder + "Ping.txt";
 
     void SetUp() override {
-        sys.system.environment["COMSPEC"] = "C:\\WINDOWS\\system32\\cmd.exe";
         sys.system.systemFolder = "D:\\WinNT\\system32";
         sys.files.AddFolder(dataFolder);
         services.system = &sys.system;
         services.files = &sys.files;
         services.processes = &processes;
     }
-    // The ping writes this output into its file.
+    // The ping writes this output into the file the command names.
     void PingPrints(const std::string& output, int exitCode = 0) {
-        processes.run = [this, output, exitCode](const std::string&) {
-            sys.files.AddFile(outputPath, output, 0);
+        processes.onRun = [this, output, exitCode](const fakes::FakeProcesses::Run& run) {
+            sys.files.AddFile(run.outputPath, output, 0);
             return exitCode;
         };
+    }
+    void RunReturns(int exitCode) {
+        processes.onRun = [exitCode](const fakes::FakeProcesses::Run&) { return exitCode; };
     }
     int Probe() { return update::PingUpdateServer(services, dataFolder); }
 };
@@ -115,11 +95,12 @@ protected:
 TEST_F(PingUpdateServer, RunsTheSystemsPingHiddenAndBoundedIntoTheDataFolder) {
     PingPrints(kDutchReply, 0);
     EXPECT_EQ(Probe(), 12);
-    ASSERT_EQ(processes.commandLines.size(), 1u);
-    EXPECT_EQ(processes.commandLines[0],
-              PingCommandLine("C:\\WINDOWS\\system32\\cmd.exe", "D:\\WinNT\\system32", "quodosoft.nl", outputPath));
-    EXPECT_TRUE(processes.hiddenFlags[0]);
-    EXPECT_EQ(processes.timeouts[0], 10000u);
+    ASSERT_EQ(processes.runs.size(), 1u);
+    const fakes::FakeProcesses::Run& run = processes.runs[0];
+    EXPECT_EQ(run.commandLine, PingCommandLine("D:\\WinNT\\system32", "quodosoft.nl"));
+    EXPECT_EQ(run.outputPath, outputPath) << "the path as it is, for no interpreter to read";
+    EXPECT_TRUE(run.hidden);
+    EXPECT_EQ(run.timeoutMs, 10000u);
     EXPECT_FALSE(sys.files.FileExists(outputPath)) << "the output file is deleted";
 }
 
@@ -138,34 +119,32 @@ TEST_F(PingUpdateServer, ReadsTheReplyTimeOfEachLayoutWhateverTheExitCode) {
 
 TEST_F(PingUpdateServer, AnOldOutputFileIsNotTakenForTheAnswer) {
     sys.files.AddFile(outputPath, kDutchReply, 0);
-    processes.run = [](const std::string&) { return 0; };  // the command writes nothing
+    RunReturns(0);  // the command writes nothing
     EXPECT_EQ(Probe(), kPingFailed);
     EXPECT_FALSE(sys.files.FileExists(outputPath));
 }
 
 TEST_F(PingUpdateServer, Failures) {
-    processes.run = [](const std::string&) { return -1; };
-    EXPECT_EQ(Probe(), kPingNotRun) << "the interpreter could not be started";
+    RunReturns(-1);
+    EXPECT_EQ(Probe(), kPingNotRun) << "the ping could not be started";
 
-    processes.run = [](const std::string&) -> int { throw std::runtime_error("no processes"); };
+    processes.onRun = [](const fakes::FakeProcesses::Run&) -> int { throw std::runtime_error("no processes"); };
     EXPECT_EQ(Probe(), kPingNotRun);
 
-    processes.run = [this](const std::string&) {
+    processes.onRun = [this](const fakes::FakeProcesses::Run&) {
         sys.files.AddFile(outputPath, kDutchReply, 0);
         return platform::kRunTimedOut;
     };
     EXPECT_EQ(Probe(), kPingFailed) << "a ping that had to be ended";
     EXPECT_FALSE(sys.files.FileExists(outputPath));
 
-    sys.files.unwritableFiles.insert(outputPath);  // e.g. a read-only folder: nothing is written
-    processes.run = [](const std::string&) { return 0; };
+    RunReturns(platform::kRunNoOutputFile);  // e.g. a read-only folder: nothing ran
     EXPECT_EQ(Probe(), kPingFailed) << "no readable output";
-    sys.files.unwritableFiles.clear();
 
-    const size_t runs = processes.commandLines.size();
-    sys.system.environment.erase("COMSPEC");
+    const size_t runs = processes.runs.size();
+    sys.system.systemFolder.clear();
     EXPECT_EQ(Probe(), kPingNotRun);
-    EXPECT_EQ(processes.commandLines.size(), runs) << "nothing runs without a command interpreter";
+    EXPECT_EQ(processes.runs.size(), runs) << "nothing runs without the system folder";
 }
 
 }  // namespace

@@ -96,6 +96,7 @@ TEST_F(TerminateTest, BothCopiesInTheProgramFolderEndAndTheDecoyLives) {
     EXPECT_EQ(processes.endings[0].waitMs, update::kTerminateWaitMs);
     EXPECT_TRUE(processes.IsRunning(20));
     EXPECT_EQ(endingsSeen, (std::vector<size_t>{1, 2}));  // messages ran after each ending
+    EXPECT_EQ(processes.pathWalks, 3) << "each pass one walk that finds and ends, and a last that finds none";
 
     form.TerminateProcessesByName(kCompanion);  // none left: nothing happens
     EXPECT_EQ(processes.endings.size(), 2u);

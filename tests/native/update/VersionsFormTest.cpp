@@ -43,7 +43,6 @@ protected:
     void SetUp() override {
         ui::App() = ui::Application();
         sys.Install();
-        sys.system.environment["COMSPEC"] = "C:\\Windows\\system32\\cmd.exe";
         files.web = &web;
         files.AddFolder(kData);
         platform::Current().files = &files;
@@ -59,8 +58,8 @@ protected:
     // What the ping writes into its output file.
     void Ping(const std::string& output) {
         processes.onRun = [this, output](const fakes::FakeProcesses::Run& run) {
-            const size_t at = run.commandLine.rfind("> \"") + 3;
-            files.AddFile(run.commandLine.substr(at, run.commandLine.find('"', at) - at), output, 0);
+            files.AddFile(run.outputPath, output, 0);
+            return 0;
         };
     }
     void ServeList(const std::string& entry) {

@@ -1,7 +1,10 @@
 // A stand-in for the system's ping that prints the layouts of the Windows ping, which Wine's own
 // ping does not (its third line is always empty). The environment variable QUODO_PING_LAYOUT
-// chooses one of kLayouts (nl-reply when unset). The first argument is the host; the options
-// after it (-n 1 -w 100) are ignored. The exit code is 0 after a reply and 1 otherwise, as ping's.
+// chooses one of kLayouts (nl-reply when unset), or "hang": a ping that prints its first line and
+// never ends. The first argument is the host; the options after it (-n 1 -w 100) are ignored. The
+// exit code is 0 after a reply and 1 otherwise, as ping's.
+#include <windows.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -49,6 +52,11 @@ int Print(const Layout& layout, const char* host) {
 int main(int argc, char** argv) {
     const char* chosen = std::getenv("QUODO_PING_LAYOUT");
     const std::string name = chosen && *chosen ? chosen : "nl-reply";
+    if (name == "hang") {
+        std::printf("\nPingen naar %s [127.0.0.1] met 32 bytes aan gegevens:\n", argc > 1 ? argv[1] : "");
+        std::fflush(stdout);
+        Sleep(INFINITE);
+    }
     for (const Layout& layout : kLayouts)
         if (name == layout.name) return Print(layout, argc > 1 ? argv[1] : "");
     std::fprintf(stderr, "ping stand-in: unknown layout %s\n", name.c_str());

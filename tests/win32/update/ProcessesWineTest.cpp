@@ -1,6 +1,6 @@
 // The Win32 process service under Wine: RunAndWait's exit codes, command lines of any length, a
-// missing program, the bound on the wait, and a ping command line through the command
-// interpreter into a file whose path holds blanks.
+// missing program, the bound on the wait that ends the whole tree of processes, and the probe's
+// ping with its output into a file whose path holds blanks and "%".
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,6 +12,7 @@
 #include "StandIns.h"
 #include "platform/Platform.h"
 #include "quotes/Hosts.h"
+#include "update/PingProbe.h"
 #include "win32/Win32Processes.h"
 #include "win32/Win32System.h"
 
@@ -31,9 +32,15 @@ protected:
         standins::RemoveTree(folder);
         platform::Install(saved);
     }
-    int Run(const std::string& commandLine, uint32_t timeoutMs = 10000) {
-        return platform::Current().processes->RunAndWait(commandLine, true, timeoutMs);
+    int Run(const std::string& commandLine, uint32_t timeoutMs = 10000, const std::string& outputPath = "") {
+        return platform::Current().processes->RunAndWait(commandLine, true, timeoutMs, outputPath);
     }
+    bool Listed(const std::string& path) {
+        for (const platform::ProcessEntry& entry : platform::Current().processes->ListByPath())
+            if (_stricmp(entry.image.c_str(), path.c_str()) == 0) return true;
+        return false;
+    }
+    std::string Comspec() { return platform::Current().system->Environment("COMSPEC"); }
 
     platform::Services saved = platform::Current();
     std::string folder, sched;
@@ -41,8 +48,8 @@ protected:
 
 TEST_F(ProcessesWine, ExitCodesCommandLinesOfAnyLengthAndMissingPrograms) {
     EXPECT_EQ(Run(Quoted(sched) + " /exit 7"), 7);
-    EXPECT_EQ(platform::Current().processes->RunAndWait(Quoted(sched) + " /exit 0", false, 10000), 0);
-    EXPECT_EQ(Run(platform::Current().system->Environment("COMSPEC") + " /C exit 3"), 3);
+    EXPECT_EQ(platform::Current().processes->RunAndWait(Quoted(sched) + " /exit 0", false, 10000, ""), 0);
+    EXPECT_EQ(Run(Comspec() + " /C exit 3"), 3);
     // The stand-in's exit code is the length of its arguments.
     const std::string arguments = "/length " + std::string(3000, 'x');
     EXPECT_EQ(Run(Quoted(sched) + " " + arguments), static_cast<int>(arguments.size()));
@@ -50,23 +57,37 @@ TEST_F(ProcessesWine, ExitCodesCommandLinesOfAnyLengthAndMissingPrograms) {
     EXPECT_EQ(Run(""), -1);
 }
 
-TEST_F(ProcessesWine, AProgramThatRunsTooLongIsEndedAtTheBound) {
+TEST_F(ProcessesWine, AtTheBoundTheProgramIsEndedWithEverythingItStarted) {
+    const std::string pingFolder = folder + "\\stand in";
+    const std::string ping = standins::Install(QUODO_PING_STANDIN, pingFolder, "ping.exe");
+    const std::string output = folder + "\\ping.txt";
+    SetEnvironmentVariableA("QUODO_PING_LAYOUT", "hang");
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Run(Quoted(sched) + " /wait 60000", 500), platform::kRunTimedOut);
+    // A command interpreter that runs the ping: both are ended.
+    const std::string command = Comspec() + " /C \"" + Quoted(ping) + " x > " + Quoted(output) + "\"";
+    EXPECT_EQ(Run(command, 3000), platform::kRunTimedOut);
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(elapsed, std::chrono::milliseconds(450));
+    EXPECT_GE(elapsed, std::chrono::milliseconds(2950));
     EXPECT_LT(elapsed, std::chrono::seconds(10));
-    for (const platform::ProcessEntry& entry : platform::Current().processes->ListByPath())
-        EXPECT_NE(_stricmp(entry.image.c_str(), sched.c_str()), 0) << "still running";
+    EXPECT_NE(standins::ReadAll(output).find("Pingen naar"), std::string::npos) << "the ping ran";
+    EXPECT_FALSE(Listed(ping)) << "the ping the command interpreter started still runs";
+
+    // The probe's own ping, writing into its file.
+    const std::string ownOutput = folder + "\\own.txt";
+    EXPECT_EQ(Run(update::PingCommandLine(pingFolder, hosts::kMakerWebHost), 1000, ownOutput), platform::kRunTimedOut);
+    SetEnvironmentVariableA("QUODO_PING_LAYOUT", nullptr);
+    EXPECT_NE(standins::ReadAll(ownOutput).find("Pingen naar"), std::string::npos) << "the ping ran";
+    EXPECT_FALSE(Listed(ping));
 }
 
-TEST_F(ProcessesWine, PingThroughTheCommandInterpreterWritesItsLayoutIntoAFileWithBlanks) {
+TEST_F(ProcessesWine, ThePingWritesItsLayoutIntoTheOutputFileWhateverItsPathHolds) {
     const std::string pingFolder = folder + "\\stand in";
     standins::Install(QUODO_PING_STANDIN, pingFolder, "ping.exe");
-    const std::string output = folder + "\\ping uitvoer.txt";
+    // A folder a command interpreter would expand.
+    const std::string dataFolder = folder + "\\%TEMP% 100%";
+    CreateDirectoryA(dataFolder.c_str(), nullptr);
+    const std::string output = dataFolder + "\\ping uitvoer.txt";
     const std::string host = hosts::kMakerWebHost;
-    const std::string command = platform::Current().system->Environment("COMSPEC") + " /C \"" +
-                                Quoted(pingFolder + "\\ping") + " " + host + " -n 1 -w 100 > " + Quoted(output) + "\"";
     const std::string dutch = "\r\nPingen naar " + host + " [127.0.0.1] met 32 bytes aan gegevens:\r\n";
     struct Case {
         const char* layout;
@@ -84,10 +105,12 @@ TEST_F(ProcessesWine, PingThroughTheCommandInterpreterWritesItsLayoutIntoAFileWi
         SCOPED_TRACE(c.layout);
         SetEnvironmentVariableA("QUODO_PING_LAYOUT", c.layout);
         DeleteFileA(output.c_str());
-        EXPECT_EQ(Run(command), c.exitCode);
+        EXPECT_EQ(Run(update::PingCommandLine(pingFolder, host), 10000, output), c.exitCode);
         EXPECT_EQ(standins::ReadAll(output).substr(0, c.start.size()), c.start);
     }
     SetEnvironmentVariableA("QUODO_PING_LAYOUT", nullptr);
+    EXPECT_EQ(Run(update::PingCommandLine(pingFolder, host), 10000, folder + "\\none\\ping.txt"),
+              platform::kRunNoOutputFile);
 }
 
 TEST(Win32ErrorTextTest, TheCodeWithTheSystemsMessageOrThePlainText) {

@@ -1,6 +1,6 @@
 // The terminate window over the real process walks under Wine: copies of a stand-in companion
 // program started from one folder end, a copy of the same name in another folder lives, the Tool
-// Help walk finds the stand-in by its bare name, and this process is never ended.
+// Help walk finds and ends the stand-in by its bare name, and this process is never ended.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -74,7 +74,7 @@ TEST_F(TerminateWine, BothCopiesFromTheProgramFolderEndAndTheDecoyLives) {
     EXPECT_EQ(form.FindProcessByName(decoy), other.Id());
 }
 
-TEST_F(TerminateWine, ToolHelpListsTheStandInByItsBareName) {
+TEST_F(TerminateWine, ToolHelpListsAndEndsTheStandInByItsBareName) {
     Started copy(decoy + " /wait 120000");
     ASSERT_TRUE(WaitListed(copy));
     EXPECT_EQ(Listed(platform::Current().processes->ListByExeName(), copy.Id()), "Quodo_Sched.exe");
@@ -82,6 +82,11 @@ TEST_F(TerminateWine, ToolHelpListsTheStandInByItsBareName) {
     // The snapshot here carries no folders, and the process status walk compares full paths only.
     EXPECT_EQ(form.FindProcessToolHelp(decoy), std::nullopt);
     EXPECT_EQ(form.FindProcessPsapi("Quodo_Sched.exe"), std::nullopt);
+
+    const DWORD id = copy.Id();
+    const auto isCopy = [id](const platform::ProcessEntry& entry) { return entry.id == id; };
+    EXPECT_EQ(platform::Current().processes->EndFirstByExeName(isCopy, 5000), id);
+    EXPECT_EQ(copy.ExitCode(), 0u);
 }
 
 TEST_F(TerminateWine, ThisProcessIsNeverEnded) {
