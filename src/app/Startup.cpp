@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/Main.h"
+#include "app/UpdateKey.h"
 #include "dialogs/About.h"
 #include "dialogs/MessForm.h"
 #include "settings/Options.h"
@@ -46,7 +47,7 @@ int RunProgram() {
     dialogs::TAboutBox about(mainForm, {mainForm.ProductName, mainForm.VersionText, mainForm.NoticeText});
     ConnectAbout(mainForm, about);
     if (!app.Terminated()) app.Dispatch([&] { about.FormCreate(); });
-    update::TVersionsForm versions({mainForm.ProductName, mainForm.VersionText, state.dataFolder});
+    update::TVersionsForm versions({mainForm.ProductName, mainForm.VersionText, state.dataFolder, kUpdatePublicKey});
     ConnectUpdates(mainForm, options, versions);
     if (!app.Terminated()) app.Dispatch([&] { versions.FormCreate(); });
     dialogs::TMessageForm messageForm;

@@ -8,8 +8,11 @@
 //   sys.Install();
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -198,6 +201,37 @@ struct FakeFileSystem : platform::FileSystem {
         files.erase(path);
         return true;
     }
+
+    // A held file reads what ReadFile gives at the moment it is held; holds counts the open ones.
+    std::map<std::string, int> holds;
+    bool IsHeld(const std::string& path) const { return holds.count(path) > 0; }
+    std::unique_ptr<platform::HeldFile> Hold(const std::string& path) override {
+        std::optional<std::string> content = ReadFile(path);
+        if (!content) return nullptr;
+        ++holds[path];
+        return std::make_unique<HeldFile>(*this, path, std::move(*content));
+    }
+
+private:
+    class HeldFile : public platform::HeldFile {
+    public:
+        HeldFile(FakeFileSystem& owner, std::string path, std::string content)
+            : owner_(owner), path_(std::move(path)), content_(std::move(content)) {}
+        ~HeldFile() override {
+            if (--owner_.holds[path_] == 0) owner_.holds.erase(path_);
+        }
+        bool Read(char* buffer, size_t size, size_t* bytesRead) override {
+            *bytesRead = std::min(size, content_.size() - at_);
+            std::memcpy(buffer, content_.data() + at_, *bytesRead);
+            at_ += *bytesRead;
+            return true;
+        }
+
+    private:
+        FakeFileSystem& owner_;
+        std::string path_, content_;
+        size_t at_ = 0;
+    };
 };
 
 struct FakeSystem {
