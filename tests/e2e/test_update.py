@@ -1,21 +1,31 @@
 """The update loop under Wine, on the maker's real host names over HTTPS against the fixture server:
 the probe with a ping of ours that prints the Windows layouts, the version check on demand and one
-minute after start, the update window, the download with its checks, and the real installer that
-replaces the running program."""
+minute after start, the update window, lists the maker did not sign, the download with its checks,
+and the real installer that replaces the running program."""
 
 import hashlib
 import os
 import shutil
+import sys
 import unittest
+
+from cryptography.hazmat.primitives.asymmetric import ec
 
 from quodo_app import QuodoTestCase
 from quodo_e2e import wait_until
-from quodo_install import Installation, installer, update_site
+from quodo_install import Installation, installer, signing_key, update_site
+
+sys.path.insert(0, os.path.join(os.environ.get("QUODO_ROOT") or os.path.join(os.path.dirname(__file__), "..", ".."),
+                                "tools"))
+from update_signing_key import load_private_key  # noqa: E402
+from write_version_list import signed_line  # noqa: E402
 
 OPEN_DAY = "2026-12-07 10:00:00"
 MAKER = "www.quodosoft.nl"
 LIST = MAKER + "/versions.dat"
 NEW_INSTALLER = MAKER + "/Quodo107.exe"
+OTHER_PROGRAM = "QuodoPro,QuodoPro210.exe,,812,x\r\n"
+BAD_SIGNATURE = "Handtekening van de versielijst klopt niet."
 
 
 class UpdateTest(QuodoTestCase):
@@ -50,6 +60,21 @@ class UpdateTest(QuodoTestCase):
     def site_file(self, name):
         with open(os.path.join(self.site, name), "rb") as f:
             return f.read()
+
+    @staticmethod
+    def fields(data, name="Quodo107.exe", size=None, hash_text=None):
+        """Our entry's fields 0 to 6 for an installer of these bytes (or the size and hash given)."""
+        size = (len(data) + 1023) // 1024 if size is None else size
+        return ["Quodo", name, "", size, hash_text or hashlib.sha256(data).hexdigest(), "Nieuw", "New"]
+
+    @staticmethod
+    def signed(fields, key=None):
+        """A list with our entry signed by the build's key (or another)."""
+        return OTHER_PROGRAM + signed_line(key or load_private_key(signing_key()), fields) + "\r\n"
+
+    def temp_files(self):
+        temp = os.path.join(self.data_folder, "Temp")
+        return os.listdir(temp) if os.path.isdir(temp) else []
 
     def serve_list(self, text, installer_behaviours=None):
         routes = {LIST: [{"body": text}]}
@@ -98,7 +123,7 @@ class UpdateTest(QuodoTestCase):
                 quodo.program.stop()
 
         # In English, for a program that is up to date.
-        self.serve_list(self.site_file("versions.dat").decode("latin-1").replace("Quodo107.exe", "Quodo106.exe"))
+        self.serve_list(self.signed(self.fields(b"MZ" * 1000, name="Quodo106.exe")))
         quodo = self.start(language="en")
         _, window = self.check_now(quodo)
         wait_until(lambda: "No Update is needed," in self.memo(window), timeout=10, message="up to date")
@@ -115,29 +140,49 @@ class UpdateTest(QuodoTestCase):
         self.assertFalse(self.session.windows("TVersionsForm", visible=True))
         self.assertTrue(quodo.main.visible)
 
+    def test_a_list_the_maker_did_not_sign_offers_nothing(self):
+        fields = self.fields(self.site_file("Quodo107.exe"))
+        cases = [("unsigned", OTHER_PROGRAM + ",".join(str(f) for f in fields) + "\r\n"),
+                 ("another key", self.signed(fields, ec.generate_private_key(ec.SECP256R1())))]
+        quodo = self.start()
+        for name, text in cases:
+            with self.subTest(name):
+                self.serve_list(text, [{"body_file": os.path.join(self.site, "Quodo107.exe")}])
+                dialog, window = self.check_now(quodo)
+                wait_until(lambda: BAD_SIGNATURE in self.memo(window), timeout=15, message=BAD_SIGNATURE)
+                shown = [t for t, b in self.buttons(window).items() if b["visible"]]
+                self.assertEqual(shown, ["Sluit Venster"])
+                window.press("Sluit Venster")
+                window.wait_gone()
+                dialog.press("Cancel")
+                dialog.wait_gone()
+        self.assertFalse([r for r in self.requests() if r["path"] == "/Quodo107.exe"])
+        self.assertEqual(self.temp_files(), [])
+        self.assertTrue(quodo.program.running)
+
     def test_unsound_downloads_run_nothing_and_leave_no_file(self):
         new = self.site_file("Quodo107.exe")
-        kilobytes = (len(new) + 1023) // 1024
-        digest = hashlib.sha256(new).hexdigest()
-        entry = "Quodo,Quodo107.exe,,%d,%s,Nieuw,New\r\n"
+        # Swapped on the server: another program of the same size in the installer's place.
+        swapped = os.path.join(self.make_folder(), "Quodo107.exe")
+        with open(swapped, "wb") as f:
+            f.write(new[:-1] + bytes([new[-1] ^ 1]))
+        real = [{"body_file": os.path.join(self.site, "Quodo107.exe")}]
         cases = [
-            ("not found", kilobytes, digest, [{"status": 404, "body": "no such file"}]),
-            ("cut short", kilobytes, digest, [{"body_file": os.path.join(self.site, "Quodo107.exe"),
-                                               "cut_after": 5000}]),
-            ("another hash", kilobytes, hashlib.sha256(b"other").hexdigest(),
-             [{"body_file": os.path.join(self.site, "Quodo107.exe")}]),
-            ("another size", kilobytes + 1, digest, [{"body_file": os.path.join(self.site, "Quodo107.exe")}]),
+            ("not found", self.fields(new), [{"status": 404, "body": "no such file"}]),
+            ("cut short", self.fields(new), [dict(real[0], cut_after=5000)]),
+            ("swapped on the server", self.fields(new), [{"body_file": swapped}]),
+            ("another size", self.fields(new, size=(len(new) + 1023) // 1024 + 1), real),
         ]
         quodo = self.start()
-        target = os.path.join(self.data_folder, "Temp", "Quodo107.exe")
-        for name, size, hash_text, behaviours in cases:
+        for name, fields, behaviours in cases:
             with self.subTest(name):
-                self.serve_list("QuodoPro,QuodoPro210.exe,,812,x\r\n" + entry % (size, hash_text), behaviours)
+                self.serve_list(self.signed(fields), behaviours)
                 dialog, window = self.check_now(quodo)
                 wait_until(lambda: "Start Downloaden" in self.buttons(window), timeout=15, message="advised")
                 window.press("Start Downloaden")
                 wait_until(lambda: "Download mislukt." in self.memo(window), timeout=30, message="failed")
-                self.assertFalse(os.path.exists(target))
+                self.assertEqual(self.temp_files(), [])
+                self.assertNotIn("Installeer", self.buttons(window))
                 self.assertIn("Download later", self.buttons(window))
                 window.press("Download later")
                 window.wait_gone()
