@@ -94,8 +94,8 @@ bool OpenSslCrypto::VerifyP256(const std::string& message, const platform::P256P
     const DigestContext context(EVP_MD_CTX_new());
     if (!publicKey || der.empty() || !context) return false;
     if (EVP_DigestVerifyInit(context.get(), nullptr, EVP_sha256(), nullptr, publicKey.get()) != 1) return false;
-    return EVP_DigestVerify(context.get(), der.data(), der.size(), reinterpret_cast<const unsigned char*>(message.data()),
-                            message.size()) == 1;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(message.data());
+    return EVP_DigestVerify(context.get(), der.data(), der.size(), bytes, message.size()) == 1;
 }
 
 }  // namespace native

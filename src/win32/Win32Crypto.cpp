@@ -131,8 +131,8 @@ public:
                                               reinterpret_cast<PUCHAR>(&blob), sizeof blob, 0)))
             return false;
         platform::P256Signature raw = signature;
-        const NTSTATUS status = cng.verifySignature(imported, nullptr, digest->data(), ULONG(digest->size()), raw.data(),
-                                                    ULONG(raw.size()), 0);
+        const NTSTATUS status =
+            cng.verifySignature(imported, nullptr, digest->data(), ULONG(digest->size()), raw.data(), ULONG(raw.size()), 0);
         cng.destroyKey(imported);
         return status == 0;
     }

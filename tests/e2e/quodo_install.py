@@ -14,6 +14,7 @@ its own, which update_site() brings up to date, signed with this build's key.
 """
 
 import os
+import re
 import shutil
 import subprocess
 
@@ -68,10 +69,7 @@ def update_site():
 def signing_key():
     """The path of the private key that signs this build's version list (from its CMake cache)."""
     with open(os.path.join(build_folder(), "CMakeCache.txt")) as f:
-        for line in f:
-            if line.startswith("QUODO_UPDATE_KEY_IN_USE:INTERNAL="):
-                return line.split("=", 1)[1].strip()
-    raise RuntimeError("the build has no update signing key")
+        return re.search(r"^QUODO_UPDATE_KEY_IN_USE:INTERNAL=(.*)$", f.read(), re.M).group(1)
 
 
 class Installation:

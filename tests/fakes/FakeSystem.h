@@ -8,9 +8,7 @@
 //   sys.Install();
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <set>
@@ -202,36 +200,23 @@ struct FakeFileSystem : platform::FileSystem {
         return true;
     }
 
-    // A held file reads what ReadFile gives at the moment it is held; holds counts the open ones.
-    std::map<std::string, int> holds;
-    bool IsHeld(const std::string& path) const { return holds.count(path) > 0; }
+    // A held file reads what ReadFile gave when it was held; held lists the paths open so.
+    std::multiset<std::string> held;
     std::unique_ptr<platform::HeldFile> Hold(const std::string& path) override {
+        struct Held : platform::HeldFile {
+            Held(FakeFileSystem& o, std::string p, std::string c) : owner(o), path(p), content(c) { o.held.insert(p); }
+            ~Held() override { owner.held.erase(owner.held.find(path)); }
+            bool Read(char* buffer, size_t size, size_t* bytesRead) override {
+                at += *bytesRead = content.copy(buffer, size, at);
+                return true;
+            }
+            FakeFileSystem& owner;
+            std::string path, content;
+            size_t at = 0;
+        };
         std::optional<std::string> content = ReadFile(path);
-        if (!content) return nullptr;
-        ++holds[path];
-        return std::make_unique<HeldFile>(*this, path, std::move(*content));
+        return content ? std::make_unique<Held>(*this, path, *content) : nullptr;
     }
-
-private:
-    class HeldFile : public platform::HeldFile {
-    public:
-        HeldFile(FakeFileSystem& owner, std::string path, std::string content)
-            : owner_(owner), path_(std::move(path)), content_(std::move(content)) {}
-        ~HeldFile() override {
-            if (--owner_.holds[path_] == 0) owner_.holds.erase(path_);
-        }
-        bool Read(char* buffer, size_t size, size_t* bytesRead) override {
-            *bytesRead = std::min(size, content_.size() - at_);
-            std::memcpy(buffer, content_.data() + at_, *bytesRead);
-            at_ += *bytesRead;
-            return true;
-        }
-
-    private:
-        FakeFileSystem& owner_;
-        std::string path_, content_;
-        size_t at_ = 0;
-    };
 };
 
 struct FakeSystem {

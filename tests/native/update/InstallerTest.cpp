@@ -197,24 +197,6 @@ TEST_F(DownloadInstaller, TheHashInEitherCaseAndNoSoundDownloadWithoutOne) {
     }
 }
 
-// Right before it starts, the installer is hashed again and held open against its record's hash.
-TEST_F(DownloadInstaller, TheInstallerIsHeldOnlyWhileItStillMatchesItsHash) {
-    const std::string bytes = InstallerBytes(3000);
-    disk.AddFile(path, bytes, 0);
-    {
-        const auto held = update::HoldCheckedInstaller(disk, crypto, path, Sha256Hex(bytes));
-        ASSERT_NE(held, nullptr);
-        EXPECT_TRUE(disk.IsHeld(path));
-    }
-    EXPECT_FALSE(disk.IsHeld(path));
-    for (const std::string& hash : {Sha256Hex(bytes + "x"), std::string(), std::string("-")}) {
-        EXPECT_EQ(update::HoldCheckedInstaller(disk, crypto, path, hash), nullptr) << hash;
-        EXPECT_FALSE(disk.IsHeld(path)) << "let go at once";
-    }
-    EXPECT_EQ(update::HoldCheckedInstaller(disk, crypto, kTemp + "Quodo108.exe", Sha256Hex(bytes)), nullptr)
-        << "no file";
-}
-
 TEST_F(DownloadInstaller, ABadNameFetchesAndDeletesNothing) {
     request.downloadName = "..\\..\\Windows\\explorer.exe";
     EXPECT_EQ(Download().verdict, DownloadVerdict::BadName);

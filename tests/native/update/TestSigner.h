@@ -1,31 +1,45 @@
-// A P-256 key pair of the test's own, made with OpenSSL, that signs version-list entries as the
-// build's list writer does: field 7 is r || s of the signature over the entry's bytes before it.
+// A P-256 key pair of the test's own (OpenSSL) that signs version-list entries as the build's list
+// writer does: field 7 is r || s, in hex, of the signature over the entry's bytes before it.
 #pragma once
 
-#include <memory>
+#include <openssl/core_names.h>
+#include <openssl/ec.h>
+#include <openssl/evp.h>
+
 #include <string>
 
 #include "platform/Platform.h"
 
 namespace testing_keys {
 
-class TestSigner {
-public:
-    TestSigner();  // a new key pair
-    ~TestSigner();
-    TestSigner(const TestSigner&) = delete;
-    TestSigner& operator=(const TestSigner&) = delete;
+struct TestSigner {
+    TestSigner() {
+        unsigned char point[65];  // 04 X Y
+        EVP_PKEY_get_octet_string_param(key, OSSL_PKEY_PARAM_PUB_KEY, point, sizeof point, nullptr);
+        std::copy(point + 1, point + sizeof point, publicKey.begin());
+    }
+    ~TestSigner() { EVP_PKEY_free(key); }
 
-    const platform::P256PublicKey& PublicKey() const { return publicKey_; }
-    // 128 lower-case hexadecimal digits of r and s.
-    std::string SignatureHex(const std::string& text) const;
-    // The entry with its signature as field 7.
     std::string Signed(const std::string& entry) const { return entry + "," + SignatureHex(entry); }
+    std::string SignatureHex(const std::string& text) const {
+        unsigned char der[80], raw[64];
+        size_t size = sizeof der;
+        EVP_MD_CTX* context = EVP_MD_CTX_new();
+        EVP_DigestSignInit(context, nullptr, EVP_sha256(), nullptr, key);
+        EVP_DigestSign(context, der, &size, reinterpret_cast<const unsigned char*>(text.data()), text.size());
+        EVP_MD_CTX_free(context);
+        const unsigned char* in = der;
+        ECDSA_SIG* signature = d2i_ECDSA_SIG(nullptr, &in, long(size));
+        BN_bn2binpad(ECDSA_SIG_get0_r(signature), raw, 32);
+        BN_bn2binpad(ECDSA_SIG_get0_s(signature), raw + 32, 32);
+        ECDSA_SIG_free(signature);
+        std::string hex;
+        for (unsigned char byte : raw) hex += {"0123456789abcdef"[byte >> 4], "0123456789abcdef"[byte & 15]};
+        return hex;
+    }
 
-private:
-    struct Key;
-    std::unique_ptr<Key> key_;
-    platform::P256PublicKey publicKey_{};
+    EVP_PKEY* key = EVP_EC_gen("P-256");
+    platform::P256PublicKey publicKey{};
 };
 
 }  // namespace testing_keys

@@ -24,29 +24,20 @@ const char* const kProduct = "Quodo";
 const char* const kRunning = "versie 1.06";
 const std::string kHash(64, 'a');
 
-testing_keys::TestSigner& Maker() {
-    static testing_keys::TestSigner maker;
-    return maker;
-}
+// The maker's key: it signs our entries in these lists, and the check believes it.
+const testing_keys::TestSigner maker;
+native::OpenSslCrypto crypto;
+const update::EntryTrust trust{crypto, maker.publicKey};
+std::string Signed(const std::string& entry) { return maker.Signed(entry); }
 
-const update::EntryTrust& Trust() {
-    static native::OpenSslCrypto crypto;
-    static const update::EntryTrust trust{crypto, Maker().PublicKey()};
-    return trust;
-}
-
-// Our entry (fields 0 to 6) as the maker signs it.
-std::string Signed(const std::string& entry) { return Maker().Signed(entry); }
-
-// A list as the maker writes it: other programs around our line, CR LF line ends.
-std::string ListAround(const std::string& ourLine) {
-    return "zvTool,zvtool12.exe,,312," + kHash + ",Een ander programma,Another program\r\n" + ourLine +
+// A list as the maker writes it: other programs around our signed entry, CR LF line ends.
+std::string List(const std::string& ourEntry) {
+    return "zvTool,zvtool12.exe,,312," + kHash + ",Een ander programma,Another program\r\n" + Signed(ourEntry) +
            "\r\nOtherApp,OtherApp200.exe,,1024,-\r\n";
 }
-std::string List(const std::string& ourEntry) { return ListAround(Signed(ourEntry)); }
 
 update::CheckOutcome Read(const std::string& text, const std::string& versionText = kRunning) {
-    return ReadVersionListText(text, kProduct, versionText, Trust());
+    return ReadVersionListText(text, kProduct, versionText, trust);
 }
 
 TEST(Versions, CurrentFromTheVersionTextListedFromTheInstallerNameAndTheirDisplay) {
@@ -118,8 +109,7 @@ std::string Ours(const std::string& installer, const std::string& letter = "", c
 }
 
 TEST(ReadVersionList, AdvisedUpdateWithEveryField) {
-    const std::string line = Signed(Ours("Quodo107.exe"));
-    const auto outcome = Read(ListAround(line));
+    const auto outcome = Read(List(Ours("Quodo107.exe")));
     EXPECT_EQ(outcome.result, CheckResult::UpdateAdvised);
     ASSERT_TRUE(outcome.entry.has_value());
     EXPECT_EQ(outcome.entry->installerName, "Quodo107.exe");
@@ -128,7 +118,7 @@ TEST(ReadVersionList, AdvisedUpdateWithEveryField) {
     EXPECT_EQ(outcome.entry->hashField, kHash);
     EXPECT_EQ(outcome.entry->dutchText, "Nieuwe versie");
     EXPECT_EQ(outcome.entry->englishText, "New version");
-    EXPECT_EQ(outcome.entry->signature, line.substr(line.size() - 128));
+    EXPECT_EQ(outcome.entry->signature.size(), 128u);
     EXPECT_EQ(outcome.latestVersion, "1.07");
     EXPECT_EQ(outcome.listFromEntry.substr(0, 19), "Quodo,Quodo107.exe,");
     EXPECT_NE(outcome.listFromEntry.find("OtherApp"), std::string::npos);
@@ -184,7 +174,8 @@ TEST(ReadVersionList, LineEnds) {
     ASSERT_TRUE(last.entry.has_value());
     EXPECT_EQ(last.entry->hashField, kHash);
     // Lines ended by LF alone are lines too.
-    const auto lf = Read("OtherApp,OtherApp200.exe,,1024,-,Een,Een ander\n" + Signed(Ours("Quodo107.exe")) + "\nX,Y,,1,-\n");
+    const auto lf =
+        Read("OtherApp,OtherApp200.exe,,1024,-,Een,Een ander\n" + Signed(Ours("Quodo107.exe")) + "\nX,Y,,1,-\n");
     ASSERT_TRUE(lf.entry.has_value());
     EXPECT_EQ(lf.result, CheckResult::UpdateAdvised);
 }
