@@ -52,8 +52,7 @@ Key PublicKeyOf(const platform::P256PublicKey& raw) {
     point[0] = 0x04;
     std::copy(raw.begin(), raw.end(), point.begin() + 1);
     ParamBuilder builder(OSSL_PARAM_BLD_new());
-    char group[] = "prime256v1";
-    if (!builder || !OSSL_PARAM_BLD_push_utf8_string(builder.get(), OSSL_PKEY_PARAM_GROUP_NAME, group, 0) ||
+    if (!builder || !OSSL_PARAM_BLD_push_utf8_string(builder.get(), OSSL_PKEY_PARAM_GROUP_NAME, "prime256v1", 0) ||
         !OSSL_PARAM_BLD_push_octet_string(builder.get(), OSSL_PKEY_PARAM_PUB_KEY, point.data(), point.size()))
         return nullptr;
     Params params(OSSL_PARAM_BLD_to_param(builder.get()));

@@ -1,5 +1,6 @@
 // The narrow interface through which the portable core reaches the system.
-// The Win32 implementation lives in src/win32; native tests install fakes.
+// The Win32 implementation lives in src/win32; native tests install fakes, and OpenSSL's cryptography
+// (src/native).
 #pragma once
 
 #include <array>
