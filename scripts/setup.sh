@@ -3,7 +3,7 @@
 # Idempotent: a second run only checks. Run as root on Debian 12.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-stamp=/var/lib/quodo-setup.v3
+stamp=/var/lib/quodo-setup.v4
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
@@ -15,6 +15,7 @@ packages=(
   fp-utils nsis
   iproute2 python3 python3-dateutil
   dpkg-dev libpng-dev locales openssl
+  libssl-dev python3-cryptography
 )
 
 if [ ! -f "$stamp" ]; then

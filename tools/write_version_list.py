@@ -3,7 +3,7 @@
 
 The list holds one line per program, each ended by CR LF:
 
-    product,installer,letter,kilobytes,sha256,Dutch text,English text
+    product,installer,letter,kilobytes,sha256,Dutch text,English text,signature
 
 - product: the program's name (Quodo);
 - installer: the installer's file name, the product name followed by the version's digits
@@ -11,18 +11,27 @@ The list holds one line per program, each ended by CR LF:
 - letter: the version letter, empty for none;
 - kilobytes: the installer's size in whole kilobytes, rounded up ((bytes + 1023) / 1024);
 - sha256: the installer's SHA-256 as 64 lower-case hex digits;
-- the two texts: a short description of the version.
+- the two texts: a short description of the version (always there, empty or not);
+- signature: the maker's ECDSA signature (P-256, SHA-256) of the line's bytes before the comma
+  that opens it, as 128 lower-case hex digits of r and s (32 bytes each, big-endian). The program
+  believes its entry only with a signature by the key it carries. Older versions of the program
+  read fields 0 to 6 and never look further.
 
 Besides a line for each installer given, the list names a few other programs of the maker. The
 first of them, QuodoPro, begins with our own product name, so a reader that takes the first line
 that merely contains "Quodo" picks the wrong program.
 
-Usage: write_version_list.py OUT INSTALLER...   (such as site/versions.dat site/Quodo106.exe)
+Usage: write_version_list.py --key PRIVATE_PEM OUT INSTALLER...   (such as site/versions.dat site/Quodo106.exe)
 """
 import hashlib
 import os
 import re
 import sys
+
+from cryptography.hazmat.primitives import hashes
+from cryptography.hazmat.primitives.asymmetric import ec, utils
+
+from update_signing_key import load_private_key
 
 # The maker's other programs: invented, never downloaded by Quodo.
 OTHER_PROGRAMS = (
@@ -64,23 +73,38 @@ def installer_line(path):
             "%s versie %s" % (product, version), "%s version %s" % (product, version))
 
 
-def version_list(installers):
-    """The whole list as bytes."""
-    lines = list(OTHER_PROGRAMS) + [installer_line(path) for path in installers] + list(LAST_PROGRAMS)
-    text = "".join(",".join(str(field) for field in line) + "\r\n" for line in lines)
-    return text.encode("ascii")
+def signature(key, signed):
+    """r || s of the key's signature of the bytes, as 128 lower-case hex digits."""
+    r, s = utils.decode_dss_signature(key.sign(signed, ec.ECDSA(hashes.SHA256())))
+    return (r.to_bytes(32, "big") + s.to_bytes(32, "big")).hex()
+
+
+def signed_line(key, fields):
+    """An entry's fields 0 to 6 joined by commas, with the key's signature of those bytes as field 7."""
+    text = ",".join(str(field) for field in fields)
+    if len(fields) != 7 or any(c in text for c in "\r\n") or any("," in str(field) for field in fields):
+        raise ValueError("a signed entry is seven fields without commas or line ends: %r" % text)
+    return text + "," + signature(key, text.encode("ascii"))
+
+
+def version_list(key, installers):
+    """The whole list as bytes: the other programs' lines as they are, ours signed."""
+    lines = [",".join(str(field) for field in line) for line in OTHER_PROGRAMS]
+    lines += [signed_line(key, installer_line(path)) for path in installers]
+    lines += [",".join(str(field) for field in line) for line in LAST_PROGRAMS]
+    return "".join(line + "\r\n" for line in lines).encode("ascii")
 
 
 def main(argv):
-    if len(argv) < 3:
+    if len(argv) < 5 or argv[1] != "--key":
         print(__doc__.strip().splitlines()[-1], file=sys.stderr)
         return 2
     try:
-        data = version_list(argv[2:])
-    except (OSError, ValueError) as error:
+        data = version_list(load_private_key(argv[2]), argv[4:])
+    except (OSError, ValueError, TypeError) as error:
         print("write_version_list: %s" % error, file=sys.stderr)
         return 1
-    with open(argv[1], "wb") as f:
+    with open(argv[3], "wb") as f:
         f.write(data)
     return 0
 

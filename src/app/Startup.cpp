@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "app/Main.h"
+#include "app/UpdateKey.h"
 #include "dialogs/About.h"
 #include "dialogs/MessForm.h"
 #include "platform/Await.h"
@@ -53,7 +54,7 @@ int RunProgram() {
     dialogs::TAboutBox about(mainForm, {mainForm.ProductName, mainForm.VersionText, mainForm.NoticeText});
     ConnectAbout(mainForm, about);
     if (!app.Terminated()) app.Dispatch([&] { about.FormCreate(); });
-    update::TVersionsForm versions({mainForm.ProductName, mainForm.VersionText, state.dataFolder});
+    update::TVersionsForm versions({mainForm.ProductName, mainForm.VersionText, state.dataFolder, kUpdatePublicKey});
     ConnectUpdates(mainForm, options, versions);
     if (!app.Terminated()) app.Dispatch([&] { versions.FormCreate(); });
     dialogs::TMessageForm messageForm;

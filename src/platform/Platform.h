@@ -1,7 +1,10 @@
 // The narrow interface through which the portable core reaches the system.
-// The Win32 implementation lives in src/win32; native tests install fakes.
+// The Win32 implementation lives in src/win32; native tests install fakes, and OpenSSL's cryptography
+// (src/native).
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -90,6 +93,15 @@ constexpr unsigned kRegExpandSz = 2;
 constexpr unsigned kRegBinary = 3;
 constexpr unsigned kRegDword = 4;
 
+// A file held open for reading: while it is held no one can write, replace or delete it; others
+// may still read it and start it as a program. Closed when the object goes.
+class HeldFile {
+public:
+    virtual ~HeldFile() = default;
+    // Up to size bytes from where the last read ended; 0 bytes at the end. False when reading failed.
+    virtual bool Read(char* buffer, size_t size, size_t* bytesRead) = 0;
+};
+
 // File times are 100-nanosecond ticks (FILETIME) as stored by the file system.
 class FileSystem {
 public:
@@ -114,6 +126,9 @@ public:
     virtual bool WriteFile(const std::string& path, const std::string& content) = 0;
     // True when the file is gone afterwards (a missing file counts as deleted).
     virtual bool DeleteFile(const std::string& path) = 0;
+    // Opens an existing file for reading with read sharing only; null when it cannot be opened so
+    // (missing, or open elsewhere for writing or deleting).
+    virtual std::unique_ptr<HeldFile> Hold(const std::string& path) = 0;
 };
 
 // A byte sink for file fetches.
@@ -239,6 +254,31 @@ constexpr int kRunNoOutputFile = -4;
 
 class Waiter;  // platform/Await.h
 
+// The system's cryptography: SHA-256, and ECDSA signatures on the P-256 curve over a message's
+// SHA-256. Keys and signatures are raw: X || Y and r || s, each number 32 bytes, big-endian.
+using Sha256Digest = std::array<uint8_t, 32>;
+using P256PublicKey = std::array<uint8_t, 64>;
+using P256Signature = std::array<uint8_t, 64>;
+
+// A SHA-256 fed piece by piece.
+class Sha256Hash {
+public:
+    virtual ~Sha256Hash() = default;
+    virtual void Add(const void* data, size_t size) = 0;
+    // The digest of everything added; nothing when the system failed on the way. Spent afterwards.
+    virtual std::optional<Sha256Digest> Finish() = 0;
+};
+
+class Crypto {
+public:
+    virtual ~Crypto() = default;
+    // A new hash; null when the system offers none. Each hash belongs to one thread at a time.
+    virtual std::unique_ptr<Sha256Hash> NewSha256() = 0;
+    // True only when signature is a valid signature of the message by the key's owner; a key that
+    // is no point of the curve, or any failure of the system, gives false.
+    virtual bool VerifyP256(const std::string& message, const P256PublicKey& key, const P256Signature& signature) = 0;
+};
+
 struct Services {
     Clock* clock = nullptr;
     Locale* locale = nullptr;
@@ -252,6 +292,7 @@ struct Services {
     Processes* processes = nullptr;
     // How the window thread waits for slow work (platform/Await.h); none: the work runs inline.
     Waiter* waiter = nullptr;
+    Crypto* crypto = nullptr;
 };
 
 // The services of this process: Win32 ones in the program, fakes in native tests.

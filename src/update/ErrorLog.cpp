@@ -10,6 +10,7 @@ std::optional<std::string> ErrorLogLine(CheckResult result) {
         case CheckResult::FileTooSmall: return std::string("Bestand te klein.");
         case CheckResult::ProgramNotFound: return std::string("Programma-naam niet gevonden.");
         case CheckResult::PingTimeOut: return std::string("Time-out bij Ping.");
+        case CheckResult::SignatureInvalid: return std::string("Handtekening van de versielijst klopt niet.");
         case CheckResult::UpToDate:
         case CheckResult::UpdateAdvised: break;
     }

@@ -123,24 +123,21 @@ CheckResult TVersionsForm::ReadVersionList(std::string& name, std::string& lates
         versionListText_ = TThread1::Await(*services.web);
     }
 
-    const CheckOutcome outcome = ReadVersionListText(versionListText_, name, program_.versionText);
+    const CheckOutcome outcome = ReadVersionListText(versionListText_, name, program_.versionText,
+                                                     EntryTrust{*services.crypto, program_.updateKey});
     if (!outcome.listFromEntry.empty()) versionListText_ = outcome.listFromEntry;
-    if (outcome.entry) {
-        installerSizeKB_ = outcome.entry->sizeKB;
-        name = outcome.entry->installerName;
-        hashField_ = outcome.entry->hashField;
-    }
+    checkedEntry_ = outcome.entry;
+    if (outcome.entry) name = outcome.entry->installerName;
     if (outcome.result == CheckResult::ProgramNotFound) installerReady_ = false;
     latest = outcome.latestVersion;
     return outcome.result;
 }
 
 // Both buttons of an advised update, and the download it offers.
-void TVersionsForm::Advise(bool automatic, const std::string& name) {
+void TVersionsForm::Advise(bool automatic) {
     BtnDownload.SetText(StartDownloadCaption(Dutch()));
     BtnExit.SetText(DownloadLaterCaption(automatic));
-    downloadName_ = name;
-    downloadBaseUrl_ = update::DownloadBaseUrl();
+    advised_ = {*checkedEntry_, update::DownloadBaseUrl()};
     BtnDownload.Show();
     BtnExit.Show();
 }
@@ -158,7 +155,7 @@ void TVersionsForm::RunAutomaticCheck() {
     if (result != CheckResult::UpdateAdvised) return;
     ShowForm();
     ShowMemo(AutomaticCheckMemo(Dutch(), program_.versionText, latest, name));
-    Advise(true, name);
+    Advise(true);
 }
 
 void TVersionsForm::RunCheckOnDemand(int top, int left, int height, int width) {
@@ -172,7 +169,7 @@ void TVersionsForm::RunCheckOnDemand(int top, int left, int height, int width) {
     ShowForm();
     ShowMemo(OnDemandMemo(Dutch(), result, program_.versionText, latest, name));
     if (result == CheckResult::UpdateAdvised) {
-        Advise(false, name);
+        Advise(false);
         FocusIfShown(BtnDownload);
     } else {
         BtnExit.SetText(CloseWindowCaption(Dutch()));
@@ -189,17 +186,20 @@ void TVersionsForm::SetBusyButtons(bool busy) {
 }
 
 bool TVersionsForm::DownloadInstaller() {
+    // The download and the install are judged against the record as it stands now, whatever a later
+    // check advises.
+    downloaded_ = advised_;
     Gauge1.Show();
-    Gauge1.SetMaxValue(installerSizeKB_);
+    Gauge1.SetMaxValue(downloaded_.entry.sizeKB);
     Gauge1.SetProgress(0);
     InstallerRequest request;
     request.dataFolder = program_.dataFolder;
     request.productName = program_.productName;
     request.versionText = program_.versionText;
-    request.downloadName = downloadName_;
-    request.baseUrl = downloadBaseUrl_;
-    request.listedKB = installerSizeKB_;
-    request.hashField = hashField_;
+    request.downloadName = downloaded_.entry.installerName;
+    request.baseUrl = downloaded_.baseUrl;
+    request.listedKB = downloaded_.entry.sizeKB;
+    request.hashField = downloaded_.entry.hashField;
     downloadedKB_ = 0;
     platform::Services& services = platform::Current();
     // The download runs on a thread of its own; the gauge follows it here. Closing the window
@@ -212,9 +212,10 @@ bool TVersionsForm::DownloadInstaller() {
         Gauge1.SetProgress(int(downloadedKB_) + 1);
     };
     const DownloadReport report = platform::Await(
-        [web = services.web, files = services.files, request, kilobytes](platform::Job& job) {
+        [web = services.web, files = services.files, crypto = services.crypto, request, kilobytes](
+            platform::Job& job) {
             return update::DownloadInstaller(
-                *web, *files, request,
+                *web, *files, *crypto, request,
                 [&](uint32_t done) {
                     *kilobytes = done;
                     job.Progressed();
@@ -246,7 +247,7 @@ void TVersionsForm::BtnDownloadClick() {
         Memo1.Add(DownloadFailedLine(Dutch()));
         return;
     }
-    ShowMemo(DownloadedMemo(Dutch(), downloadName_));
+    ShowMemo(DownloadedMemo(Dutch(), downloaded_.entry.installerName));
     BtnExit.SetText(InstallCaption(Dutch()));
     BtnDownload.Hide();
     BtnExit.Show();
@@ -269,12 +270,22 @@ void TVersionsForm::BtnExitClick() {
 void TVersionsForm::StartInstaller() {
     installing_ = true;
     BtnExit.SetEnabled(false);
-    const std::string displayName = InstallerDisplayName(downloadName_);
-    Memo1.Add("");
-    Memo1.Add(InstallStartingLine(Dutch(), displayName));
     platform::Services& services = platform::Current();
-    const intptr_t opened =
-        services.shell->Open("Open", InstallerPath(program_.dataFolder, downloadName_), kInstallerParameters, nullptr);
+    const std::string path = InstallerPath(program_.dataFolder, downloaded_.entry.installerName);
+    const std::string displayName = InstallerDisplayName(downloaded_.entry.installerName);
+    intptr_t opened = 0;
+    {
+        // Hashed again and held open until the shell has started it: what runs is what was checked.
+        const std::unique_ptr<platform::HeldFile> held =
+            HoldCheckedInstaller(*services.files, *services.crypto, path, downloaded_.entry.hashField);
+        if (!held) {
+            RefuseInstaller(path);
+            return;
+        }
+        Memo1.Add("");
+        Memo1.Add(InstallStartingLine(Dutch(), displayName));
+        opened = services.shell->Open("Open", path, kInstallerParameters, nullptr);
+    }
     if (opened <= 32) {
         Memo1.Add(InstallFailedLine(Dutch()));
         installing_ = false;  // nothing runs: the user may try again
@@ -292,5 +303,15 @@ void TVersionsForm::StartInstaller() {
     ui::App().Terminate();
 }
 
+// An installer that is no longer the one downloaded is deleted and never run; the window offers no
+// install any more.
+void TVersionsForm::RefuseInstaller(const std::string& path) {
+    platform::Current().files->DeleteFile(path);
+    installerReady_ = false;
+    installing_ = false;
+    BtnExit.SetEnabled(true);
+    Memo1.Add(DownloadFailedLine(Dutch()));
+    BtnExit.SetText(CloseWindowCaption(Dutch()));
+}
 
 }  // namespace update

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/Platform.h"
 #include "update/VersionList.h"
 #include "ui/Controls.h"
 
@@ -17,6 +19,14 @@ struct ProgramFacts {
     std::string productName;  // "Quodo"
     std::string versionText;  // "versie 1.06"
     std::string dataFolder;   // with a trailing backslash
+    platform::P256PublicKey updateKey{};  // the maker's key: only entries it signed are believed
+};
+
+// The installer an advised update names, kept as one record from the check that advised it to the
+// install: what is fetched, and what the download and the install are judged against.
+struct AdvisedInstaller {
+    VersionEntry entry;  // name, size, hash and signature
+    std::string baseUrl;
 };
 
 class TVersionsForm : public ui::Form {
@@ -55,9 +65,11 @@ public:
     TTerminateForm* terminateForm = nullptr;
 
     // The state the check leaves for the download.
-    const std::string& DownloadName() const { return downloadName_; }
-    const std::string& DownloadBaseUrl() const { return downloadBaseUrl_; }
-    int InstallerSizeKB() const { return installerSizeKB_; }
+    const std::string& DownloadName() const { return advised_.entry.installerName; }
+    const std::string& DownloadBaseUrl() const { return advised_.baseUrl; }
+    int InstallerSizeKB() const { return advised_.entry.sizeKB; }
+    // The record the running or last download fetched; the install checks the file against it.
+    const AdvisedInstaller& Downloaded() const { return downloaded_; }
     bool InstallerReady() const { return installerReady_; }
     uint32_t DownloadedKB() const { return downloadedKB_; }
     const std::string& VersionListText() const { return versionListText_; }
@@ -68,16 +80,16 @@ private:
     void SetUpComponents();
     bool Dutch() const;
     void ShowMemo(const std::vector<std::string>& lines);
-    void Advise(bool automatic, const std::string& name);
+    void Advise(bool automatic);
+    void RefuseInstaller(const std::string& path);
     void FocusIfShown(ui::Button& button);
     void SetBusyButtons(bool busy);
 
     ProgramFacts program_;
     std::string versionListText_;
-    std::string downloadName_;
-    std::string downloadBaseUrl_;
-    std::string hashField_;
-    int installerSizeKB_ = 0;
+    std::optional<VersionEntry> checkedEntry_;  // the entry the latest check believed
+    AdvisedInstaller advised_;                  // what "Start Downloaden" fetches
+    AdvisedInstaller downloaded_;
     bool installerReady_ = false;
     uint32_t downloadedKB_ = 0;
     bool checking_ = false;

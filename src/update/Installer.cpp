@@ -6,6 +6,7 @@
 
 #include "quotes/Hosts.h"
 #include "support/Support.h"
+#include "update/Digests.h"
 #include "update/VersionList.h"
 
 namespace update {
@@ -13,15 +14,6 @@ namespace {
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-
-std::string LowerText(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-// Creates a folder (given with a trailing backslash) and its missing parents.
 }  // namespace
 
 std::string DownloadBaseUrl() { return std::string("https://") + hosts::kMakerWebHost + "/"; }
@@ -58,13 +50,6 @@ std::string InstallerDisplayName(const std::string& downloadName) {
 
 uint64_t ListedKilobytes(uint64_t bytes) { return (bytes + 1023) / 1024; }
 
-bool IsSha256Text(const std::string& field) {
-    if (field.size() != 64) return false;
-    for (char c : field)
-        if (!IsHexDigit(c)) return false;
-    return true;
-}
-
 DownloadVerdict JudgeDownload(const quotes::FileFetch& fetch, const WrittenBytes& written, int64_t listedKB,
                               const std::string& hashField) {
     if (!fetch.urlOpened) return DownloadVerdict::NotOpened;
@@ -75,8 +60,7 @@ DownloadVerdict JudgeDownload(const quotes::FileFetch& fetch, const WrittenBytes
     if (listedKB < 0 || ListedKilobytes(written.size) != static_cast<uint64_t>(listedKB))
         return DownloadVerdict::SizeMismatch;
     if (written.head != "MZ") return DownloadVerdict::NotAnExe;
-    if (IsSha256Text(hashField) && LowerText(hashField) != HexText(written.digest))
-        return DownloadVerdict::HashMismatch;
+    if (!HashFieldMatches(hashField, written.digest)) return DownloadVerdict::HashMismatch;
     return DownloadVerdict::Sound;
 }
 
@@ -84,17 +68,19 @@ bool CheckedSink::Write(const char* data, size_t size) {
     if (!file_.Write(data, size)) return false;
     if (written_.head.size() < 2) written_.head.append(data, std::min<size_t>(size, 2 - written_.head.size()));
     written_.size += size;
-    hash_.Add(data, size);
+    if (hash_) hash_->Add(data, size);
     return true;
 }
 
 WrittenBytes CheckedSink::Finish() {
-    written_.digest = hash_.Finish();
+    if (hash_) written_.digest = hash_->Finish();
+    hash_.reset();
     return written_;
 }
 
-DownloadReport DownloadInstaller(platform::Web& web, platform::FileSystem& files, const InstallerRequest& request,
-                                 const quotes::ProgressHook& progress, platform::StopSignal* stop) {
+DownloadReport DownloadInstaller(platform::Web& web, platform::FileSystem& files, platform::Crypto& crypto,
+                                 const InstallerRequest& request, const quotes::ProgressHook& progress,
+                                 platform::StopSignal* stop) {
     DownloadReport report;
     if (!IsPlainInstallerName(request.downloadName)) {
         report.verdict = DownloadVerdict::BadName;
@@ -113,7 +99,7 @@ DownloadReport DownloadInstaller(platform::Web& web, platform::FileSystem& files
     {
         std::unique_ptr<platform::OutputFile> file = web.CreateFile(path);
         if (!file) throw std::runtime_error("Cannot create file \"" + path + "\".");
-        CheckedSink sink(*file);
+        CheckedSink sink(*file, crypto);
         quotes::FetchProfile profile = quotes::InstallerProfile(request.baseUrl + request.downloadName);
         // Never more than the list announced (0 would mean no bound: at least one byte is a bound).
         profile.fileLimit = std::max<uint64_t>(uint64_t(std::max<int64_t>(request.listedKB, 0)) * 1024u, 1);
@@ -124,6 +110,13 @@ DownloadReport DownloadInstaller(platform::Web& web, platform::FileSystem& files
     report.verdict = JudgeDownload(fetch, written, request.listedKB, request.hashField);
     if (report.verdict != DownloadVerdict::Sound) files.DeleteFile(path);
     return report;
+}
+
+std::unique_ptr<platform::HeldFile> HoldCheckedInstaller(platform::FileSystem& files, platform::Crypto& crypto,
+                                                         const std::string& path, const std::string& hashField) {
+    std::unique_ptr<platform::HeldFile> held = files.Hold(path);
+    if (!held || !HashFieldMatches(hashField, HashOf(crypto, *held))) return nullptr;
+    return held;
 }
 
 }  // namespace update

@@ -1,14 +1,16 @@
 // The installer side of an update: where the downloaded installer goes, what is deleted before a
-// download, the name shown while it installs, and the download with its integrity check.
+// download, the name shown while it installs, the download with its integrity check, and the check
+// again right before the installer starts.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
 #include "quotes/Fetch.h"
-#include "update/Sha256.h"
 
 namespace update {
 
@@ -31,8 +33,6 @@ std::string InstallerDisplayName(const std::string& downloadName);
 
 // The size the version list gives for a file of so many bytes: whole kilobytes, rounded up.
 uint64_t ListedKilobytes(uint64_t bytes);
-// Field 4 holds a hash to check when it is exactly 64 hexadecimal digits (either case).
-bool IsSha256Text(const std::string& field);
 
 enum class DownloadVerdict {
     Sound,         // the installer may be started
@@ -44,14 +44,14 @@ enum class DownloadVerdict {
     TooSmall,      // at most one kilobyte arrived (counted per chunk, fractions dropped)
     SizeMismatch,  // the size does not round up to the listed kilobytes
     NotAnExe,      // it does not start with "MZ"
-    HashMismatch,  // field 4 holds a SHA-256 and the file's differs
+    HashMismatch,  // the file's SHA-256 is not the one field 4 names (or field 4 names none)
 };
 
 // What was written to the installer file, gathered while it was written.
 struct WrittenBytes {
     uint64_t size = 0;
     std::string head;  // the first two bytes
-    Sha256::Digest digest{};
+    std::optional<platform::Sha256Digest> digest;  // nothing when the system could not hash
 };
 
 // The integrity check of a finished download, in the order of the verdicts above.
@@ -61,14 +61,14 @@ DownloadVerdict JudgeDownload(const quotes::FileFetch& fetch, const WrittenBytes
 // A file sink that passes the bytes on and notes their count, first bytes and SHA-256.
 class CheckedSink : public platform::OutputFile {
 public:
-    explicit CheckedSink(platform::OutputFile& file) : file_(file) {}
+    CheckedSink(platform::OutputFile& file, platform::Crypto& crypto) : file_(file), hash_(crypto.NewSha256()) {}
     bool Write(const char* data, size_t size) override;
     WrittenBytes Finish();
 
 private:
     platform::OutputFile& file_;
     WrittenBytes written_;
-    Sha256 hash_;
+    std::unique_ptr<platform::Sha256Hash> hash_;
 };
 
 struct InstallerRequest {
@@ -91,7 +91,14 @@ struct DownloadReport {
 // fails the check is deleted. A folder or file that cannot be created raises std::runtime_error.
 // The body stops as soon as it passes the listed size (it is then unsound), and a stop signal
 // cuts the download short (unsound too, so the partial file is deleted).
-DownloadReport DownloadInstaller(platform::Web& web, platform::FileSystem& files, const InstallerRequest& request,
-                                 const quotes::ProgressHook& progress = {}, platform::StopSignal* stop = nullptr);
+DownloadReport DownloadInstaller(platform::Web& web, platform::FileSystem& files, platform::Crypto& crypto,
+                                 const InstallerRequest& request, const quotes::ProgressHook& progress = {},
+                                 platform::StopSignal* stop = nullptr);
+
+// The downloaded installer, held open so that no one can change it, when its SHA-256 is still the
+// one hashField names; null (and the file let go) when it cannot be held or read, or differs. Keep
+// it until the installer has been started.
+std::unique_ptr<platform::HeldFile> HoldCheckedInstaller(platform::FileSystem& files, platform::Crypto& crypto,
+                                                         const std::string& path, const std::string& hashField);
 
 }  // namespace update

@@ -28,6 +28,9 @@ std::vector<std::string> ResultLines(bool dutch, CheckResult result, const std::
         case CheckResult::ProgramNotFound:
             return {Choose(dutch, "Programma-naam niet gevonden", "Program Name not found")};
         case CheckResult::PingTimeOut: return {PingTimeOutLine(dutch)};
+        case CheckResult::SignatureInvalid:
+            return {Choose(dutch, "Handtekening van de versielijst klopt niet.",
+                           "The version list's signature is not valid.")};
         case CheckResult::UpdateAdvised: break;
     }
     return {};

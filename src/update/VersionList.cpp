@@ -108,6 +108,7 @@ VersionEntry ParseEntry(const std::string& entry, const std::string& productName
         parsed.dutchText = fields[5];
         parsed.englishText = fields[6];
     }
+    if (fields.size() > kSignatureField) parsed.signature = fields[kSignatureField];
     return parsed;
 }
 
@@ -128,7 +129,7 @@ std::optional<size_t> FindEntry(const std::string& list, const std::string& prod
 }
 
 CheckOutcome ReadVersionListText(const std::string& resultText, const std::string& productName,
-                                 const std::string& versionText) {
+                                 const std::string& versionText, const EntryTrust& trust) {
     CheckOutcome outcome;
     outcome.listFromEntry = resultText;
     if (resultText.empty() || resultText == "1") {
@@ -146,6 +147,10 @@ CheckOutcome ReadVersionListText(const std::string& resultText, const std::strin
     }
     outcome.listFromEntry = resultText.substr(*start);
     const std::string line = outcome.listFromEntry.substr(0, outcome.listFromEntry.find_first_of("\r\n"));
+    if (!IsTrustedEntry(trust, line)) {
+        outcome.result = CheckResult::SignatureInvalid;
+        return outcome;
+    }
     const VersionEntry entry = ParseEntry(line, productName);
     const Version latest = ListedVersion(entry.installerName, entry.letter);
     outcome.entry = entry;

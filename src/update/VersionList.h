@@ -2,10 +2,12 @@
 // comparing its version with the running one.
 //
 // The list is a text of lines ended by CR LF, one line per program:
-//   Quodo,Quodo107.exe,a,850,<sha-256 or anything>[,Dutch text,English text]
+//   Quodo,Quodo107.exe,a,850,<SHA-256>,<Dutch text>,<English text>,<signature>
 // field 0 the product name, 1 the installer's file name (the version's digits before its first
 // "."), 2 the version letter or nothing, 3 the installer's size in whole kilobytes (rounded up),
-// 4 the installer's SHA-256 as 64 hexadecimal digits (any other content: no hash check).
+// 4 the installer's SHA-256 as 64 hexadecimal digits, 5 and 6 a Dutch and an English text (empty
+// or not), 7 the maker's signature of the entry (update/EntrySignature.h). Other programs' lines
+// may have only fields 0 to 4.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,8 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "update/EntrySignature.h"
 
 namespace update {
 
@@ -24,6 +28,7 @@ enum class CheckResult : int {
     ProgramNotFound = 3,
     UpdateAdvised = 4,
     PingTimeOut = 5,
+    SignatureInvalid = 6,  // the entry is not signed by the maker's key, or names no installer hash
 };
 
 // A version as its digits and an optional lower-case letter: "versie 1.06a" is 106 and 'a'.
@@ -64,6 +69,7 @@ struct VersionEntry {
     std::string hashField;      // field 4
     std::string dutchText;      // fields 5 and 6, only when the entry has at least seven fields
     std::string englishText;
+    std::string signature;  // field 7
 };
 
 // The entry cut at every comma; an empty field stays in its place, a comma at the very end adds
@@ -85,8 +91,10 @@ struct CheckOutcome {
 
 // Turns the worker's result text into the outcome of the check: "1" NoServerResponse, "2"
 // FileTooSmall, an empty text (the worker ended without a result) NoServerResponse; otherwise the
-// text is the list. Throws MalformedEntry for an entry that cannot be read.
+// text is the list. The program's entry, whatever version it names, must be one the trust believes
+// (SignatureInvalid otherwise, with no entry): a forged "up to date" is refused as a forged update.
+// Throws MalformedEntry for a believed entry that cannot be read.
 CheckOutcome ReadVersionListText(const std::string& resultText, const std::string& productName,
-                                 const std::string& versionText);
+                                 const std::string& versionText, const EntryTrust& trust);
 
 }  // namespace update

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -149,6 +150,23 @@ int64_t TicksOf(const FILETIME& ft) {
     return static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
 }
 
+// Read through a handle that shares reading only: no one may open the file for writing or
+// deleting (nor rename or replace it) while the handle is open.
+class HeldFile : public platform::HeldFile {
+public:
+    explicit HeldFile(OwnedHandle file) : file_(std::move(file)) {}
+    bool Read(char* buffer, size_t size, size_t* bytesRead) override {
+        DWORD read = 0;
+        if (!::ReadFile(file_.get(), buffer, static_cast<DWORD>(std::min<size_t>(size, 1u << 20)), &read, nullptr))
+            return false;
+        *bytesRead = read;
+        return true;
+    }
+
+private:
+    OwnedHandle file_;
+};
+
 class FileSystem : public platform::FileSystem {
 public:
     bool FileExists(const std::string& path) override {
@@ -259,6 +277,13 @@ public:
         if (::DeleteFileA(path.c_str())) return true;
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+
+    std::unique_ptr<platform::HeldFile> Hold(const std::string& path) override {
+        OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return nullptr;
+        return std::make_unique<HeldFile>(std::move(file));
     }
 };
 

@@ -5,6 +5,7 @@
 #include "platform/Await.h"
 #include "ui/Backend.h"
 #include "win32/Win32Backend.h"
+#include "win32/Win32Crypto.h"
 #include "win32/Win32Processes.h"
 #include "win32/Win32Registry.h"
 #include "win32/Win32Services.h"
@@ -19,6 +20,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     win32::InstallSoundAndHelp();
     win32::InstallShell();
     win32::InstallProcesses();
+    win32::InstallCrypto();
     win32::Win32Backend backend(instance);
     ui::SetBackend(&backend);
     platform::Current().waiter = &backend;  // slow work runs off the window thread

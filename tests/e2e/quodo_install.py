@@ -2,6 +2,7 @@
 install to in the session's prefix, and what Windows reads from an installed Quodo.exe.
 
     site = update_site()                                    # build/win-1.07/site, built when needed
+    key = signing_key()                                     # the private key this build signs its list with
     install = Installation(session)
     install.run(installer("1.06"), "/SP- /silent /noicons")  # exit code, once it and all it started ended
     facts = install.file_facts()                            # {"FileVersion": "1.06", ...}
@@ -9,10 +10,11 @@ install to in the session's prefix, and what Windows reads from an installed Quo
 
 The installers: the Windows build packs its own version into site/ beside its bin folder
 (QUODO_BIN); scripts/build-update-fixture.sh builds a second version (1.07) into a build folder of
-its own, which update_site() brings up to date.
+its own, which update_site() brings up to date, signed with this build's key.
 """
 
 import os
+import re
 import shutil
 import subprocess
 
@@ -57,12 +59,19 @@ def update_site():
         root = os.environ.get("QUODO_ROOT") or os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(
             __file__))))
         folder = build_folder() + "-" + UPDATE_VERSION
-        result = subprocess.run(["bash", os.path.join(root, "scripts", "build-update-fixture.sh"), UPDATE_VERSION,
-                                 folder], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=1200)
+        script = os.path.join(root, "scripts", "build-update-fixture.sh")
+        result = subprocess.run(["bash", script, UPDATE_VERSION, folder, build_folder()], stdout=subprocess.PIPE,
+                                stderr=subprocess.STDOUT, text=True, timeout=1200)
         if result.returncode != 0:
             raise RuntimeError("build-update-fixture.sh failed:\n" + result.stdout)
         _update_site = result.stdout.strip().splitlines()[-1]
     return _update_site
+
+
+def signing_key():
+    """The path of the private key that signs this build's version list (from its CMake cache)."""
+    with open(os.path.join(build_folder(), "CMakeCache.txt")) as f:
+        return re.search(r"^QUODO_UPDATE_KEY_IN_USE:INTERNAL=(.*)$", f.read(), re.M).group(1)
 
 
 class Installation:

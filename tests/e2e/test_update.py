@@ -1,21 +1,31 @@
 """The update loop under Wine, on the maker's real host names over HTTPS against the fixture server:
 the probe with a ping of ours that prints the Windows layouts, the version check on demand and one
-minute after start, the update window, the download with its checks, and the real installer that
-replaces the running program."""
+minute after start, the update window, lists the maker did not sign, the download with its checks,
+an installer swapped on the server, and the real installer that replaces the running program."""
 
 import hashlib
 import os
 import shutil
+import sys
 import unittest
+
+from cryptography.hazmat.primitives.asymmetric import ec
 
 from quodo_app import QuodoTestCase
 from quodo_e2e import wait_until
-from quodo_install import Installation, installer, update_site
+from quodo_install import Installation, installer, signing_key, update_site
+
+sys.path.insert(0, os.path.join(os.environ.get("QUODO_ROOT") or os.path.join(os.path.dirname(__file__), "..", ".."),
+                                "tools"))
+from update_signing_key import load_private_key  # noqa: E402
+from write_version_list import signed_line  # noqa: E402
 
 OPEN_DAY = "2026-12-07 10:00:00"
 MAKER = "www.quodosoft.nl"
 LIST = MAKER + "/versions.dat"
 NEW_INSTALLER = MAKER + "/Quodo107.exe"
+OTHER_PROGRAM = "QuodoPro,QuodoPro210.exe,,812,x\r\n"
+BAD_SIGNATURE = "Handtekening van de versielijst klopt niet."
 
 
 class UpdateTest(QuodoTestCase):
@@ -51,6 +61,21 @@ class UpdateTest(QuodoTestCase):
         with open(os.path.join(self.site, name), "rb") as f:
             return f.read()
 
+    @staticmethod
+    def fields(data, name="Quodo107.exe", extra_kb=0):
+        """Our entry's fields 0 to 6 for an installer of these bytes (or one listed larger)."""
+        kilobytes = (len(data) + 1023) // 1024 + extra_kb
+        return ["Quodo", name, "", kilobytes, hashlib.sha256(data).hexdigest(), "Nieuw", "New"]
+
+    @staticmethod
+    def signed(fields, key=None):
+        """A list with our entry signed by the build's key (or another)."""
+        return OTHER_PROGRAM + signed_line(key or load_private_key(signing_key()), fields) + "\r\n"
+
+    def temp_files(self):
+        temp = os.path.join(self.data_folder, "Temp")
+        return os.listdir(temp) if os.path.isdir(temp) else []
+
     def serve_list(self, text, installer_behaviours=None):
         routes = {LIST: [{"body": text}]}
         if installer_behaviours is not None:
@@ -74,7 +99,10 @@ class UpdateTest(QuodoTestCase):
 
     def test_each_outcome_of_a_check_on_demand(self):
         # Answers the program cannot use, each with its own line and the single button to close.
+        fields = self.fields(self.site_file("Quodo107.exe"))
         cases = [
+            ("nl-reply", {"body": OTHER_PROGRAM + ",".join(map(str, fields)) + "\r\n"}, BAD_SIGNATURE),
+            ("nl-reply", {"body": self.signed(fields, ec.generate_private_key(ec.SECP256R1()))}, BAD_SIGNATURE),
             ("nl-reply", {"drop": True}, "De server reageert niet"),
             ("nl-reply", {"body": "Default.htm"}, "Het bestand is te klein"),
             ("nl-reply", {"body": "x" * 49}, "Het bestand is te klein"),
@@ -95,10 +123,11 @@ class UpdateTest(QuodoTestCase):
                 self.assertLessEqual(abs((d.top + d.bottom) - (w.top + w.bottom)), 1)
                 if ping == "nl-timeout":
                     self.assertFalse([r for r in self.requests() if r["path"] == "/versions.dat"])
+                self.assertEqual(self.temp_files(), [])
                 quodo.program.stop()
 
         # In English, for a program that is up to date.
-        self.serve_list(self.site_file("versions.dat").decode("latin-1").replace("Quodo107.exe", "Quodo106.exe"))
+        self.serve_list(self.signed(self.fields(b"MZ" * 1000, name="Quodo106.exe")))
         quodo = self.start(language="en")
         _, window = self.check_now(quodo)
         wait_until(lambda: "No Update is needed," in self.memo(window), timeout=10, message="up to date")
@@ -123,27 +152,27 @@ class UpdateTest(QuodoTestCase):
 
     def test_unsound_downloads_run_nothing_and_leave_no_file(self):
         new = self.site_file("Quodo107.exe")
-        kilobytes = (len(new) + 1023) // 1024
-        digest = hashlib.sha256(new).hexdigest()
-        entry = "Quodo,Quodo107.exe,,%d,%s,Nieuw,New\r\n"
+        # Swapped on the server: another program of the same size in the installer's place.
+        swapped = os.path.join(self.make_folder(), "Quodo107.exe")
+        with open(swapped, "wb") as f:
+            f.write(new[:-1] + bytes([new[-1] ^ 1]))
+        real = [{"body_file": os.path.join(self.site, "Quodo107.exe")}]
         cases = [
-            ("not found", kilobytes, digest, [{"status": 404, "body": "no such file"}]),
-            ("cut short", kilobytes, digest, [{"body_file": os.path.join(self.site, "Quodo107.exe"),
-                                               "cut_after": 5000}]),
-            ("another hash", kilobytes, hashlib.sha256(b"other").hexdigest(),
-             [{"body_file": os.path.join(self.site, "Quodo107.exe")}]),
-            ("another size", kilobytes + 1, digest, [{"body_file": os.path.join(self.site, "Quodo107.exe")}]),
+            ("not found", self.fields(new), [{"status": 404, "body": "no such file"}]),
+            ("cut short", self.fields(new), [dict(real[0], cut_after=5000)]),
+            ("swapped on the server", self.fields(new), [{"body_file": swapped}]),
+            ("another size", self.fields(new, extra_kb=1), real),
         ]
         quodo = self.start()
-        target = os.path.join(self.data_folder, "Temp", "Quodo107.exe")
-        for name, size, hash_text, behaviours in cases:
+        for name, fields, behaviours in cases:
             with self.subTest(name):
-                self.serve_list("QuodoPro,QuodoPro210.exe,,812,x\r\n" + entry % (size, hash_text), behaviours)
+                self.serve_list(self.signed(fields), behaviours)
                 dialog, window = self.check_now(quodo)
                 wait_until(lambda: "Start Downloaden" in self.buttons(window), timeout=15, message="advised")
                 window.press("Start Downloaden")
                 wait_until(lambda: "Download mislukt." in self.memo(window), timeout=30, message="failed")
-                self.assertFalse(os.path.exists(target))
+                self.assertEqual(self.temp_files(), [])
+                self.assertNotIn("Installeer", self.buttons(window))
                 self.assertIn("Download later", self.buttons(window))
                 window.press("Download later")
                 window.wait_gone()

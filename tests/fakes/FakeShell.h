@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,10 +19,12 @@ public:
 
     intptr_t result = 42;  // above 32: opened
     std::vector<Call> calls;
+    std::function<void(const Call&)> onOpen;  // runs as the shell opens, before it answers
 
     intptr_t Open(const std::string& verb, const std::string& file, const std::string& parameters,
                   const void* owner) override {
         calls.push_back({verb, file, parameters, owner});
+        if (onOpen) onOpen(calls.back());
         return result;
     }
 

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -197,6 +198,24 @@ struct FakeFileSystem : platform::FileSystem {
         if (unwritableFiles.count(path)) return false;
         files.erase(path);
         return true;
+    }
+
+    // A held file reads what ReadFile gave when it was held; held lists the paths open so.
+    std::multiset<std::string> held;
+    std::unique_ptr<platform::HeldFile> Hold(const std::string& path) override {
+        struct Held : platform::HeldFile {
+            Held(FakeFileSystem& o, std::string p, std::string c) : owner(o), path(p), content(c) { o.held.insert(p); }
+            ~Held() override { owner.held.erase(owner.held.find(path)); }
+            bool Read(char* buffer, size_t size, size_t* bytesRead) override {
+                at += *bytesRead = content.copy(buffer, size, at);
+                return true;
+            }
+            FakeFileSystem& owner;
+            std::string path, content;
+            size_t at = 0;
+        };
+        std::optional<std::string> content = ReadFile(path);
+        return content ? std::make_unique<Held>(*this, path, *content) : nullptr;
     }
 };
 

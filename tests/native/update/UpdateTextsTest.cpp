@@ -52,6 +52,8 @@ TEST(UpdateTexts, OnDemandLinesPerResult) {
     EXPECT_EQ(english(CheckResult::ProgramNotFound), (Lines{"", "Program Name not found"}));
     EXPECT_EQ(dutch(CheckResult::PingTimeOut), (Lines{"", "Ping naar quodosoft.nl geeft Time-out"}));
     EXPECT_EQ(english(CheckResult::PingTimeOut), (Lines{"", "Ping to quodosoft.nl gives Time-out"}));
+    EXPECT_EQ(dutch(CheckResult::SignatureInvalid), (Lines{"", "Handtekening van de versielijst klopt niet."}));
+    EXPECT_EQ(english(CheckResult::SignatureInvalid), (Lines{"", "The version list's signature is not valid."}));
     EXPECT_EQ(dutch(CheckResult::UpdateAdvised), update::AutomaticCheckMemo(true, kRunning, "1.07", "Quodo107.exe"));
     EXPECT_EQ(english(CheckResult::UpdateAdvised), update::AutomaticCheckMemo(false, kRunning, "1.07", "Quodo107.exe"));
 }

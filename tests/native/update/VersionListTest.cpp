@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "TestSigner.h"
+#include "native/NativeCrypto.h"
 #include "update/VersionList.h"
 
 namespace {
@@ -13,6 +15,7 @@ using update::IsNewer;
 using update::IsPlainInstallerName;
 using update::ListedVersion;
 using update::MalformedEntry;
+using update::ParseEntry;
 using update::ReadVersionListText;
 using update::SplitFields;
 using update::Version;
@@ -21,14 +24,20 @@ const char* const kProduct = "Quodo";
 const char* const kRunning = "versie 1.06";
 const std::string kHash(64, 'a');
 
-// A list as the maker writes it: other programs around ours, CR LF line ends.
+// The maker's key: it signs our entries in these lists, and the check believes it.
+const testing_keys::TestSigner maker;
+native::OpenSslCrypto crypto;
+const update::EntryTrust trust{crypto, maker.publicKey};
+std::string Signed(const std::string& entry) { return maker.Signed(entry); }
+
+// A list as the maker writes it: other programs around our signed entry, CR LF line ends.
 std::string List(const std::string& ourEntry) {
-    return "zvTool,zvtool12.exe,,312," + kHash + ",Een ander programma,Another program\r\n" + ourEntry +
+    return "zvTool,zvtool12.exe,,312," + kHash + ",Een ander programma,Another program\r\n" + Signed(ourEntry) +
            "\r\nOtherApp,OtherApp200.exe,,1024,-\r\n";
 }
 
 update::CheckOutcome Read(const std::string& text, const std::string& versionText = kRunning) {
-    return ReadVersionListText(text, kProduct, versionText);
+    return ReadVersionListText(text, kProduct, versionText, trust);
 }
 
 TEST(Versions, CurrentFromTheVersionTextListedFromTheInstallerNameAndTheirDisplay) {
@@ -94,8 +103,13 @@ TEST(ReadVersionList, FailureCodesOfTheWorker) {
     EXPECT_EQ(static_cast<int>(CheckResult::PingTimeOut), 5);
 }
 
+// Our entry's fields 0 to 6, with the hash and both texts.
+std::string Ours(const std::string& installer, const std::string& letter = "", const std::string& size = "850") {
+    return "Quodo," + installer + "," + letter + "," + size + "," + kHash + ",Nieuwe versie,New version";
+}
+
 TEST(ReadVersionList, AdvisedUpdateWithEveryField) {
-    const auto outcome = Read(List("Quodo,Quodo107.exe,,850," + kHash + ",Nieuwe versie,New version"));
+    const auto outcome = Read(List(Ours("Quodo107.exe")));
     EXPECT_EQ(outcome.result, CheckResult::UpdateAdvised);
     ASSERT_TRUE(outcome.entry.has_value());
     EXPECT_EQ(outcome.entry->installerName, "Quodo107.exe");
@@ -104,43 +118,43 @@ TEST(ReadVersionList, AdvisedUpdateWithEveryField) {
     EXPECT_EQ(outcome.entry->hashField, kHash);
     EXPECT_EQ(outcome.entry->dutchText, "Nieuwe versie");
     EXPECT_EQ(outcome.entry->englishText, "New version");
+    EXPECT_EQ(outcome.entry->signature.size(), 128u);
     EXPECT_EQ(outcome.latestVersion, "1.07");
     EXPECT_EQ(outcome.listFromEntry.substr(0, 19), "Quodo,Quodo107.exe,");
     EXPECT_NE(outcome.listFromEntry.find("OtherApp"), std::string::npos);
     EXPECT_EQ(outcome.listFromEntry.find("zvTool"), std::string::npos);
 }
 
-TEST(ReadVersionList, FiveAndSixFieldsAreReadWithoutTheTexts) {
-    const auto five = Read(List("Quodo,Quodo107.exe,a,850,-"));
-    ASSERT_TRUE(five.entry.has_value());
-    EXPECT_EQ(five.entry->letter, 'a');
-    EXPECT_EQ(five.entry->hashField, "-");
-    EXPECT_EQ(five.latestVersion, "1.07a");
-    const auto six = Read(List("Quodo,Quodo107.exe,,850,-,Alleen Nederlands"));
-    ASSERT_TRUE(six.entry.has_value());
-    EXPECT_EQ(six.entry->dutchText, "") << "the texts are taken only with seven fields";
-    const auto emptyHash = Read(List("Quodo,Quodo107.exe,,850,,"));
-    ASSERT_TRUE(emptyHash.entry.has_value());
-    EXPECT_EQ(emptyHash.entry->hashField, "");
-    EXPECT_EQ(emptyHash.entry->sizeKB, 850);
+// Other programs' lines, and older lists, may have five or six fields.
+TEST(ParseEntry, FiveAndSixFieldsAreReadWithoutTheTexts) {
+    const auto five = ParseEntry("Quodo,Quodo107.exe,a,850,-", kProduct);
+    EXPECT_EQ(five.letter, 'a');
+    EXPECT_EQ(five.hashField, "-");
+    EXPECT_EQ(ParseEntry("Quodo,Quodo107.exe,,850,-,Alleen Nederlands", kProduct).dutchText, "")
+        << "the texts are taken only with seven fields";
+    const auto emptyHash = ParseEntry("Quodo,Quodo107.exe,,850,,", kProduct);
+    EXPECT_EQ(emptyHash.hashField, "");
+    EXPECT_EQ(emptyHash.sizeKB, 850);
 }
 
 TEST(ReadVersionList, VersionsComparedAsNumbersThenLetters) {
-    EXPECT_EQ(Read(List("Quodo,Quodo106.exe,,850,-")).result, CheckResult::UpToDate);
-    EXPECT_EQ(Read(List("Quodo,Quodo106.exe,a,850,-"), "versie 1.06b").result, CheckResult::UpToDate);
-    EXPECT_EQ(Read(List("Quodo,Quodo99.exe,,850,-")).result, CheckResult::UpToDate) << "no downgrade offered";
-    const auto newer = Read(List("Quodo,Quodo1010.exe,,850,-"), "versie 1.09");
+    EXPECT_EQ(Read(List(Ours("Quodo106.exe"))).result, CheckResult::UpToDate);
+    EXPECT_EQ(Read(List(Ours("Quodo106.exe", "a")), "versie 1.06b").result, CheckResult::UpToDate);
+    EXPECT_EQ(Read(List(Ours("Quodo99.exe"))).result, CheckResult::UpToDate) << "no downgrade offered";
+    const auto newer = Read(List(Ours("Quodo1010.exe")), "versie 1.09");
     EXPECT_EQ(newer.result, CheckResult::UpdateAdvised);
     EXPECT_EQ(newer.latestVersion, "1.010");
-    const auto older = Read(List("Quodo,Quodo105.exe,,850,-"));
+    const auto letter = Read(List(Ours("Quodo107.exe", "a")));
+    EXPECT_EQ(letter.latestVersion, "1.07a");
+    const auto older = Read(List(Ours("Quodo105.exe")));
     ASSERT_TRUE(older.entry.has_value()) << "the size is read for every entry";
     EXPECT_EQ(older.entry->sizeKB, 850);
 }
 
 TEST(ReadVersionList, OnlyALineWhoseFirstFieldIsTheProductName) {
     const std::string list = "QuodoPro,QuodoPro210.exe,,900,-\r\nMyQuodo,MyQuodo300.exe,,10,-\r\n"
-                             "Quodo Lite,QuodoLite400.exe,,10,-\r\nQuodo,Quodo107.exe,,850,-\r\n"
-                             "Quodo,Quodo999.exe,,850,-\r\n";
+                             "Quodo Lite,QuodoLite400.exe,,10,-\r\n" + Signed(Ours("Quodo107.exe")) + "\r\n" +
+                             Signed(Ours("Quodo999.exe")) + "\r\n";
     const auto outcome = Read(list);
     ASSERT_TRUE(outcome.entry.has_value());
     EXPECT_EQ(outcome.entry->installerName, "Quodo107.exe") << "the first of our lines";
@@ -156,37 +170,39 @@ TEST(ReadVersionList, OnlyALineWhoseFirstFieldIsTheProductName) {
 
 TEST(ReadVersionList, LineEnds) {
     // The last line may have no line end: it runs to the end of the text.
-    const auto last = Read("OtherApp,OtherApp200.exe,,1024,-,Een,Een ander\r\nQuodo,Quodo107.exe,,850," + kHash);
+    const auto last = Read("OtherApp,OtherApp200.exe,,1024,-,Een,Een ander\r\n" + Signed(Ours("Quodo107.exe")));
     ASSERT_TRUE(last.entry.has_value());
     EXPECT_EQ(last.entry->hashField, kHash);
     // Lines ended by LF alone are lines too.
-    const auto lf = Read("OtherApp,OtherApp200.exe,,1024,-,Een,Een ander\nQuodo,Quodo107.exe,,850,-\nX,Y,,1,-\n");
+    const auto lf =
+        Read("OtherApp,OtherApp200.exe,,1024,-,Een,Een ander\n" + Signed(Ours("Quodo107.exe")) + "\nX,Y,,1,-\n");
     ASSERT_TRUE(lf.entry.has_value());
-    EXPECT_EQ(lf.entry->hashField, "-");
     EXPECT_EQ(lf.result, CheckResult::UpdateAdvised);
 }
 
-TEST(ReadVersionList, MalformedEntriesRaiseAnErrorWithAClearMessage) {
-    auto message = [](const std::string& entry) -> std::string {
+TEST(ReadVersionList, MalformedSignedEntriesRaiseAnErrorWithAClearMessage) {
+    auto message = [](const std::string& installer, const std::string& size) -> std::string {
         try {
-            Read(List(entry));
+            Read(List(Ours(installer, "", size)));
         } catch (const MalformedEntry& error) {
             return error.what();
         }
         return "no error";
     };
-    EXPECT_EQ(message("Quodo,Quodo107.exe,,850"), "The version list entry for Quodo has only 4 of its 5 fields.");
-    EXPECT_EQ(message("Quodo,Quodo107.exe,,850,"), "The version list entry for Quodo has only 4 of its 5 fields.");
-    EXPECT_EQ(message("Quodo"), "The version list entry for Quodo has only 1 of its 5 fields.");
-    EXPECT_EQ(message("Quodo,Quodo107.exe,,85x,-"),
-              "The version list entry for Quodo: '85x' is not a valid integer value.");
-    EXPECT_EQ(message("Quodo,Quodo107.exe,,,-"), "The version list entry for Quodo: '' is not a valid integer value.");
-    EXPECT_EQ(message("Quodo,Quodo107.exe,,99999999999,-"),
+    EXPECT_EQ(message("Quodo107.exe", "85x"), "The version list entry for Quodo: '85x' is not a valid integer value.");
+    EXPECT_EQ(message("Quodo107.exe", ""), "The version list entry for Quodo: '' is not a valid integer value.");
+    EXPECT_EQ(message("Quodo107.exe", "99999999999"),
               "The version list entry for Quodo: '99999999999' is not a valid integer value.");
-    EXPECT_EQ(message("Quodo,..\\..\\Quodo107.exe,,850,-"),
+    EXPECT_EQ(message("..\\..\\Quodo107.exe", "850"),
               "The version list entry for Quodo: '..\\..\\Quodo107.exe' is not a plain installer file name.");
-    EXPECT_EQ(message("Quodo,,,850,-"), "The version list entry for Quodo: '' is not a plain installer file name.");
-    EXPECT_EQ(message("Quodo,Quodo107.exe,,-12,-"), "no error") << "a sign is allowed; the download check refuses it";
+    EXPECT_EQ(message("", "850"), "The version list entry for Quodo: '' is not a plain installer file name.");
+    EXPECT_EQ(message("Quodo107.exe", "-12"), "no error") << "a sign is allowed; the download check refuses it";
+    try {
+        ParseEntry("Quodo,Quodo107.exe,,850,", kProduct);
+        ADD_FAILURE() << "no error";
+    } catch (const MalformedEntry& error) {
+        EXPECT_EQ(std::string(error.what()), "The version list entry for Quodo has only 4 of its 5 fields.");
+    }
 }
 
 }  // namespace

@@ -6,17 +6,19 @@
 #include <atomic>
 #include <thread>
 
+#include "TestSigner.h"
 #include "fakes/FakeProcesses.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FakeSystem.h"
 #include "fakes/FakeWeb.h"
+#include "native/NativeCrypto.h"
 #include "quotes/Fetch.h"
 #include "support/Support.h"
 #include "ui/Application.h"
 #include "ui/Headless.h"
 #include "update/GetVersions.h"
+#include "update/Digests.h"
 #include "update/Installer.h"
-#include "update/Sha256.h"
 #include "update/Terminate.h"
 #include "update/UpdateTexts.h"
 
@@ -32,6 +34,10 @@ const std::string kDutchReply = "\r\nPingen naar quodosoft.nl [127.0.0.1] met 32
 struct WebFiles : fakes::FakeFileSystem {
     fakes::FakeWeb* web = nullptr;
     bool FileExists(const std::string& path) override { return web->files.count(path) || FakeFileSystem::FileExists(path); }
+    std::optional<std::string> ReadFile(const std::string& path) override {
+        if (web->files.count(path)) return web->files.at(path);
+        return FakeFileSystem::ReadFile(path);
+    }
     bool DeleteFile(const std::string& path) override {
         web->files.erase(path);
         return FakeFileSystem::DeleteFile(path);
@@ -49,6 +55,7 @@ protected:
         web.Install();
         processes.Install();
         shell.Install();
+        platform::Current().crypto = &crypto;
         support::LanguageCode = "NLD";
         Ping(kDutchReply);
         installer = "MZ" + std::string(3000, 'q');
@@ -62,11 +69,25 @@ protected:
             return 0;
         };
     }
-    void ServeList(const std::string& entry) {
-        web.Script(kListUrl, {fakes::FakeWeb::Body("QuodoPro,QuodoPro210.exe,,812,x\r\n" + entry + "\r\n")});
+    // A list with our line as it stands, signed or not.
+    void ServeList(const std::string& line) {
+        web.Script(kListUrl, {fakes::FakeWeb::Body("QuodoPro,QuodoPro210.exe,,812,x\r\n" + line + "\r\n")});
     }
-    std::string AdvisingEntry() {
-        return "Quodo,Quodo107.exe,,3," + update::Sha256Hex(installer) + ",Nieuw,New";
+    std::string Hash(const std::string& bytes) { return update::HexText(update::HashOf(crypto, bytes).value()); }
+    // Our entry's fields 0 to 6 for an installer of these bytes; Entry signs them as the maker.
+    std::string Fields(const std::string& name, const std::string& bytes) {
+        return "Quodo," + name + ",," + std::to_string(update::ListedKilobytes(bytes.size())) + "," + Hash(bytes) +
+               ",Nieuw,New";
+    }
+    std::string Entry(const std::string& name, const std::string& bytes) { return maker.Signed(Fields(name, bytes)); }
+    std::string AdvisingEntry() { return Entry("Quodo107.exe", installer); }
+    // "Check nu" advises Quodo107.exe and "Start Downloaden" fetches it whole.
+    void Download() {
+        ServeList(AdvisingEntry());
+        form.RunCheckOnDemand(0, 0, 300, 500);
+        web.Script(kInstallerUrl, {fakes::FakeWeb::Body(installer)});
+        form.BtnDownloadClick();
+        ASSERT_TRUE(form.InstallerReady());
     }
     std::vector<std::string> Lines(const std::vector<std::string>& lines) { return lines; }
     size_t ListFetches() { return web.CallsOf("OpenUrl").size(); }
@@ -80,9 +101,11 @@ protected:
     fakes::FakeWeb web;
     fakes::FakeProcesses processes;
     fakes::FakeShell shell;
+    native::OpenSslCrypto crypto;
+    testing_keys::TestSigner maker;
     ui::Form settings{"TOptionsForm", "OptionsForm"};
     ui::Button checkNow{&settings, "BtnCheck"};
-    update::TVersionsForm form{{"Quodo", "versie 1.06", kData}};
+    update::TVersionsForm form{{"Quodo", "versie 1.06", kData, maker.publicKey}};
     std::string installer;
 };
 
@@ -136,7 +159,7 @@ TEST_F(VersionsFormTest, AProgramThatEndsWhileTheListIsAwaitedWritesNoErrorLogAn
 }
 
 TEST_F(VersionsFormTest, ACheckOnDemandAlwaysShowsItsOutcomeCentredOverTheDialog) {
-    ServeList("Quodo,Quodo106.exe,,3,x");
+    ServeList(Entry("Quodo106.exe", installer));
     form.RunCheckOnDemand(100, 200, 301, 523);
     EXPECT_TRUE(form.Visible());
     EXPECT_EQ(form.Top(), 100 + (301 - form.Height()) / 2);
@@ -206,12 +229,58 @@ TEST_F(VersionsFormTest, AnUnsoundDownloadIsDeletedAndNothingIsEverRun) {
     EXPECT_TRUE(shell.calls.empty());
 }
 
+// Whatever version it names: a forged "you are up to date" is refused as a forged update is.
+TEST_F(VersionsFormTest, AnEntryTheMakerDidNotSignOffersNothingAndIsLogged) {
+    const std::string entry = Fields("Quodo107.exe", installer);
+    for (const std::string& line : {entry, testing_keys::TestSigner().Signed(entry), maker.Signed(entry) + "0",
+                                    Fields("Quodo106.exe", installer)}) {
+        ServeList(line);
+        form.RunCheckOnDemand(0, 0, 300, 500);
+        EXPECT_EQ(form.Memo1.Lines(), Lines({"", "Handtekening van de versielijst klopt niet."})) << line;
+        EXPECT_EQ(form.BtnExit.Text(), "Sluit Venster");
+        EXPECT_FALSE(form.BtnDownload.Visible());
+    }
+    ServeList(entry);
+    form.RunAutomaticCheck();
+    EXPECT_EQ(files.ReadFile(kData + "Error.log").value_or(""),
+              "5-1-2026.\r\nHandtekening van de versielijst klopt niet.\r\n");
+    EXPECT_EQ(ListFetches(), 5u) << "only the lists: no installer";
+}
+
+// The advised entry is one record from its check to the install: a later check that advises another
+// installer changes neither what was downloaded nor what it is checked against before it starts.
+TEST_F(VersionsFormTest, TheInstallerIsCheckedAgainstTheRecordItWasDownloadedBy) {
+    Download();
+    ServeList(Entry("Quodo108.exe", "MZ" + std::string(5000, 'n')));
+    form.RunAutomaticCheck();
+    EXPECT_EQ(form.DownloadName(), "Quodo108.exe");
+    EXPECT_EQ(form.Downloaded().entry.hashField, Hash(installer));
+
+    const std::string path = kData + "Temp\\Quodo107.exe";
+    bool heldWhileStarting = false;
+    shell.onOpen = [&](const fakes::FakeShell::Call&) { heldWhileStarting = files.held.count(path); };
+    form.StartInstaller();
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].file, path);
+    EXPECT_TRUE(heldWhileStarting);
+    EXPECT_FALSE(files.held.count(path));
+    EXPECT_TRUE(ui::App().Terminated());
+}
+
+TEST_F(VersionsFormTest, AnInstallerChangedAfterItsDownloadIsDeletedAndNeverRun) {
+    Download();
+    const std::string path = kData + "Temp\\Quodo107.exe";
+    web.files.at(path)[100] = 'x';
+    form.BtnExitClick();
+    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_FALSE(files.FileExists(path));
+    EXPECT_FALSE(form.InstallerReady());
+    EXPECT_EQ(form.Memo1.Lines().back(), "Download mislukt.");
+    EXPECT_EQ(form.BtnExit.Text(), "Sluit Venster");
+}
+
 TEST_F(VersionsFormTest, AfterALaterCheckTheCloseButtonClosesInsteadOfInstalling) {
-    ServeList(AdvisingEntry());
-    form.RunCheckOnDemand(0, 0, 300, 500);
-    web.Script(kInstallerUrl, {fakes::FakeWeb::Body(installer)});
-    form.BtnDownloadClick();
-    ASSERT_TRUE(form.InstallerReady());
+    Download();
     web.Script(kListUrl, {fakes::FakeWeb::Refused(), fakes::FakeWeb::Refused()});
     form.RunCheckOnDemand(0, 0, 300, 500);
     EXPECT_EQ(form.BtnExit.Text(), "Sluit Venster");
@@ -229,18 +298,14 @@ TEST_F(VersionsFormTest, ChecksNeverNestAndAMalformedEntryStopsTheCheckWithAnErr
     EXPECT_EQ(ListFetches(), 1u);
     EXPECT_EQ(form.BtnExit.Text(), "Download Later");  // the automatic check's, not the dropped one's
 
-    ServeList("Quodo,Quodo107.exe,,drie,x");
+    ServeList(maker.Signed("Quodo,Quodo107.exe,,drie," + Hash(installer) + ",a,b"));
     EXPECT_THROW(form.RunCheckOnDemand(0, 0, 300, 500), update::MalformedEntry);
     EXPECT_TRUE(checkNow.Enabled());
     EXPECT_FALSE(form.Busy());
 }
 
 TEST_F(VersionsFormTest, ProgramNotFoundClearsAReadyInstaller) {
-    ServeList(AdvisingEntry());
-    form.RunCheckOnDemand(0, 0, 300, 500);
-    web.Script(kInstallerUrl, {fakes::FakeWeb::Body(installer)});
-    form.BtnDownloadClick();
-    ASSERT_TRUE(form.InstallerReady());
+    Download();
     ServeList("Andere,Andere1.exe,,1,x,een regel die lang genoeg is");
     form.RunAutomaticCheck();
     EXPECT_FALSE(form.InstallerReady());

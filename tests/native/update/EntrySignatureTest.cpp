@@ -1,0 +1,52 @@
+// The maker's signature on the program's entry in the version list, checked with OpenSSL's libcrypto
+// as the native build's system cryptography.
+#include <gtest/gtest.h>
+
+#include "TestSigner.h"
+#include "native/NativeCrypto.h"
+#include "update/Digests.h"
+#include "update/EntrySignature.h"
+
+namespace {
+
+const std::string kHash = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
+
+TEST(OpenSslCrypto, Sha256OfAKnownTextFedInPieces) {
+    native::OpenSslCrypto crypto;
+    const auto hash = crypto.NewSha256();
+    hash->Add("a", 1);
+    hash->Add("bc", 2);
+    EXPECT_EQ(update::HexText(hash->Finish().value()),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+}
+
+class EntrySignature : public ::testing::Test {
+protected:
+    bool Trusted(const std::string& line) { return update::IsTrustedEntry({crypto, maker.publicKey}, line); }
+
+    native::OpenSslCrypto crypto;
+    testing_keys::TestSigner maker;
+    const std::string entry = "Quodo,Quodo107.exe,,850," + kHash + ",Nieuwe versie,New version";
+};
+
+TEST_F(EntrySignature, TheMakersSignatureIsBelievedAndNoByteOfFieldsZeroToSixCanChange) {
+    const std::string line = maker.Signed(entry);
+    EXPECT_TRUE(Trusted(line));
+    for (size_t at = 0; at <= entry.size(); ++at) {
+        std::string changed = line;
+        changed[at] = changed[at] == '7' ? '8' : '7';
+        EXPECT_FALSE(Trusted(changed)) << "byte " << at;
+    }
+}
+
+TEST_F(EntrySignature, AnotherKeyAField7ThatIsNoSignatureOrNoInstallerHashIsRefused) {
+    EXPECT_FALSE(Trusted(testing_keys::TestSigner().Signed(entry)));
+    const std::string signature = maker.SignatureHex(entry);
+    EXPECT_FALSE(Trusted(entry)) << "no field 7";
+    for (const std::string& field : {signature.substr(0, 126), signature + "00", signature.substr(0, 127) + "g"})
+        EXPECT_FALSE(Trusted(entry + "," + field)) << "field 7: " << field;
+    for (const std::string& field : {std::string(), std::string("-"), kHash.substr(1)})
+        EXPECT_FALSE(Trusted(maker.Signed("Quodo,Quodo107.exe,,850," + field + ",Nieuw,New"))) << "field 4: " << field;
+}
+
+}  // namespace
