@@ -140,10 +140,12 @@ public:
 };
 
 // How long a request may wait: for the connection, and for each piece of data (also for the start
-// of the answer). 0: no bound of its own.
+// of the answer), 0: no bound of its own; and whether a redirect may only lead to the same host
+// over HTTPS (any other is refused: the URL does not open).
 struct RequestBounds {
     uint32_t connectMs = 0;
     uint32_t receiveMs = 0;
+    bool redirectsStayOnSecureHost = false;
 };
 
 // The web as WinINet offers it: a session, a URL handle, chunked reads.

@@ -237,6 +237,7 @@ FetchProfile VersionListProfile() {
     p.attempts = 2;
     p.textLimit = kVersionListLimit;
     p.tryDeadlineMs = kVersionListDeadlineMs / 2;  // both tries together within the list's deadline
+    p.bounds.redirectsStayOnSecureHost = true;
     return p;
 }
 
@@ -245,6 +246,7 @@ FetchProfile InstallerProfile(const std::string& url) {
     p.url = url;
     p.openFlags = platform::kFlagReload | platform::kFlagNoCacheWrite;
     p.bounds.receiveMs = 30000;
+    p.bounds.redirectsStayOnSecureHost = true;
     p.tryDeadlineMs = kInstallerDeadlineMs;
     return p;
 }

@@ -75,7 +75,7 @@ bool IsPlainInstallerName(const std::string& name) {
     return !IsDeviceName(name.substr(0, name.find('.')));
 }
 
-std::vector<std::string> SplitFields(const std::string& entry) {
+std::vector<std::string> SplitFields(const std::string& entry, size_t most) {
     std::vector<std::string> fields;
     size_t start = 0;
     for (;;) {
@@ -86,6 +86,7 @@ std::vector<std::string> SplitFields(const std::string& entry) {
             return fields;
         }
         fields.push_back(entry.substr(start, comma - start));
+        if (fields.size() >= most) return fields;
         start = comma + 1;
     }
 }

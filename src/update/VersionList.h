@@ -72,9 +72,13 @@ struct VersionEntry {
     std::string signature;  // field 7
 };
 
-// The entry cut at every comma; an empty field stays in its place, a comma at the very end adds
-// no field.
-std::vector<std::string> SplitFields(const std::string& entry);
+// The fields the program reads of an entry: 0 to 7 (the signature is the last).
+constexpr size_t kFieldsRead = 8;
+
+// The entry cut at its commas into at most `most` fields (what follows them is not looked at, so
+// that a line of a million commas costs no more than one of eight); an empty field stays in its
+// place, a comma at the very end adds no field.
+std::vector<std::string> SplitFields(const std::string& entry, size_t most = kFieldsRead);
 // The fields of the product's entry; throws MalformedEntry.
 VersionEntry ParseEntry(const std::string& entry, const std::string& productName);
 // Where the product's entry begins: the first line whose first field is exactly the product name

@@ -104,6 +104,26 @@ CrackedUrl Crack(const std::string& url) {
     return cracked;
 }
 
+constexpr int kMostRedirects = 5;
+
+bool IsRedirect(DWORD status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
+
+bool SameText(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), int(a.size()),
+                                                  b.c_str(), int(b.size())) == CSTR_EQUAL;
+}
+
+// Where a redirect from `from` to `location` leads, when that is the same host over HTTPS; empty
+// for anywhere else (another host, plain HTTP, another scheme).
+std::string OnSameSecureHost(const CrackedUrl& from, const std::string& location) {
+    if (!from.secure || location.empty()) return std::string();
+    if (location[0] == '/' && location.compare(0, 2, "//") != 0)
+        return "https://" + from.host + ":" + std::to_string(from.port) + location;
+    const CrackedUrl to = Crack(location);
+    if (!to.ok || !to.secure || !SameText(to.host, from.host) || to.port != from.port) return std::string();
+    return location;
+}
+
 // Closes the request's handles that are still open; under the session's lock when another thread
 // may cut them.
 void CloseUrl(Url& url) {
@@ -149,17 +169,35 @@ public:
         if (owner && owner->isSession) owner->session.bounds = bounds;
     }
 
+    // A redirect is followed by WinINet itself, unless the session's requests may only stay on their
+    // secure host: then each one is looked at here, and one that leads elsewhere leaves the URL
+    // unopened.
     Handle OpenUrl(Handle session, const std::string& url, const char* headers, uint32_t headersLength,
                    uint32_t flags) override {
         auto* owner = static_cast<WebHandle*>(session);
         if (!owner || !owner->isSession) return nullptr;
-        const CrackedUrl cracked = Crack(url);
-        if (!cracked.ok) return nullptr;
+        const bool stayOnHost = owner->session.bounds.redirectsStayOnSecureHost;
+        if (stayOnHost) flags |= INTERNET_FLAG_NO_AUTO_REDIRECT;
+        std::string target = url;
+        for (int hop = 0; hop <= kMostRedirects; ++hop) {
+            const CrackedUrl cracked = Crack(target);
+            if (!cracked.ok) return nullptr;
+            std::unique_ptr<WebHandle> opened = OpenOnce(*owner, cracked, headers, headersLength, flags);
+            if (!opened) return nullptr;
+            if (!stayOnHost || !IsRedirect(RequestStatus(opened->url))) return opened.release();
+            target = OnSameSecureHost(cracked, HeaderText(opened->url, HTTP_QUERY_LOCATION));
+            Forget(*opened);
+            if (target.empty()) return nullptr;
+        }
+        return nullptr;
+    }
 
+    std::unique_ptr<WebHandle> OpenOnce(WebHandle& owner, const CrackedUrl& cracked, const char* headers,
+                                        uint32_t headersLength, uint32_t flags) {
         auto opened = std::make_unique<WebHandle>();
-        opened->owner = &owner->session;
+        opened->owner = &owner.session;
         Url& request = opened->url;
-        request.connection = InternetConnectA(owner->session.internet, cracked.host.c_str(), cracked.port,
+        request.connection = InternetConnectA(owner.session.internet, cracked.host.c_str(), cracked.port,
                                               cracked.user.empty() ? nullptr : cracked.user.c_str(),
                                               cracked.password.empty() ? nullptr : cracked.password.c_str(),
                                               INTERNET_SERVICE_HTTP, 0, 0);
@@ -172,8 +210,8 @@ public:
             CloseUrl(request);
             return nullptr;
         }
-        SetBoundsOn(request, owner->session.bounds);
-        Track(owner->session, &request);
+        SetBoundsOn(request, owner.session.bounds);
+        Track(owner.session, &request);
         const bool answered = HttpSendRequestA(request.request, headers, headers ? headersLength : 0, nullptr, 0) &&
                               RequestStatus(request) != 0;
         // Under Wine a connection closed without any answer still "sends" successfully; without a
@@ -183,7 +221,7 @@ public:
             return nullptr;
         }
         ReadAnnouncedLength(request);
-        return opened.release();
+        return opened;
     }
 
     void Abort(Handle session) override {
@@ -257,13 +295,19 @@ private:
         return status;
     }
 
+    static std::string HeaderText(Url& url, DWORD header) {
+        std::string text(2048, '\0');
+        DWORD size = static_cast<DWORD>(text.size() - 1);
+        if (!HttpQueryInfoA(url.request, header, &text[0], &size, nullptr)) return std::string();
+        text.resize(size);
+        return text;
+    }
+
     static void ReadAnnouncedLength(Url& opened) {
-        char text[32] = {};
-        DWORD size = sizeof(text) - 1;
-        if (!HttpQueryInfoA(opened.request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return;
+        const std::string text = HeaderText(opened, HTTP_QUERY_CONTENT_LENGTH);
         char* end = nullptr;
-        const unsigned long long length = std::strtoull(text, &end, 10);
-        if (end == text || *end != '\0') return;
+        const unsigned long long length = std::strtoull(text.c_str(), &end, 10);
+        if (text.empty() || *end != '\0') return;
         opened.lengthKnown = true;
         opened.expectedLength = length;
     }

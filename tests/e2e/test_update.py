@@ -6,13 +6,14 @@ an installer swapped on the server, and the real installer that replaces the run
 import hashlib
 import os
 import shutil
+import time
 import sys
 import unittest
 
 from cryptography.hazmat.primitives.asymmetric import ec
 
 from quodo_app import QuodoTestCase
-from quodo_e2e import wait_until
+from quodo_e2e import AutoError, wait_until
 from quodo_install import Installation, installer, signing_key, update_site
 
 sys.path.insert(0, os.path.join(os.environ.get("QUODO_ROOT") or os.path.join(os.path.dirname(__file__), "..", ".."),
@@ -104,6 +105,8 @@ class UpdateTest(QuodoTestCase):
             ("nl-reply", {"body": OTHER_PROGRAM + ",".join(map(str, fields)) + "\r\n"}, BAD_SIGNATURE),
             ("nl-reply", {"body": self.signed(fields, ec.generate_private_key(ec.SECP256R1()))}, BAD_SIGNATURE),
             ("nl-reply", {"drop": True}, "De server reageert niet"),
+            # A redirect that leaves HTTPS is not followed: the list did not come.
+            ("nl-reply", {"status": 302, "headers": {"Location": "http://%s" % LIST}}, "De server reageert niet"),
             ("nl-reply", {"body": "Default.htm"}, "Het bestand is te klein"),
             ("nl-reply", {"body": "x" * 49}, "Het bestand is te klein"),
             ("nl-reply", {"body": "Andere,Andere2.exe,,9,0\r\n" + "x" * 40}, "Programma-naam niet gevonden"),
@@ -162,6 +165,10 @@ class UpdateTest(QuodoTestCase):
             ("cut short", self.fields(new), [dict(real[0], cut_after=5000)]),
             ("swapped on the server", self.fields(new), [{"body_file": swapped}]),
             ("another size", self.fields(new, extra_kb=1), real),
+            # A body that never ends is cut as soon as it passes the listed size.
+            ("endless", self.fields(new), [{"body_size": 1 << 30, "length": "none", "fill": "M"}]),
+            ("redirected to plain HTTP", self.fields(new),
+             [{"status": 302, "headers": {"Location": "http://" + NEW_INSTALLER}}]),
         ]
         quodo = self.start()
         for name, fields, behaviours in cases:
@@ -179,6 +186,23 @@ class UpdateTest(QuodoTestCase):
                 dialog.press("Cancel")
                 dialog.wait_gone()
         self.assertTrue(quodo.program.running)
+
+    def test_closing_the_program_during_a_download_cuts_it_and_leaves_no_file(self):
+        new = self.site_file("Quodo107.exe")
+        slow = {"body_file": os.path.join(self.site, "Quodo107.exe"), "pieces": [4096], "rate": 20000}
+        self.serve_list(self.signed(self.fields(new)), [slow])
+        quodo = self.start()
+        _, window = self.check_now(quodo)
+        wait_until(lambda: "Start Downloaden" in self.buttons(window), timeout=15, message="advised")
+        window.press("Start Downloaden")
+        wait_until(lambda: self.temp_files() == ["Quodo107.exe"], timeout=15, message="the download under way")
+        quodo.main.right_click(5, 10)  # "Afsluiten" from the menu, the window answering meanwhile
+        self.session.menu(timeout=5)
+        self.session.keys("UP", "RETURN")
+        started = time.monotonic()
+        self.assertEqual(quodo.program.wait(10), 0)
+        self.assertLess(time.monotonic() - started, 2.0)
+        self.assertEqual(self.temp_files(), [])
 
     def test_the_whole_loop_with_the_real_installer(self):
         installation = Installation(self.session)
@@ -208,6 +232,12 @@ class UpdateTest(QuodoTestCase):
         self.assertTrue(gauge["visible"])
 
         window.press("Installeer")
+        # One install: the button greys at the first click, so a second one starts nothing.
+        wait_until(lambda: not self.buttons(window)["Installeer"]["enabled"], timeout=5, message="greyed")
+        try:
+            window.press("Installeer")
+        except AutoError:
+            pass  # the program has ended already
         self.assertEqual(quodo.program.wait(30), 0)
         for companion in companions:
             companion.wait(15)

@@ -89,6 +89,7 @@ TEST(SplitFields, EmptyFieldsKeepTheirPlaceATrailingCommaAddsNone) {
     EXPECT_EQ(SplitFields("Quodo,Quodo107.exe,,850,,"),
               (std::vector<std::string>{"Quodo", "Quodo107.exe", "", "850", ""}));
     EXPECT_EQ(SplitFields("Quodo"), (std::vector<std::string>{"Quodo"}));
+    EXPECT_EQ(SplitFields("a,b,c,d,e,f,g,h,i,j" + std::string(100000, ',')).size(), 8u);  // no more than it reads
     EXPECT_EQ(SplitFields(""), (std::vector<std::string>{""}));
 }
 

@@ -57,7 +57,7 @@ TEST_F(CryptoWine, AHeldFileCannotBeWrittenOrDeletedButIsReadAndStarted) {
         EXPECT_FALSE(services.files->DeleteFile(path));
         EXPECT_EQ(update::HashOf(*services.crypto, *held),
                   update::HashOf(*services.crypto, services.files->ReadFile(path).value()));
-        EXPECT_EQ(services.processes->RunAndWait("\"" + path + "\" /exit 5", true, 10000), 5);
+        EXPECT_EQ(services.processes->RunAndWait("\"" + path + "\" /exit 5", true, 10000, ""), 5);
     }
     EXPECT_TRUE(services.files->DeleteFile(path)) << "let go with its owner";
     standins::RemoveTree(folder);
