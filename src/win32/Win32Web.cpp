@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -239,9 +240,15 @@ public:
         auto* handle = static_cast<WebHandle*>(url);
         if (!handle || handle->isSession) return false;
         Url& opened = handle->url;
+        // A read waits for all it asks for; a server that trickles a byte now and then would hold it
+        // for as long as the body lasts. So it asks only for what has arrived (waiting, within the
+        // receive time-out, until something has), and the fetch looks at its deadline in between.
         HINTERNET request = RequestOf(*handle);
+        DWORD available = 0;
+        if (!request || !InternetQueryDataAvailable(request, &available, 0, 0)) return false;
         DWORD received = 0;
-        if (!request || !InternetReadFile(request, buffer, size, &received)) return false;
+        if (available > 0 && !InternetReadFile(request, buffer, std::min<DWORD>(size, available), &received))
+            return false;
         *bytesRead = received;
         opened.receivedLength += received;
         // The end came before the announced length: the server closed the connection early.

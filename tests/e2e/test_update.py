@@ -192,8 +192,10 @@ class UpdateTest(QuodoTestCase):
         slow = {"body_file": os.path.join(self.site, "Quodo107.exe"), "pieces": [4096], "rate": 20000}
         self.serve_list(self.signed(self.fields(new)), [slow])
         quodo = self.start()
-        _, window = self.check_now(quodo)
+        dialog, window = self.check_now(quodo)
         wait_until(lambda: "Start Downloaden" in self.buttons(window), timeout=15, message="advised")
+        dialog.press("Cancel")  # the main window takes the mouse again
+        dialog.wait_gone()
         window.press("Start Downloaden")
         wait_until(lambda: self.temp_files() == ["Quodo107.exe"], timeout=15, message="the download under way")
         quodo.main.right_click(5, 10)  # "Afsluiten" from the menu, the window answering meanwhile

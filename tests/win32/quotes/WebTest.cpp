@@ -200,7 +200,7 @@ TEST_F(WineWeb, StallsEndAfterTheFetchsOwnReceiveTimeout) {
 // A server that never lets a read time out (the answer held back just under the receive time-out,
 // piece after piece) is cut at the try's deadline, from the waiting side.
 TEST_F(WineWeb, ATryEndsAtItsDeadlineWhateverTheServerTrickles) {
-    fixture::Load(R"({"routes": {"m.iex.nl/": [{"body_size": 200, "rate": 1}]}})");
+    fixture::Load(R"({"routes": {"m.iex.nl/": [{"body_size": 200, "pieces": [1], "rate": 1}]}})");
     quotes::FetchProfile trickle = Profile("http://m.iex.nl/", 1, 2000);
     trickle.tryDeadlineMs = 3000;
     const DWORD start = GetTickCount();
