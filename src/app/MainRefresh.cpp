@@ -73,7 +73,8 @@ void TMainForm::CheckMarketClosed() {
 }
 
 void TMainForm::RefreshQuote() {
-    // A refresh lets pending events run; one that such an event asks for is dropped, not nested.
+    // Events that act wait while a refresh waits or lets pending events run, so none starts a
+    // refresh inside this one; should one come here all the same, it is dropped, not nested.
     if (refreshing_) return;
     RefreshScope scope(refreshing_);
 
