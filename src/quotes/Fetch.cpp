@@ -204,7 +204,8 @@ FileFetch FetchFile(platform::Web& web, const FetchProfile& profile, const Progr
     if (!session || session.Stopped()) return {};
     TryDeadline deadline(web, session.get(), profile.tryDeadlineMs);
     HandleGuard url(web, OpenUrl(web, session.get(), profile));
-    if (!url) return {};
+    // A stop that came while the URL was being opened found nothing to cut yet.
+    if (!url || session.Stopped()) return {};
     FileFetch result = ReadFileBody(web, url.get(), profile, makeSink(), progress);
     result.status = web.StatusCode(url.get());
     if (deadline.Passed() || session.Stopped()) result.complete = false;
@@ -272,7 +273,7 @@ TextFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, platfo
         TryDeadline deadline(web, session.get(), profile.tryDeadlineMs);
         HandleGuard url(web, OpenUrl(web, session.get(), profile));
         result.complete = false;
-        if (url) {
+        if (url && !session.Stopped()) {
             result.body.clear();
             result.complete = ReadTextBody(web, url.get(), profile, result.body) == LoopEnd::EndOfBody &&
                               !deadline.Passed() && !session.Stopped();

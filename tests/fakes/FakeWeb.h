@@ -91,11 +91,6 @@ public:
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         return open_.size();
     }
-    // A worker that used the web has closed everything again.
-    bool Done() {
-        std::lock_guard<std::recursive_mutex> lock(mutex_);
-        return !CallsOf("OpenSession").empty() && open_.empty();
-    }
     // How often an operation was called; safe while a worker thread still uses the web.
     size_t Count(const std::string& op) {
         std::lock_guard<std::recursive_mutex> lock(mutex_);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "TestSigner.h"
@@ -152,7 +153,7 @@ TEST_F(VersionsFormTest, AProgramThatEndsWhileTheListIsAwaitedWritesNoErrorLogAn
         if (backend.waits == 2) ui::App().Terminate();  // "Afsluiten" while the list is awaited
     };
     ui::App().Dispatch([&] { form.RunAutomaticCheck(); });
-    while (!web.Done()) std::this_thread::yield();  // the cut request ends the worker
+    ASSERT_TRUE(platform::WorksEnded(std::chrono::seconds(20)));  // the cut ends the work on its thread
     EXPECT_TRUE(backend.messages.empty());
     EXPECT_FALSE(files.FileExists(kData + "Error.log"));
     EXPECT_FALSE(form.Visible());
@@ -209,6 +210,20 @@ TEST_F(VersionsFormTest, ADownloadFillsTheGaugeAndInstallingStartsTheInstallerAn
     EXPECT_FALSE(processes.IsRunning(77));
     EXPECT_TRUE(ui::App().Terminated());
     EXPECT_EQ(form.Memo1.Lines().back(), update::InstallStartedLine(true, "Quodo"));
+}
+
+TEST_F(VersionsFormTest, TheCloseBoxDuringADownloadCutsItAndNothingIsReady) {
+    ServeList(AdvisingEntry());
+    form.RunCheckOnDemand(0, 0, 300, 500);
+    web.Script(kInstallerUrl, {fakes::FakeWeb::StallAfter({installer.substr(0, 2048)})});
+    platform::Current().waiter = &backend;
+    backend.onWait = [&] { form.Close(); };  // the close box, while the rest of the body is awaited
+    ui::App().Dispatch([&] { form.BtnDownloadClick(); });
+    ASSERT_TRUE(platform::WorksEnded(std::chrono::seconds(20)));  // the cut ends the work on its thread
+    EXPECT_FALSE(form.InstallerReady());
+    EXPECT_FALSE(files.FileExists(kData + "Temp\\Quodo107.exe"));
+    EXPECT_TRUE(backend.messages.empty());
+    EXPECT_TRUE(form.BtnDownload.Enabled());
 }
 
 TEST_F(VersionsFormTest, AnUnsoundDownloadIsDeletedAndNothingIsEverRun) {
