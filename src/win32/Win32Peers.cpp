@@ -656,14 +656,19 @@ public:
 
     bool OnStandardMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
         if (msg == WM_MOUSEMOVE) backend_.PointerOver(this);
-        if (msg == WM_MOUSELEAVE) {
-            // The system can report a leave for where the pointer was a moment before it came (Wine
-            // looks at once, before its own idea of the pointer has caught up): only a pointer that
-            // is elsewhere now cools the button.
+        // The system can report a leave for where the pointer was a moment before it came (Wine
+        // looks at once, before its own idea of the pointer has caught up). So a leave is looked at
+        // again a moment later: only a pointer that is elsewhere then cools the button. (A pointer
+        // that comes onto another window of ours cools it at once, from there.)
+        if (msg == WM_MOUSELEAVE) SetTimer(hwnd_, kLeaveCheck, kLeaveCheckMs, nullptr);
+        if (msg == WM_TIMER && wp == kLeaveCheck) {
+            KillTimer(hwnd_, kLeaveCheck);
             if (PointerIsOver())
                 TrackLeaving();
             else
                 backend_.PointerLeft(this);
+            result = 0;
+            return true;
         }
         return WindowPeer::OnStandardMessage(msg, wp, lp, result);
     }
@@ -695,6 +700,9 @@ protected:
     WindowTraits Traits() const override { return {"BUTTON", false, WS_TABSTOP | BS_OWNERDRAW, 0}; }
 
 private:
+    static constexpr UINT_PTR kLeaveCheck = 1;
+    static constexpr UINT kLeaveCheckMs = 100;
+
     void TrackLeaving() {
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd_, 0};
         TrackMouseEvent(&track);
