@@ -10,13 +10,13 @@ Backend* g_backend = nullptr;
 }
 
 Backend& CurrentBackend() { return *g_backend; }
+void SetBackend(Backend* backend) { g_backend = backend; }
 
 std::vector<Monitor> Backend::Monitors() {
     const Size screen = ScreenSize();
     const Rect all{0, 0, screen.width, screen.height};
     return {Monitor{all, all}};
 }
-void SetBackend(Backend* backend) { g_backend = backend; }
 
 Application& App() {
     static Application app;

@@ -54,9 +54,9 @@ public:
 
     // An event that acts on the program (a click, a key, a menu command, a timer tick) runs at
     // once, unless something holds events: a wait for slow work, pending messages let run inside an
-    // event, or a menu or message box running its own loop. Then it runs
-    // once that is over, from the message loop, never inside the event that waits; events of the
-    // same key are taken once. (Before the message loop runs, only pumps that hold hand events out.)
+    // event, or a menu or message box running its own loop. Then it runs once that is over, from
+    // the message loop, never inside the event that waits; events of the same key are taken once.
+    // (Before the message loop runs, only pumps that hold hand events out.)
     struct EventKey {
         const void* source = nullptr;
         int kind = 0;
