@@ -253,21 +253,16 @@ TEST_F(OptionsTest, WhereTheUserMovedTheDialogIsWhereItIsStoredAndWhereCheckNuCe
     EXPECT_EQ(StoredInteger("ConfigLeft"), 345);
 }
 
-TEST_F(OptionsTest, APlaceOnASecondMonitorIsKeptAndOneInTheGapGoesOntoTheNearestMonitor) {
+TEST_F(OptionsTest, APlaceOnASecondMonitorIsKeptAndOneOnNoMonitorGoesOntoTheNearest) {
     // The primary screen and, to its right and lower, a second one.
     backend.monitors = {{{0, 0, 1280, 1024}, {0, 0, 1280, 984}}, {{1280, 500, 2560, 1524}, {1280, 500, 2560, 1484}}};
-    SetStored("ConfigLeft", 1500);
+    SetStored("ConfigLeft", 1700);
     SetStored("ConfigTop", 600);
     Start();
-    EXPECT_EQ(options->Left(), 1500);
-    EXPECT_EQ(options->Top(), 600);
-
-    SetStored("ConfigLeft", 1700);
-    SetStored("ConfigTop", 10);  // above the second monitor, right of the first: on none
-    options.reset();
-    options = std::make_unique<settings::TOptionsForm>(*form);
-    options->FormCreate();
     EXPECT_EQ(options->Left(), 1700);
+    EXPECT_EQ(options->Top(), 600);
+    SetStored("ConfigTop", 10);  // above the second monitor, right of the first: on none
+    options->FormCreate();
     EXPECT_EQ(options->Top(), 500);
 }
 

@@ -11,11 +11,6 @@ const ui::Monitor kPrimary{{0, 0, 1280, 1024}, {0, 0, 1280, 984}};
 // An L-shaped arrangement: a second monitor right of the primary one, starting lower.
 const ui::Monitor kSecond{{1280, 500, 2560, 1524}, {1280, 500, 2560, 1484}};
 
-TEST(Screens, TheVirtualScreenSpansEveryMonitor) {
-    EXPECT_EQ(ui::VirtualScreen({kPrimary, kSecond}), (ui::Rect{0, 0, 2560, 1524}));
-    EXPECT_EQ(ui::VirtualScreen({}), ui::Rect{});
-}
-
 TEST(Screens, AWindowOnAMonitorStaysAndOneOnNoneGoesIntoTheNearestWorkArea) {
     const std::vector<ui::Monitor> both{kPrimary, kSecond};
     EXPECT_EQ(ui::OntoNearestMonitor(2000, 1200, 250, 213, both), (ui::Point{2000, 1200}));
