@@ -46,8 +46,12 @@ public:
     uint64_t Arm(Clock::time_point due, std::function<void()> action) {
         std::lock_guard<std::mutex> lock(mutex_);
         const uint64_t id = ++lastId_;
+        // The watch sleeps until the earliest deadline, or looks once a second while there is none:
+        // only a deadline earlier than the one it sleeps for needs to wake it (a try pays no wake-up).
+        const bool earlier = !armed_.empty() &&
+                             std::all_of(armed_.begin(), armed_.end(), [&](const Entry& e) { return due < e.due; });
         armed_.push_back({id, due, std::move(action)});
-        changed_.notify_all();
+        if (earlier) changed_.notify_all();
         return id;
     }
 
@@ -67,6 +71,8 @@ private:
         std::function<void()> action;
     };
 
+    static constexpr std::chrono::seconds kIdleLook{1};
+
     Watchdog() { std::thread([this] { Watch(); }).detach(); }
 
     // The action runs under the lock, so that a try that withdraws its deadline afterwards knows
@@ -75,7 +81,7 @@ private:
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
             if (armed_.empty()) {
-                changed_.wait(lock);
+                changed_.wait_for(lock, kIdleLook);
                 continue;
             }
             const auto first = std::min_element(armed_.begin(), armed_.end(),
