@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <atomic>
 #include <string>
-#include <thread>
 
 #include "fakes/FakeWeb.h"
 #include "quotes/Fetch.h"
@@ -142,21 +140,6 @@ TEST_F(TextFetchTest, AStalledTryIsCutAtItsDeadlineAndTheNextTryMadeOnTheSameSes
     EXPECT_EQ(next.attemptsMade, 2);
     EXPECT_EQ(next.body, Page(60));
     EXPECT_EQ(web.CallsOf("Abort").size(), 1u);
-}
-
-TEST_F(TextFetchTest, AStopCutsTheRequestAndMakesNoFurtherTry) {
-    platform::StopSignal stop;
-    web.Script(iex.url, {FakeWeb::StallAfter({}), FakeWeb::Body(Page(60))});
-    std::atomic<bool> reading{false};
-    web.onRead = [&] { reading = true; };
-    std::thread stopper([&] {  // the program ends while the read waits
-        while (!reading) std::this_thread::yield();
-        stop.Stop();
-    });
-    const auto result = FetchUrlToFile(web, iex, &stop);
-    stopper.join();
-    EXPECT_EQ(result.attemptsMade, 1);
-    EXPECT_EQ(ClassifyPage(result), PageOutcome::Failed);
 }
 
 TEST_F(TextFetchTest, AZeroByteDropsTheRestOfItsChunkOnly) {

@@ -51,14 +51,6 @@ TEST_F(VersionListWorker, FetchesTheListOnAThreadOfItsOwnAndHandsItOverWhole) {
     EXPECT_EQ(TThread1::Await(web), "");
 }
 
-TEST_F(VersionListWorker, TheProgramsEndDuringTheWaitCutsTheRequest) {
-    web.Script(kListUrl, {FakeWeb::StallAfter({"Quodo"})});
-    backend.onWait = [] { ui::App().Terminate(); };  // "Afsluiten" while the list is awaited
-    EXPECT_THROW(TThread1::Await(web), platform::Cancelled);
-    ASSERT_TRUE(platform::WorksEnded(std::chrono::seconds(20)));  // the cut ends the work on its thread
-    EXPECT_EQ(web.Count("Abort"), 1u);
-}
-
 TEST(VersionListResult, FailureCodesAndTheList) {
     quotes::TextFetch fetch;
     fetch.attemptsMade = 2;
