@@ -19,7 +19,7 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_BUI
 bash "$root/fuzz/run-short.sh" "$root/build/fuzz" 5
 
 echo "== Win32 and end-to-end tests under Wine"
-export QUODO_SESSION=test
+export QUODO_SESSION=${QUODO_SESSION:-test}
 trap 'bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1 || true' EXIT
 bash "$root/scripts/wine-session.sh" start
 # A test that outlives its limit fails; the whole run is bounded too, so that a hang can never
