@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Responsiveness benchmark: how long the main window of Quodo.exe stops answering messages under
-Wine while the program waits for the network, a sound, a child process or a download.
+Wine while the program waits for the network, a sound, a child process or a download, and the
+longest time between two requests for the quote page meanwhile (a refresh every 10 s).
 
 Per situation one Quodo.exe run: the shipped program, started as the end-to-end tests start it (a
 loopback-only Wine session, the fixture web server on the program's real host names, its clock on
@@ -35,7 +36,7 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 sys.path.insert(0, os.path.join(ROOT, "bench", "soak"))
 
-from quodo_app import CHART, DUTCH, INVESTING, Quodo, investing_page  # noqa: E402
+from quodo_app import CHART, DUTCH, INVESTING, Quodo, StandInPing, investing_page  # noqa: E402
 from quodo_e2e import AutoError, shared_session, wait_until  # noqa: E402
 from soak_bench import Fixture, Program, chart_png  # noqa: E402
 
@@ -97,21 +98,6 @@ class Bench:
         return os.path.join(self.session.prefix, "drive_c", "users", "root", "UserData", "Quodo")
 
 
-class SystemPing:
-    """The prefix's 32-bit ping replaced by the stand-in of the update tests (it prints a Windows
-    reply at once), and put back by restore()."""
-
-    def __init__(self, session):
-        standins = os.path.join(os.path.dirname(os.path.abspath(session.bin_dir)), "tests", "win32", "update",
-                                "standins")
-        self.path = os.path.join(session.prefix, "drive_c", "windows", "syswow64", "ping.exe")
-        shutil.move(self.path, self.path + ".wine")
-        shutil.copy(os.path.join(standins, "ping.exe"), self.path)
-
-    def restore(self):
-        shutil.move(self.path + ".wine", self.path)
-
-
 class Run:
     """One Quodo.exe run with the probe: the steps of a situation note the moments they reach."""
 
@@ -168,13 +154,19 @@ def download_installer(run):
     run.wait_button("Installeer", timeout=120)
 
 
+def slow_download(bench):
+    """The 5 MB installer sent so that its download takes a minute."""
+    return {"body_file": bench.installer["path"], "pieces": [16384], "rate": bench.installer["kilobytes"] * 1024 // 60}
+
+
 class Situation:
-    def __init__(self, key, title, routes, settings=None, steps=None):
+    def __init__(self, key, title, routes, settings=None, steps=None, silent_tls=False):
         self.key = key
         self.title = title
         self.routes = routes  # bench -> the fixture's script; None: nothing listens at all
         self.settings = settings or {}
         self.steps = steps
+        self.silent_tls = silent_tls  # the HTTPS port takes connections and never answers a handshake
 
 
 def answering(bench, quotes=None, chart=None, extra=None):
@@ -207,6 +199,11 @@ SITUATIONS = [
                                             INSTALLER: [{"body_file": b.installer["path"], "pieces": [16384],
                                                          "rate": b.installer_rate}]}),
               steps=download_installer),
+    Situation("9", '"Check nu" against a host that never answers its TLS handshake', answering,
+              steps=check_with_stalled_list, silent_tls=True),
+    Situation("10", "an installer download of a minute",
+              lambda b: answering(b, extra={VERSION_LIST: [{"body": b.version_list()}], INSTALLER: [slow_download(b)]}),
+              steps=download_installer),
 ]
 
 
@@ -237,7 +234,10 @@ def measure(bench, situation, seconds):
         bench.stop_fixture()
     else:
         bench.start_fixture()
-        bench.fixture.serve(situation.routes(bench))
+        script = {"routes": situation.routes(bench)}
+        if situation.silent_tls:
+            script["tls_handshake"] = "never"
+        bench.fixture.control("POST", "script", json.dumps(script))
 
     env = dict(DUTCH, QUODO_CLOCK=OPEN_DAY, QUODO_PING_LAYOUT="nl-reply")
     program = session.launch("Quodo.exe", cwd=session.bin_dir, env=env)
@@ -254,6 +254,7 @@ def measure(bench, situation, seconds):
                 run.mark("step failed: %s" % error)
         probe.wait(seconds + 60)
         report = probe_output(probe)[-1]
+        ended = time.time()
     finally:
         if probe is not None and probe.running:
             probe.kill()
@@ -261,22 +262,37 @@ def measure(bench, situation, seconds):
     report["events"] = run.events
     if bench.fixture is not None:
         counts = {}
-        for request in bench.fixture.requests():
+        requests = bench.fixture.requests()
+        for request in requests:
             route = request["host"] + request["path"]
             counts[route] = counts.get(route, 0) + 1
         report["requests"] = counts
+        report["longest_quote_gap_s"] = longest_gap([r["time"] for r in requests if r["host"] + r["path"] == INVESTING],
+                                                    ended)
     return report
+
+
+def longest_gap(times, ended):
+    """The longest time between two requests for the quote page, or from the last one to the end of
+    the run (a program that stopped asking counts until then); None when there was none."""
+    if not times:
+        return None
+    times = sorted(times) + [ended]
+    return round(max(b - a for a, b in zip(times, times[1:])), 1)
 
 
 def table(results):
     """The Markdown table of the runs. A span still open when a run ends was cut short by the end:
     "stuck at the end" says the window did not answer then."""
-    lines = ["| situation | longest span (ms) | spans over 100 ms | their total (ms) | stuck at the end | sends |",
-             "|---|---|---|---|---|---|"]
+    lines = ["| situation | longest span (ms) | spans over 100 ms | their total (ms) | stuck at the end | sends "
+             "| longest gap between quote requests (s) |",
+             "|---|---|---|---|---|---|---|"]
     for situation, report in results:
-        lines.append("| %s. %s | %.0f | %d | %.0f | %s | %d |"
+        gap = report.get("longest_quote_gap_s")
+        lines.append("| %s. %s | %.0f | %d | %.0f | %s | %d | %s |"
                      % (situation.key, situation.title, report["longest_ms"], report["spans_over"],
-                        report["spans_over_total_ms"], "yes" if report["open_at_end"] else "no", report["sends"]))
+                        report["spans_over_total_ms"], "yes" if report["open_at_end"] else "no", report["sends"],
+                        "-" if gap is None else "%.1f" % gap))
     return "\n".join(lines)
 
 
@@ -306,7 +322,8 @@ def main():
     print("self-check: %s" % json.dumps(self_check(session)), flush=True)
     work = tempfile.mkdtemp(prefix="quodo-responsiveness-")
     bench = Bench(session, work, args.installer_rate)
-    ping = SystemPing(session)
+    ping = StandInPing(session, os.path.join(os.path.dirname(os.path.abspath(session.bin_dir)), "tests", "win32",
+                                             "update", "standins"))
     results = []
     try:
         for situation in chosen:

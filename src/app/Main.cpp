@@ -91,7 +91,7 @@ void TMainForm::BuildMenus() {
     PopupMenu.Add("Help2", "Help", "F1", [this] { Help2Click(); });
     PopupMenu.Add("OverQuodo1", "Informatie...", "", [this] { ButtonInfoClick(); });
     PopupMenu.AddSeparator("N1");
-    PopupMenu.Add("Afsluiten1", "Afsluiten", "", [this] { Afsluiten1Click(); }).actsAtOnce = true;
+    PopupMenu.Add("Afsluiten1", "Afsluiten", "", [this] { Afsluiten1Click(); });
 
     InfoPopup.Add("Help1", "Help", "F1", [this] { Help1Click(); });
     InfoPopup.Add("OverQuodo2", "Over Quodo", "", [this] { OverQuodo2Click(); });
@@ -169,7 +169,6 @@ void TMainForm::FormCreate() {
     helpContext = 1000;
 
     state_.dataFolder = support::DataFolder(ProductName);
-    ui::App().ProcessMessages();
 
     support::CopyFileWithDate(startDir_ + "ErrorGraph.png", state_.dataFolder + "ErrorGraph.png", false);
 }
@@ -215,8 +214,8 @@ void TMainForm::ArrangeWindow() {
     ButtonCheck.Show();
     CheckAlarm();
 
-    // A chart that cannot be drawn or a refresh that ends with an error (a quote time that is no
-    // time) still leaves the window arranged and on the screen; the error is reported after that.
+    // A chart that cannot be drawn still leaves the window arranged and on the screen; the error is
+    // reported after that. The refresh comes after the arrangement and reports its own errors.
     DeferredError error;
     if (state_.normalMode) {
         CheckMarketClosed();
@@ -234,7 +233,7 @@ void TMainForm::ArrangeWindow() {
         AltijdopvoorgrondItem().caption = "Zet Normale modus";
     }
 
-    if (!firstRun_) error.Run([&] { RefreshQuote(); });
+    if (!firstRun_) RefreshQuote();
 
     KeepOnScreen();
     error.RaiseIfAny();
@@ -260,13 +259,10 @@ void TMainForm::AltijdopvoorgrondClick() {
     previousNormalMode_ = state_.normalMode;
     state_.normalMode = !state_.normalMode;
     if (onModeSwitch) onModeSwitch(state_.normalMode);
-    // The switch is completed and stored also when its refresh fails; the error comes last.
+    // The switch is completed and stored also when the chart cannot be drawn; the error comes last.
     DeferredError error;
     error.Run([&] { ArrangeWindow(); });
-    if (!error.Raised())
-        ShowQuote();
-    else if (quoteShown_)
-        ShowQuoteOf(shownQuote_);  // what the failed page holds is not shown: the bar keeps its quote
+    ShowQuote();
     settings::SettingsStore store(ProductName);
     settings::SaveWindowMode(store, state_.normalMode);
     error.RaiseIfAny();

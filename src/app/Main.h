@@ -6,11 +6,13 @@
 #include <string>
 
 #include "app/ProgramState.h"
+#include "platform/Task.h"
 #include "app/Version.h"
 #include "chart/Png.h"
 #include "quotes/IndexQuote.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
+#include "ui/Operations.h"
 
 namespace app {
 
@@ -62,7 +64,8 @@ public:
     void Instellingen1Click();
     void Timer1Timer();
 
-    // Operations other windows call.
+    // Operations other windows call. RefreshQuote asks for a refresh: it starts at once, or follows
+    // the one that runs.
     void RefreshQuote();
     void ShowQuote();
     void CheckAlarm();
@@ -93,6 +96,8 @@ public:
     const std::string& LastHandledPrice() const { return lastHandledPrice_; }
     double CurrentLevel() const { return currentLevel_; }
     double PreviousLevel() const { return previousLevel_; }
+    bool Refreshing() const { return refreshes_.Running(); }
+    bool Sounding() const { return sounds_.Running(); }
     bool StartupFailed() const { return startupFailed_; }
 
 private:
@@ -114,15 +119,21 @@ private:
     void ShowQuoteOf(const quotes::IndexQuoteRecord& quote);
     void PlaceQuoteLabels();
     void ColourQuote();
-    void DownloadDayGraph();
+    platform::Task<> RefreshOnce();
+    platform::Task<> RefreshSteps();
+    void EndBusy();
+    platform::Task<> DownloadDayGraph();
     void BeepHigh();
     void BeepLow();
+    platform::Task<> Sweep(int step);
 
     ProgramState& state_;
     bool shown_ = false;
     bool firstRun_ = true;
     bool dragging_ = false;
-    bool refreshing_ = false;
+    ui::OneAtATime refreshes_{ui::OneAtATime::Asks::Merge};
+    ui::OneAtATime sounds_{ui::OneAtATime::Asks::Queue};
+    bool busyUntilRefreshed_ = false;
     bool previousNormalMode_ = true;
     int dragStartX_ = 0, dragStartY_ = 0;
     std::string startDir_;

@@ -1,7 +1,7 @@
 // The index alarm: which marker the bar shows for the level against the bounds, the blinking,
 // and the rising and falling sweeps of tones.
 #include "app/Main.h"
-#include "platform/Await.h"
+#include "platform/Wait.h"
 #include "platform/Platform.h"
 
 namespace app {
@@ -12,17 +12,6 @@ constexpr int kSweeps = 5;
 constexpr int kTonesPerSweep = 50;
 constexpr unsigned kToneMs = 5;
 constexpr unsigned kSilenceMs = 300;
-
-// The tones play on a thread of their own while the window thread waits: the window paints and
-// moves meanwhile, and nothing else of the program runs until the sweep has ended.
-void Sweep(int step) {
-    platform::Await([sound = platform::Current().sound, step](platform::StopSignal& stop) {
-        for (int sweep = 0; sweep < kSweeps && !stop.Stopped(); ++sweep) {
-            for (int j = 1; j <= kTonesPerSweep; ++j) sound->Tone(unsigned(1000 + step * 5 * j), kToneMs);
-            sound->Pause(kSilenceMs);
-        }
-    });
-}
 
 }  // namespace
 
@@ -58,8 +47,25 @@ void TMainForm::CheckAlarm() {
     }
 }
 
-void TMainForm::BeepHigh() { Sweep(+1); }
-void TMainForm::BeepLow() { Sweep(-1); }
+// One sound at a time: one asked for while another plays follows it. The tones play on a thread of
+// their own; the window answers meanwhile, and the marker shows as the sound begins.
+void TMainForm::BeepHigh() {
+    sounds_.Ask([this] { return Sweep(+1); });
+}
+
+void TMainForm::BeepLow() {
+    sounds_.Ask([this] { return Sweep(-1); });
+}
+
+platform::Task<> TMainForm::Sweep(int step) {
+    auto tones = platform::OnWorker([sound = platform::Current().sound, step](platform::Job& stop) {
+        for (int sweep = 0; sweep < kSweeps && !stop.Stopped(); ++sweep) {
+            for (int j = 1; j <= kTonesPerSweep; ++j) sound->Tone(unsigned(1000 + step * 5 * j), kToneMs);
+            sound->Pause(kSilenceMs);
+        }
+    });
+    co_await tones;
+}
 
 void TMainForm::MaxTimerTimer() { ButtonMax.SetVisible(!ButtonMax.Visible()); }
 void TMainForm::MinTimerTimer() { ButtonMin.SetVisible(!ButtonMin.Visible()); }

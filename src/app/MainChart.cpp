@@ -12,8 +12,9 @@ bool TMainForm::LoadPicture(const std::string& path) {
     return bytes && chartPng_.Decode(*bytes, chartBitmap_);
 }
 
-void TMainForm::DownloadDayGraph() {
-    quotes::AwaitFile(*platform::Current().web, quotes::DayChartProfile(), state_.dataFolder + "DayGraph.png");
+platform::Task<> TMainForm::DownloadDayGraph() {
+    auto chart = quotes::AwaitFile(*platform::Current().web, quotes::DayChartProfile(), state_.dataFolder + "DayGraph.png");
+    co_await std::move(chart);
 }
 
 void TMainForm::DrawDayGraph() {

@@ -19,16 +19,6 @@ constexpr ui::Color kRed = ui::Rgb(0xFF, 0x00, 0x00);
 constexpr ui::Color kBlue = ui::Rgb(0x00, 0x00, 0xFF);
 const char* const kNoQuoteTime = "*******";
 
-// Marks a refresh as running for as long as it runs, also when an error ends it.
-class RefreshScope {
-public:
-    explicit RefreshScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~RefreshScope() { flag_ = false; }
-
-private:
-    bool& flag_;
-};
-
 }  // namespace
 
 bool IsOutsideTradingHours(int hour, int minute) { return hour < 9 || hour * 60 + minute > 1050; }
@@ -45,12 +35,21 @@ void TMainForm::GrafiekTimerTimer() {
     ApplyTopmost();
 }
 
+// The busy pointer shows from the tick until a refresh has completed.
 void TMainForm::DownloadTimerTimer() {
-    auto& backend = ui::CurrentBackend();
-    backend.SetBusyCursor(true);
-    if (!firstRun_) RefreshQuote();
-    backend.SetBusyCursor(false);
+    ui::CurrentBackend().SetBusyCursor(true);
+    busyUntilRefreshed_ = true;
+    if (!firstRun_)
+        RefreshQuote();
+    else
+        EndBusy();
     ApplyTopmost();
+}
+
+void TMainForm::EndBusy() {
+    if (!busyUntilRefreshed_) return;
+    busyUntilRefreshed_ = false;
+    ui::CurrentBackend().SetBusyCursor(false);
 }
 
 void TMainForm::UpdateTimerTimer() {
@@ -72,38 +71,45 @@ void TMainForm::CheckMarketClosed() {
     }
 }
 
+// One refresh at a time: asked for while one runs (a tick, "Download AEX", a mode switch), it runs
+// once more after it, however often it was asked meanwhile.
 void TMainForm::RefreshQuote() {
-    // Events that act wait while a refresh waits or lets pending events run, so none starts a
-    // refresh inside this one; should one come here all the same, it is dropped, not nested.
-    if (refreshing_) return;
-    RefreshScope scope(refreshing_);
+    refreshes_.Ask([this] { return RefreshOnce(); });
+}
 
+// A refresh that ends with an error keeps the busy pointer.
+platform::Task<> TMainForm::RefreshOnce() {
+    co_await RefreshSteps();
+    EndBusy();
+}
+
+// Each step reads the window's state when it runs: a mode switched while the page was awaited
+// shows in the new mode's form.
+platform::Task<> TMainForm::RefreshSteps() {
     if (firstRun_) {
-        DownloadDayGraph();
+        co_await DownloadDayGraph();
         firstRun_ = false;
-        return;
+        co_return;
     }
 
     CheckMarketClosed();
     if (state_.marketClosed) {
-        quotes::Download_AEX_IEX();
+        co_await quotes::Download_AEX_IEX();
         LabelWait.Hide();
         ShowIndexName("IEX25: ");
     } else {
-        quotes::Download_AEX_Invst();
+        co_await quotes::Download_AEX_Invst();
         LabelWait.Hide();
         ShowIndexName("AEX: ");
     }
 
-    if (quotes::IndexQuote.LastPrice == lastHandledPrice_) return;
+    if (quotes::IndexQuote.LastPrice == lastHandledPrice_) co_return;
     lastHandledPrice_ = quotes::IndexQuote.LastPrice;
 
     ColourQuote();
-    ShowQuote();
-    DownloadDayGraph();
-    ui::App().ProcessMessages();
+    ShowQuoteOf(quotes::IndexQuote);
+    co_await DownloadDayGraph();
     DrawDayGraph();
-    ui::App().ProcessMessages();
 }
 
 // The two index names differ in width; the level and the time move along, also when the level
@@ -144,7 +150,9 @@ void TMainForm::ColourQuote() {
     previousLevel_ = currentLevel_;
 }
 
-void TMainForm::ShowQuote() { ShowQuoteOf(quotes::IndexQuote); }
+// The quote the bar shows, in the form of the current mode: the last one shown, not what a refresh
+// in progress has read so far; the quote as read before any was shown.
+void TMainForm::ShowQuote() { ShowQuoteOf(quoteShown_ ? shownQuote_ : quotes::IndexQuote); }
 
 void TMainForm::ShowQuoteOf(const quotes::IndexQuoteRecord& quote) {
     shownQuote_ = quote;

@@ -6,7 +6,7 @@
 #include "app/UpdateKey.h"
 #include "dialogs/About.h"
 #include "dialogs/MessForm.h"
-#include "platform/Await.h"
+#include "platform/Wait.h"
 #include "settings/Options.h"
 #include "support/Support.h"
 #include "update/GetVersions.h"
@@ -66,6 +66,8 @@ int RunProgram() {
     if (!app.Terminated()) app.Dispatch([&] { mainForm.Realize(); });
 
     app.Run(mainForm);
+    // What still waits is called off, quietly, while the windows it belongs to still live.
+    if (platform::Loop* loop = platform::Current().loop) loop->EndWaits();
 
     app.Dispatch([&] { options.FormDestroy(); });
     app.Dispatch([&] { mainForm.FormDestroy(); });

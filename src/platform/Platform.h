@@ -126,6 +126,9 @@ public:
     virtual bool WriteFile(const std::string& path, const std::string& content) = 0;
     // True when the file is gone afterwards (a missing file counts as deleted).
     virtual bool DeleteFile(const std::string& path) = 0;
+    // Gives a file another name in the same folder, replacing a file of that name; false when that
+    // failed (nothing changed then).
+    virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
     // Opens an existing file for reading with read sharing only; null when it cannot be opened so
     // (missing, or open elsewhere for writing or deleting).
     virtual std::unique_ptr<HeldFile> Hold(const std::string& path) = 0;
@@ -159,9 +162,9 @@ public:
     virtual void SetBounds(Handle session, const RequestBounds& bounds) = 0;
     virtual Handle OpenUrl(Handle session, const std::string& url, const char* headers,
                            uint32_t headersLength, uint32_t flags) = 0;  // null on failure
-    // Cuts short what the session is doing now (a connect, a send, a read): from any thread, that
-    // call fails, and so does every later one on the request it belonged to. The session itself
-    // stays usable for a new request; its handles are still closed with Close.
+    // Cuts the session's request in progress: from any thread, without waiting; its next call fails
+    // (a call already in progress ends by the request's own bounds). A session between two requests
+    // is not affected, and stays usable; its handles are still closed with Close.
     virtual void Abort(Handle session) = 0;
     virtual bool Read(Handle url, char* buffer, uint32_t size, uint32_t* bytesRead) = 0;
     // The HTTP status of an open URL (200, 404, ...); 0 when it is not known.
@@ -254,7 +257,7 @@ public:
 constexpr int kRunTimedOut = -3;
 constexpr int kRunNoOutputFile = -4;
 
-class Waiter;  // platform/Await.h
+class Loop;  // platform/Wait.h
 
 // The system's cryptography: SHA-256, and ECDSA signatures on the P-256 curve over a message's
 // SHA-256. Keys and signatures are raw: X || Y and r || s, each number 32 bytes, big-endian.
@@ -292,8 +295,8 @@ struct Services {
     HtmlHelp* help = nullptr;
     Shell* shell = nullptr;
     Processes* processes = nullptr;
-    // How the window thread waits for slow work (platform/Await.h); none: the work runs inline.
-    Waiter* waiter = nullptr;
+    // How the window thread waits for slow work (platform/Wait.h); none: the work runs inline.
+    Loop* loop = nullptr;
     Crypto* crypto = nullptr;
 };
 

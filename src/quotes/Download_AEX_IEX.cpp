@@ -42,19 +42,20 @@ void CutIexPage(const std::string& page, char decimalSeparator, char timeSeparat
     if (!ParseTimeOfDay(quote.QuoteTime, timeSeparator)) ThrowNotAValidTime(quote.QuoteTime);
 }
 
-void Download_AEX_IEX(platform::Web& web, platform::Locale& locale, IndexQuoteRecord& quote) {
-    const TextFetch fetch = AwaitText(web, IexQuoteProfile());
+platform::Task<> Download_AEX_IEX(platform::Web& web, platform::Locale& locale, IndexQuoteRecord& quote) {
+    auto page = AwaitText(web, IexQuoteProfile());
+    const TextFetch fetch = co_await std::move(page);
     switch (ClassifyPage(fetch)) {
-        case PageOutcome::Failed: quote.LastPrice = kFetchFailed; return;
-        case PageOutcome::Rejected: quote.LastPrice = kPageRejected; return;
+        case PageOutcome::Failed: quote.LastPrice = kFetchFailed; co_return;
+        case PageOutcome::Rejected: quote.LastPrice = kPageRejected; co_return;
         case PageOutcome::Accepted: break;
     }
     CutIexPage(fetch.body, locale.DecimalSeparator(), locale.TimeSeparator(), quote);
 }
 
-void Download_AEX_IEX() {
+platform::Task<> Download_AEX_IEX() {
     platform::Services& services = platform::Current();
-    Download_AEX_IEX(*services.web, *services.locale, IndexQuote);
+    return Download_AEX_IEX(*services.web, *services.locale, IndexQuote);
 }
 
 }  // namespace quotes

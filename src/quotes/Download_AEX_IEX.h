@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/Task.h"
 #include "quotes/IndexQuote.h"
 
 namespace quotes {
@@ -12,8 +13,9 @@ namespace quotes {
 // Fetches the page (IexQuoteProfile) over platform::Current().web and reads it into IndexQuote
 // with the user's regional settings. Throws ConvertError for a quote time that is no valid time,
 // after all five fields have their new values.
-void Download_AEX_IEX();
-void Download_AEX_IEX(platform::Web& web, platform::Locale& locale, IndexQuoteRecord& quote);
+// The page is awaited (AwaitText); the fields change only once it has come, on the calling thread.
+platform::Task<> Download_AEX_IEX();
+platform::Task<> Download_AEX_IEX(platform::Web& web, platform::Locale& locale, IndexQuoteRecord& quote);
 
 // Cuts an accepted page into quote (every field; LastPrice becomes "*******" when the page has no
 // quote time). Throws ConvertError like the reader.

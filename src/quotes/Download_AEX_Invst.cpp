@@ -53,12 +53,14 @@ bool CutInvestingPage(const std::string& page, const TimeSettings& settings, con
     return true;
 }
 
-void Download_AEX_Invst(platform::Web& web, platform::Locale& locale, platform::Clock& clock, IndexQuoteRecord& quote) {
+platform::Task<> Download_AEX_Invst(platform::Web& web, platform::Locale& locale, platform::Clock& clock,
+                                    IndexQuoteRecord& quote) {
     quote.LastPrice.clear();
-    const TextFetch fetch = AwaitText(web, InvestingQuoteProfile());
+    auto page = AwaitText(web, InvestingQuoteProfile());
+    const TextFetch fetch = co_await std::move(page);
     switch (ClassifyPage(fetch)) {
-        case PageOutcome::Failed: quote.LastPrice = kFetchFailed; return;
-        case PageOutcome::Rejected: quote.LastPrice = kPageRejected; return;
+        case PageOutcome::Failed: quote.LastPrice = kFetchFailed; co_return;
+        case PageOutcome::Rejected: quote.LastPrice = kPageRejected; co_return;
         case PageOutcome::Accepted: break;
     }
     const platform::DateTime now = clock.Now();
@@ -68,9 +70,9 @@ void Download_AEX_Invst(platform::Web& web, platform::Locale& locale, platform::
         quote.LastPrice = kPageRejected;
 }
 
-void Download_AEX_Invst() {
+platform::Task<> Download_AEX_Invst() {
     platform::Services& services = platform::Current();
-    Download_AEX_Invst(*services.web, *services.locale, *services.clock, IndexQuote);
+    return Download_AEX_Invst(*services.web, *services.locale, *services.clock, IndexQuote);
 }
 
 }  // namespace quotes

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/Task.h"
 #include "quotes/IndexQuote.h"
 #include "quotes/TimeOfDay.h"
 
@@ -14,8 +15,11 @@ namespace quotes {
 // IndexQuote with the user's regional settings and the current time. A page without the level
 // counts as rejected ("-2"). Throws ConvertError for a quote time without "/" that is no valid
 // time, with the texts cut from the page in IndexQuote.
-void Download_AEX_Invst();
-void Download_AEX_Invst(platform::Web& web, platform::Locale& locale, platform::Clock& clock, IndexQuoteRecord& quote);
+// The level is emptied at once; the page is awaited (AwaitText), and the fields change only once it
+// has come, on the calling thread.
+platform::Task<> Download_AEX_Invst();
+platform::Task<> Download_AEX_Invst(platform::Web& web, platform::Locale& locale, platform::Clock& clock,
+                                    IndexQuoteRecord& quote);
 
 struct TimeSettings {
     char timeSeparator = ':';

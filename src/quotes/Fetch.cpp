@@ -234,7 +234,7 @@ FetchProfile InvestingQuoteProfile() {
     p.url = HttpUrl(hosts::kInvestingQuoteSite, "/indices/netherlands-25-historical-data");
     p.attempts = 2;
     p.bounds.receiveMs = 5000;
-    p.tryDeadlineMs = 15000;
+    p.tryDeadlineMs = 14000;  // 15 s a try with the waiting side's second
     return p;
 }
 
@@ -243,7 +243,9 @@ FetchProfile VersionListProfile() {
     p.url = std::string("https://") + hosts::kMakerWebHost + "/versions.dat";
     p.attempts = 2;
     p.textLimit = kVersionListLimit;
-    p.tryDeadlineMs = kVersionListDeadlineMs / 2;  // both tries together within the list's deadline
+    // Both tries, and the second the waiting side gives the work to come back, within the list's
+    // deadline.
+    p.tryDeadlineMs = (kVersionListDeadlineMs - 1000) / 2;
     p.bounds.redirectsStayOnSecureHost = true;
     return p;
 }
@@ -266,7 +268,7 @@ FetchProfile DayChartProfile() {
     p.chunkSize = 512;
     p.fileLimit = kChartFileLimit;
     p.bounds.receiveMs = 5000;
-    p.tryDeadlineMs = 15000;
+    p.tryDeadlineMs = 14000;
     return p;
 }
 
@@ -304,13 +306,33 @@ FileFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, const 
     });
 }
 
-TextFetch AwaitText(platform::Web& web, const FetchProfile& profile) {
-    return platform::Await([&web, profile](platform::StopSignal& stop) { return FetchUrlToFile(web, profile, &stop); });
+unsigned WaitingBound(const FetchProfile& profile) {
+    return unsigned(std::max(profile.attempts, 1)) * profile.tryDeadlineMs + 1000u;
 }
 
-FileFetch AwaitFile(platform::Web& web, const FetchProfile& profile, const std::string& path) {
-    return platform::Await(
-        [&web, profile, path](platform::StopSignal& stop) { return FetchUrlToFile(web, profile, path, &stop); });
+// A fetch whose work has not come back by the bound counts as one whose tries all failed.
+platform::Task<TextFetch> AwaitText(platform::Web& web, FetchProfile profile) {
+    TextFetch fetched;
+    fetched.attemptsMade = profile.attempts;
+    auto wait = platform::OnWorker([&web, profile](platform::Job& job) { return FetchUrlToFile(web, profile, &job); },
+                                   platform::WaitOptions::Within(WaitingBound(profile)));
+    try {
+        fetched = co_await wait;
+    } catch (const platform::DeadlinePassed&) {
+    }
+    co_return fetched;
+}
+
+platform::Task<FileFetch> AwaitFile(platform::Web& web, FetchProfile profile, std::string path) {
+    FileFetch fetched;
+    auto wait = platform::OnWorker(
+        [&web, profile, path](platform::Job& job) { return FetchUrlToFile(web, profile, path, &job); },
+        platform::WaitOptions::Within(WaitingBound(profile)));
+    try {
+        fetched = co_await wait;
+    } catch (const platform::DeadlinePassed&) {
+    }
+    co_return fetched;
 }
 
 PageOutcome ClassifyPage(int attemptsMade, const std::string& body) {

@@ -7,7 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/Await.h"
+#include "platform/Task.h"
+#include "platform/Wait.h"
 #include "platform/Platform.h"
 
 namespace quotes {
@@ -83,10 +84,17 @@ FileFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, platfo
 FileFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, const std::string& path,
                          platform::StopSignal* stop = nullptr);
 
-// The same fetches as the window thread waits for them (platform::Await): on a thread of their
-// own while the windows keep answering. The web must live as long as the process.
-TextFetch AwaitText(platform::Web& web, const FetchProfile& profile);
-FileFetch AwaitFile(platform::Web& web, const FetchProfile& profile, const std::string& path);
+// The same fetches as an operation of the window thread waits for them: on a thread of their own
+// while the windows keep answering. The wait ends at the fetch's hard bound (WaitingBound) also when
+// the work does not (a connect or a handshake that nothing can cut): the fetch then counts as one
+// whose tries all failed, and the work is left to end by itself. The web must live as long as the
+// process.
+platform::Task<TextFetch> AwaitText(platform::Web& web, FetchProfile profile);
+platform::Task<FileFetch> AwaitFile(platform::Web& web, FetchProfile profile, std::string path);
+
+// How long the waiting side gives a fetch: each try its deadline, and a second for the work to come
+// back.
+unsigned WaitingBound(const FetchProfile& profile);
 
 enum class PageOutcome { Failed, Rejected, Accepted };
 

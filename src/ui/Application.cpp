@@ -1,5 +1,7 @@
 #include "ui/Application.h"
 
+#include "platform/Platform.h"
+
 #include "ui/Backend.h"
 #include "ui/Controls.h"
 
@@ -30,8 +32,6 @@ void Application::SetTitle(const std::string& title) {
 
 bool Application::Help(unsigned command, unsigned long data) { return onHelp && onHelp(command, data); }
 
-void Application::ProcessMessages() { CurrentBackend().ProcessMessages(); }
-
 void Application::Run(Form& mainForm) {
     mainForm_ = &mainForm;
     if (terminated_) return;
@@ -39,34 +39,25 @@ void Application::Run(Form& mainForm) {
     if (!terminated_) CurrentBackend().Run(mainForm);
 }
 
-void Application::Act(EventKey key, std::function<void()> event) {
-    if (!Holding()) {
-        Dispatch(event);
-        return;
-    }
-    for (const auto& held : held_)
-        if (held.first == key) return;
-    held_.emplace_back(key, std::move(event));
+void Application::Start(platform::Task<> operation) {
+    platform::Spawn(std::move(operation), [this](std::exception_ptr error) { Report(error); });
 }
 
-Application::Hold::Hold() { ++App().holdDepth_; }
-
-Application::Hold::~Hold() {
-    if (--App().holdDepth_ == 0 && !App().held_.empty()) CurrentBackend().PostHeldEvents();
-}
-
-void Application::RunHeldEvents() {
-    if (Holding()) return;  // they run when the hold that keeps them ends
-    std::vector<std::pair<EventKey, std::function<void()>>> events;
-    events.swap(held_);
-    for (auto& event : events) {
-        if (terminated_) return;
-        Dispatch(event.second);
+void Application::Report(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const platform::Cancelled&) {
+    } catch (const std::exception& e) {
+        HandleException(e);
+    } catch (...) {
+        HandleException(std::runtime_error("Unknown error"));
     }
 }
 
+// From now on nothing new starts: no wait, so no fetch and no sweep.
 void Application::Terminate() {
     terminated_ = true;
+    if (platform::Loop* loop = platform::Current().loop) loop->BeginEnding();
     CurrentBackend().Quit();
 }
 

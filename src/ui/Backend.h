@@ -38,7 +38,6 @@ public:
     virtual Size MeasureText(const Font& font, const std::string& text) = 0;
     virtual void Popup(PopupMenu& menu, int x, int y) = 0;  // runs the chosen item's handler
     virtual void MessageDialog(const std::string& text, const std::string& caption, MessageKind kind) = 0;
-    virtual void ProcessMessages() = 0;
     virtual void Run(Form& mainForm) = 0;  // the message loop, until the main form closes
     virtual void Quit() = 0;
     // Runs the form modally until it has a modal result (or the program ends).
@@ -56,9 +55,6 @@ public:
     virtual void BringToFront(Form& form) = 0;
     // The form and all its controls have their peers now.
     virtual void Realized(Form& form) { (void)form; }
-    // Events were held and nothing holds them any more: Application::RunHeldEvents is to run soon,
-    // from the message loop.
-    virtual void PostHeldEvents() = 0;
 };
 
 Backend& CurrentBackend();

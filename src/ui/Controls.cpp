@@ -479,11 +479,7 @@ MenuItem* PopupMenu::Find(const std::string& name) {
 void PopupMenu::Popup(int x, int y) { CurrentBackend().Popup(*this, x, y); }
 
 void PopupMenu::Choose(const MenuItem& item) {
-    if (!item.onClick) return;
-    if (item.actsAtOnce)
-        App().Dispatch(item.onClick);
-    else
-        App().Act({&item, 0}, item.onClick);
+    if (item.onClick) App().Dispatch(item.onClick);
 }
 
 }  // namespace ui

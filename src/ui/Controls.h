@@ -355,7 +355,10 @@ public:
     void Start() { SetEnabled(true); }
     void Stop() { SetEnabled(false); }
     Handler onTimer;
-    void Fire() { if (onTimer) onTimer(); }
+    // A tick that comes after the timer was stopped does nothing.
+    void Fire() {
+        if (enabled_ && onTimer) onTimer();
+    }
     TimerPeer* Peer() const { return peer_.get(); }
 
 private:
@@ -371,9 +374,6 @@ struct MenuItem {
     std::string shortcut;  // the shortcut text shown, e.g. "F5"
     bool separator = false;
     Handler onClick;
-    // Acts at once also while the program waits ("Afsluiten" ends it during any wait); other items
-    // are events that a wait holds (Application::Act).
-    bool actsAtOnce = false;
 };
 
 class PopupMenu {
@@ -435,6 +435,8 @@ public:
     bool Modal() const { return modal_; }
     int ModalResult() const { return modalResult_; }
     void Close();           // ends a modal form (Cancel), hides another, ends the program for the main form
+    // Runs when a form that is neither modal nor the main one is closed, before it hides.
+    Handler onClose;
     void BringToFront();    // above the other windows, without taking the keyboard
     // Called by the backend when the monitors have changed (one unplugged, the resolution
     // lowered): a form that lies on no monitor any more comes back onto the nearest one.

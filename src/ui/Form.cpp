@@ -106,6 +106,7 @@ void Form::Close() {
     } else if (modal_) {
         EndModal(kResultCancel);
     } else {
+        if (onClose) onClose();
         SetVisible(false);
     }
 }

@@ -1,6 +1,9 @@
 #include "ui/Headless.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "ui/Application.h"
@@ -16,6 +19,22 @@ public:
 
 }  // namespace
 
+// What works on threads of their own post: kept in order until the test thread runs it.
+class HeadlessBackend::Postbox : public platform::MailQueue {
+public:
+    // Until something is there to take, or the bound has passed.
+    void WaitFor(std::chrono::milliseconds bound) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        arrived_.wait_for(lock, bound);
+    }
+
+protected:
+    void Arrived() override { arrived_.notify_all(); }
+
+private:
+    std::condition_variable arrived_;
+};
+
 class HeadlessTimerPeer : public TimerPeer {
 public:
     HeadlessTimerPeer(HeadlessBackend& backend, Timer& timer) : backend_(backend), timer_(timer) {}
@@ -23,8 +42,13 @@ public:
 
     void Restart() override {
         Remove();
-        if (timer_.Enabled() && timer_.Interval() > 0)
-            backend_.timers_.push_back({&timer_, backend_.now_ + timer_.Interval()});
+        if (timer_.Enabled() && timer_.Interval() > 0) {
+            HeadlessBackend::Scheduled next;
+            next.timer = &timer_;
+            next.due = backend_.now_ + timer_.Interval();
+            next.sequence = ++backend_.sequence_;
+            backend_.timers_.push_back(std::move(next));
+        }
     }
 
 private:
@@ -36,6 +60,15 @@ private:
     HeadlessBackend& backend_;
     Timer& timer_;
 };
+
+HeadlessBackend::HeadlessBackend() : mail_(std::make_shared<Postbox>()) {}
+
+// What still waits is called off while the forms it belongs to live; the tests do it themselves
+// (EndWaits) before they let their forms go. Held works are dropped without running.
+HeadlessBackend::~HeadlessBackend() {
+    EndWaits();
+    mail_->Close();
+}
 
 std::unique_ptr<ControlPeer> HeadlessBackend::CreatePeer(Control&) { return std::make_unique<NullPeer>(); }
 
@@ -63,16 +96,6 @@ void HeadlessBackend::MessageDialog(const std::string& text, const std::string& 
     messages.push_back({text, caption, kind});
 }
 
-void HeadlessBackend::ProcessMessages() {
-    Application::Hold hold;
-    ++processMessagesCalls;
-    if (onProcessMessages) {
-        auto pending = std::move(onProcessMessages);
-        onProcessMessages = nullptr;
-        pending();
-    }
-}
-
 void HeadlessBackend::Run(Form&) {}
 
 void HeadlessBackend::ShowModal(Form& form) {
@@ -92,40 +115,92 @@ void HeadlessBackend::SetBusyCursor(bool b) {
     busy = b;
 }
 
-void HeadlessBackend::RunPosted() {
-    if (!heldEventsPosted) return;
-    heldEventsPosted = false;
-    App().RunHeldEvents();
+std::shared_ptr<platform::Mailbox> HeadlessBackend::Mail() { return mail_; }
+
+void HeadlessBackend::StartWork(std::function<void()> work) {
+    if (threadedWorks)
+        std::thread(std::move(work)).detach();
+    else
+        works_.push_back(std::move(work));
 }
 
-void HeadlessBackend::Wait(const std::function<bool()>& finished, const std::function<void()>& stop,
-                           const platform::WaitOptions& options) {
-    Application::Hold hold;
-    ++waits;
-    if (onWait) onWait();
-    while (!finished()) {
-        if (App().Terminated() || (options.stopWaiting && options.stopWaiting())) {
-            stop();
-            throw platform::Cancelled();
-        }
-        if (options.onProgress) options.onProgress();
-        std::this_thread::yield();
+uint64_t HeadlessBackend::After(unsigned ms, std::function<void()> f) {
+    Scheduled once;
+    once.due = now_ + ms;
+    once.sequence = ++sequence_;
+    once.id = ++lastOneShot_;
+    once.once = std::move(f);
+    timers_.push_back(std::move(once));
+    return lastOneShot_;
+}
+
+void HeadlessBackend::CancelAfter(uint64_t timer) {
+    timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
+                                 [timer](const Scheduled& s) { return !s.timer && s.id == timer; }),
+                  timers_.end());
+}
+
+bool HeadlessBackend::RunOnePending() {
+    std::function<void()> next;
+    if (!mail_->Take(next)) {
+        if (holdWorks || works_.empty()) return false;
+        next = std::move(works_.front());
+        works_.pop_front();
     }
-    if (options.onProgress) options.onProgress();
+    App().Dispatch(next);
+    return true;
+}
+
+void HeadlessBackend::RunPending() {
+    while (RunOnePending()) {
+    }
+}
+
+void HeadlessBackend::FinishWorks() {
+    const bool held = holdWorks;
+    holdWorks = false;
+    RunPending();
+    holdWorks = held;
+}
+
+void HeadlessBackend::FinishWork() {
+    if (works_.empty()) return;
+    std::function<void()> work = std::move(works_.front());
+    works_.pop_front();
+    App().Dispatch(work);
+    RunPending();
+}
+
+bool HeadlessBackend::RunUntil(const std::function<bool()>& condition, unsigned boundMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+    for (;;) {
+        RunPending();
+        if (condition()) return true;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= end) return false;
+        mail_->WaitFor(std::chrono::milliseconds(50));
+    }
 }
 
 void HeadlessBackend::Advance(unsigned milliseconds) {
     const unsigned long long end = now_ + milliseconds;
-    RunPosted();
+    RunPending();
     for (;;) {
-        auto next = std::min_element(timers_.begin(), timers_.end(),
-                                     [](const auto& a, const auto& b) { return a.due < b.due; });
+        auto next = std::min_element(timers_.begin(), timers_.end(), [](const auto& a, const auto& b) {
+            return a.due != b.due ? a.due < b.due : a.sequence < b.sequence;
+        });
         if (next == timers_.end() || next->due > end) break;
-        Timer* timer = next->timer;
         now_ = next->due;
-        next->due = now_ + timer->Interval();  // a periodic timer: next period starts now
-        App().Act({timer, 0}, [timer] { timer->Fire(); });
-        RunPosted();
+        if (Timer* timer = next->timer) {
+            next->due = now_ + timer->Interval();  // a periodic timer: next period starts now
+            next->sequence = ++sequence_;
+            App().Dispatch([timer] { timer->Fire(); });
+        } else {
+            std::function<void()> once = std::move(next->once);
+            timers_.erase(next);
+            App().Dispatch(once);
+        }
+        RunPending();
     }
     now_ = end;
 }

@@ -3,26 +3,30 @@
 // recorded. Native tests drive the real forms through it.
 #pragma once
 
+#include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/Await.h"
+#include "platform/Wait.h"
 #include "ui/Backend.h"
 
 namespace ui {
 
-class HeadlessBackend : public Backend, public platform::Waiter {
+class HeadlessBackend : public Backend, public platform::Loop {
 public:
     struct Popup { std::string menu; int x, y; };
     struct Message { std::string text, caption; MessageKind kind; };
+
+    HeadlessBackend();
+    ~HeadlessBackend() override;
 
     std::unique_ptr<ControlPeer> CreatePeer(Control& control) override;
     std::unique_ptr<TimerPeer> CreateTimerPeer(Timer& timer) override;
     Size MeasureText(const Font& font, const std::string& text) override;
     void Popup(PopupMenu& menu, int x, int y) override;
     void MessageDialog(const std::string& text, const std::string& caption, MessageKind kind) override;
-    void ProcessMessages() override;
     void Run(Form& mainForm) override;
     void Quit() override { quitRequested = true; }
     void ShowModal(Form& form) override;
@@ -34,22 +38,32 @@ public:
     void BringToFront(Form& form) override { broughtToFront.push_back(form.Name()); }
     void SetBusyCursor(bool busy) override;
     void SetApplicationTitle(const std::string& title) override { applicationTitle = title; }
-    void PostHeldEvents() override { heldEventsPosted = true; }
-    // Runs the held events if they were posted, as the message loop would.
-    void RunPosted();
 
-    // The window thread's side of platform::Await, for tests that install the backend as the
-    // waiter: onWait runs at the start of every wait (what happens while the work runs; `waits`
-    // counts them), then the backend waits for the work to finish.
-    void Wait(const std::function<bool()>& finished, const std::function<void()>& stop,
-              const platform::WaitOptions& options) override;
-    std::function<void()> Waker() override { return [] {}; }
-    std::function<void()> onWait;
-    int waits = 0;
+    // The loop's side of waiting (platform::Loop), for tests that install the backend as the loop:
+    // what is posted runs when the message loop would run it (RunPending, Advance); a work runs
+    // there too, on the test thread, in its turn, unless holdWorks keeps it back (the work is then
+    // still running, as far as the operation can tell) or threadedWorks runs it on a thread of its
+    // own; one-shot timers run on the fake clock.
+    std::shared_ptr<platform::Mailbox> Mail() override;
+    void StartWork(std::function<void()> work) override;
+    uint64_t After(unsigned ms, std::function<void()> f) override;
+    void CancelAfter(uint64_t timer) override;
+    bool holdWorks = false;
+    bool threadedWorks = false;
+    size_t HeldWorks() const { return works_.size(); }
+    // Runs the works held back so far, in their order, and what they posted.
+    void FinishWorks();
+    // Runs the first work held back, and what it posted.
+    void FinishWork();
+    // Runs what is posted and the works not held back until nothing is left, as the message loop
+    // would before the next timer tick; timers wait for Advance.
+    void RunPending();
+    // Runs what comes (posted by works on threads of their own) until the condition holds, for at
+    // most the bound in real time; false when it did not come.
+    bool RunUntil(const std::function<bool()>& condition, unsigned boundMs = 10000);
 
-    bool heldEventsPosted = false;
     // Moves the fake clock forward, firing every timer that comes due on the way, in time order;
-    // held events run first, and after every timer, as from a message loop.
+    // what is pending runs first, and after every timer, as from a message loop.
     void Advance(unsigned milliseconds);
     unsigned long long Now() const { return now_; }
 
@@ -63,7 +77,6 @@ public:
     bool quitRequested = false;
     bool busy = false;
     int busyChanges = 0;
-    int processMessagesCalls = 0;
     std::vector<struct Popup> popups;
     std::vector<Message> messages;
     std::vector<std::string> modalForms;
@@ -75,14 +88,26 @@ public:
     std::string nextMenuChoice;
     // Runs while a form is shown modally (what the user does in it); may be empty.
     std::function<void(Form&)> onModal;
-    // Runs when pending events are let through (events that were waiting at that moment).
-    std::function<void()> onProcessMessages;
 
 private:
     friend class HeadlessTimerPeer;
-    struct Scheduled { Timer* timer; unsigned long long due; };
+    class Postbox;
+    struct Scheduled {
+        Timer* timer = nullptr;  // a control layer's timer, or null for a one-shot
+        unsigned long long due = 0;
+        uint64_t sequence = 0;
+        uint64_t id = 0;
+        std::function<void()> once;
+    };
+    // Takes the next thing that is pending (posted first, then a work not held back); false when
+    // there is none.
+    bool RunOnePending();
     std::vector<Scheduled> timers_;
+    std::deque<std::function<void()>> works_;
+    std::shared_ptr<Postbox> mail_;
     unsigned long long now_ = 0;
+    uint64_t sequence_ = 0;
+    uint64_t lastOneShot_ = 0;
 };
 
 }  // namespace ui

@@ -3,11 +3,12 @@
 #include <atomic>
 #include <memory>
 
-#include "platform/Await.h"
+#include "platform/Wait.h"
 #include "platform/Platform.h"
 #include "support/Support.h"
 #include "ui/Application.h"
 #include "ui/Backend.h"
+#include "ui/Operations.h"
 #include "update/ErrorLog.h"
 #include "update/Installer.h"
 #include "update/PingProbe.h"
@@ -23,18 +24,6 @@ constexpr ui::Color kPaleYellow = ui::Rgb(0xFF, 0xFF, 0xE3);
 constexpr ui::Color kAqua = ui::Rgb(0x00, 0xFF, 0xFF);
 constexpr const char* kInstallerParameters = "/SP- /silent /noicons";
 constexpr unsigned kPauseBeforeEndingMs = 1000;
-
-// Sets a flag for as long as a scope runs, also when an error ends it.
-class Flagged {
-public:
-    explicit Flagged(bool& flag) : flag_(flag) { flag_ = true; }
-    ~Flagged() { flag_ = false; }
-    Flagged(const Flagged&) = delete;
-    Flagged& operator=(const Flagged&) = delete;
-
-private:
-    bool& flag_;
-};
 
 // Greys a button for as long as a scope runs.
 class Greyed {
@@ -92,6 +81,7 @@ void TVersionsForm::SetUpComponents() {
     BtnExit.onClick = [this] { BtnExitClick(); };
     onShow = [this] { FormShow(); };
     onPaint = [this] { FormPaint(); };
+    onClose = [this] { download_.Cancel(); };
 }
 
 void TVersionsForm::FormCreate() {
@@ -100,7 +90,6 @@ void TVersionsForm::FormCreate() {
         button->SetBackColor(kPaleYellow);
         button->hoverColor = kAqua;
     }
-    ui::App().ProcessMessages();
 }
 
 void TVersionsForm::FormShow() { SetCaption(UpdateWindowCaption(program_.productName)); }
@@ -113,14 +102,15 @@ void TVersionsForm::FocusIfShown(ui::Button& button) {
     if (Visible() && button.CanFocus()) button.SetFocus();
 }
 
-CheckResult TVersionsForm::ReadVersionList(std::string& name, std::string& latest) {
+platform::Task<CheckResult> TVersionsForm::ReadVersionList(std::string& name, std::string& latest) {
     platform::Services& services = platform::Current();
-    if (PingUpdateServer(services, program_.dataFolder) < 0) return CheckResult::PingTimeOut;
+    auto ping = PingUpdateServer(services, program_.dataFolder);
+    if (co_await std::move(ping) < 0) co_return CheckResult::PingTimeOut;
 
     {
         // "Check nu" is greyed from the start of the wait until the worker has ended.
         Greyed waiting(checkButton);
-        versionListText_ = TThread1::Await(*services.web);
+        versionListText_ = co_await TThread1::Run(*services.web);
     }
 
     const CheckOutcome outcome = ReadVersionListText(versionListText_, name, program_.versionText,
@@ -130,7 +120,7 @@ CheckResult TVersionsForm::ReadVersionList(std::string& name, std::string& lates
     if (outcome.entry) name = outcome.entry->installerName;
     if (outcome.result == CheckResult::ProgramNotFound) installerReady_ = false;
     latest = outcome.latestVersion;
-    return outcome.result;
+    co_return outcome.result;
 }
 
 // Both buttons of an advised update, and the download it offers.
@@ -142,28 +132,34 @@ void TVersionsForm::Advise(bool automatic) {
     BtnExit.Show();
 }
 
+// A check asked for while another waits, or while a download runs, is dropped.
 void TVersionsForm::RunAutomaticCheck() {
-    // A check asked for while another waits, or while a download runs, is dropped.
-    if (Busy()) return;
-    Flagged running(checking_);
+    if (!Busy()) ui::App().Start(AutomaticCheck());
+}
+
+void TVersionsForm::RunCheckOnDemand(int top, int left, int height, int width) {
+    if (!Busy()) ui::App().Start(CheckOnDemand(top, left, height, width));
+}
+
+platform::Task<> TVersionsForm::AutomaticCheck() {
+    ui::Flagged running(checking_);
     versionListText_.clear();
     std::string name = program_.productName, latest;
-    const CheckResult result = ReadVersionList(name, latest);
+    const CheckResult result = co_await ReadVersionList(name, latest);
     if (result != CheckResult::UpToDate && result != CheckResult::UpdateAdvised)
         WriteErrorLog(platform::Current(), program_.dataFolder, result);  // a log that cannot be written is no news
     // A silent check leaves an open window's text alone.
-    if (result != CheckResult::UpdateAdvised) return;
+    if (result != CheckResult::UpdateAdvised) co_return;
     ShowForm();
     ShowMemo(AutomaticCheckMemo(Dutch(), program_.versionText, latest, name));
     Advise(true);
 }
 
-void TVersionsForm::RunCheckOnDemand(int top, int left, int height, int width) {
-    if (Busy()) return;
-    Flagged running(checking_);
+platform::Task<> TVersionsForm::CheckOnDemand(int top, int left, int height, int width) {
+    ui::Flagged running(checking_);
     versionListText_.clear();
     std::string name = program_.productName, latest;
-    const CheckResult result = ReadVersionList(name, latest);
+    const CheckResult result = co_await ReadVersionList(name, latest);
 
     SetBounds(left + (width - Width()) / 2, top + (height - Height()) / 2, Width(), Height());
     ShowForm();
@@ -180,12 +176,9 @@ void TVersionsForm::RunCheckOnDemand(int top, int left, int height, int width) {
     BringToFront();
 }
 
-void TVersionsForm::SetBusyButtons(bool busy) {
-    for (ui::Button* button : {&BtnDownload, &BtnExit, checkButton})
-        if (button) button->SetEnabled(!busy);
-}
-
-bool TVersionsForm::DownloadInstaller() {
+// The download runs on a thread of its own; the gauge follows it here, and the window's buttons
+// stay as they are. Closing the window calls it off (the partial file is deleted by the work).
+platform::Task<bool> TVersionsForm::DownloadInstaller() {
     // The download and the install are judged against the record as it stands now, whatever a later
     // check advises.
     downloaded_ = advised_;
@@ -202,18 +195,16 @@ bool TVersionsForm::DownloadInstaller() {
     request.hashField = downloaded_.entry.hashField;
     downloadedKB_ = 0;
     platform::Services& services = platform::Current();
-    // The download runs on a thread of its own; the gauge follows it here. Closing the window
-    // cuts it short (the partial file is deleted).
     auto kilobytes = std::make_shared<std::atomic<uint32_t>>(0);
     platform::WaitOptions wait;
-    wait.stopWaiting = [this] { return !Visible(); };
+    wait.deadlineMs = quotes::WaitingBound(quotes::InstallerProfile(request.baseUrl + request.downloadName));
+    wait.token = &download_;
     wait.onProgress = [this, kilobytes] {
         downloadedKB_ = *kilobytes;
         Gauge1.SetProgress(int(downloadedKB_) + 1);
     };
-    const DownloadReport report = platform::Await(
-        [web = services.web, files = services.files, crypto = services.crypto, request, kilobytes](
-            platform::Job& job) {
+    auto download = platform::OnWorker(
+        [web = services.web, files = services.files, crypto = services.crypto, request, kilobytes](platform::Job& job) {
             return update::DownloadInstaller(
                 *web, *files, *crypto, request,
                 [&](uint32_t done) {
@@ -222,30 +213,34 @@ bool TVersionsForm::DownloadInstaller() {
                 },
                 &job);
         },
-        wait);
+        std::move(wait));
+    DownloadReport report;
+    try {
+        report = co_await download;
+    } catch (const platform::DeadlinePassed&) {
+        co_return false;  // the work deletes what it wrote when it ends
+    }
     downloadedKB_ = report.kilobytes;
-    return report.verdict == DownloadVerdict::Sound;
+    co_return report.verdict == DownloadVerdict::Sound;
 }
 
 void TVersionsForm::BtnDownloadClick() {
-    if (Busy()) return;
+    if (!Busy()) ui::App().Start(Download());
+}
+
+// "Check nu" is greyed while the download runs; the window's own buttons stay as they are.
+platform::Task<> TVersionsForm::Download() {
     // A new download starts from nothing: the installer of an earlier one is gone with it.
     installerReady_ = false;
     bool sound = false;
     {
-        Flagged running(downloading_);
-        SetBusyButtons(true);
-        try {
-            sound = DownloadInstaller();
-        } catch (...) {
-            SetBusyButtons(false);
-            throw;
-        }
-        SetBusyButtons(false);
+        ui::Flagged running(downloading_);
+        Greyed checking(checkButton);
+        sound = co_await DownloadInstaller();
     }
     if (!sound) {
         Memo1.Add(DownloadFailedLine(Dutch()));
-        return;
+        co_return;
     }
     ShowMemo(DownloadedMemo(Dutch(), downloaded_.entry.installerName));
     BtnExit.SetText(InstallCaption(Dutch()));
@@ -256,9 +251,9 @@ void TVersionsForm::BtnDownloadClick() {
 }
 
 // Installs only while the button offers to: after a later check it reads "Sluit Venster" again and
-// closes the window.
+// closes the window. During a download it closes the window too, which calls the download off.
 void TVersionsForm::BtnExitClick() {
-    if (downloading_ || installing_) return;
+    if (installing_) return;
     if (installerReady_ && BtnExit.Text() == InstallCaption(Dutch()))
         StartInstaller();
     else
@@ -269,6 +264,10 @@ void TVersionsForm::BtnExitClick() {
 // pause before the program ends can start a second installer.
 void TVersionsForm::StartInstaller() {
     installing_ = true;
+    ui::App().Start(Install());
+}
+
+platform::Task<> TVersionsForm::Install() {
     BtnExit.SetEnabled(false);
     platform::Services& services = platform::Current();
     const std::string path = InstallerPath(program_.dataFolder, downloaded_.entry.installerName);
@@ -280,7 +279,7 @@ void TVersionsForm::StartInstaller() {
             HoldCheckedInstaller(*services.files, *services.crypto, path, downloaded_.entry.hashField);
         if (!held) {
             RefuseInstaller(path);
-            return;
+            co_return;
         }
         Memo1.Add("");
         Memo1.Add(InstallStartingLine(Dutch(), displayName));
@@ -290,14 +289,20 @@ void TVersionsForm::StartInstaller() {
         Memo1.Add(InstallFailedLine(Dutch()));
         installing_ = false;  // nothing runs: the user may try again
         BtnExit.SetEnabled(true);
-        return;
+        co_return;
     }
     Memo1.Add(InstallStartedLine(Dutch(), displayName));
     // The new line shows, and the window answers, during the pause.
-    platform::Await([clock = services.clock](platform::Job&) { clock->Sleep(kPauseBeforeEndingMs); });
+    platform::Pause pause(kPauseBeforeEndingMs);
+    co_await pause;
     // The installer runs already: whatever the look-up for the companion meets, the program ends.
     try {
-        if (terminateForm) terminateForm->TerminateProcessesByName(CompanionProgramPath());
+        if (terminateForm) {
+            auto ending = terminateForm->TerminateProcessesByName(CompanionProgramPath());
+            co_await std::move(ending);
+        }
+    } catch (const platform::Cancelled&) {
+        throw;
     } catch (...) {
     }
     ui::App().Terminate();

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/Task.h"
+#include "platform/Wait.h"
 #include "update/VersionList.h"
 #include "ui/Controls.h"
 
@@ -49,14 +51,17 @@ public:
     void FormCreate();
 
     // The check one minute after start-up: silent unless an update is advised; failures go to
-    // "Error.log".
+    // "Error.log". It starts now and goes on while the program runs; none starts while a check
+    // waits or a download runs.
     void RunAutomaticCheck();
-    // "Check nu": always shows its outcome, centred over the asking window's rectangle.
+    // "Check nu": always shows its outcome, centred over the asking window's rectangle; started as
+    // the automatic one.
     void RunCheckOnDemand(int top, int left, int height, int width);
     // The probe, the worker's fetch and the reading of the list. Raises MalformedEntry for an
     // entry that cannot be read.
-    CheckResult ReadVersionList(std::string& name, std::string& latest);
-    bool DownloadInstaller();
+    platform::Task<CheckResult> ReadVersionList(std::string& name, std::string& latest);
+    platform::Task<bool> DownloadInstaller();
+    // Starts the install: the installer is started, and after a pause the program ends.
     void StartInstaller();
 
     // The settings dialog's "Check nu", greyed while a check waits or a download runs.
@@ -77,13 +82,16 @@ public:
 
 
 private:
+    platform::Task<> AutomaticCheck();
+    platform::Task<> CheckOnDemand(int top, int left, int height, int width);
+    platform::Task<> Download();
+    platform::Task<> Install();
     void SetUpComponents();
     bool Dutch() const;
     void ShowMemo(const std::vector<std::string>& lines);
     void Advise(bool automatic);
     void RefuseInstaller(const std::string& path);
     void FocusIfShown(ui::Button& button);
-    void SetBusyButtons(bool busy);
 
     ProgramFacts program_;
     std::string versionListText_;
@@ -95,6 +103,7 @@ private:
     bool checking_ = false;
     bool downloading_ = false;
     bool installing_ = false;
+    platform::CancelToken download_;  // closing the window calls the download off
 };
 
 }  // namespace update

@@ -1,6 +1,7 @@
 #include "update/Installer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <stdexcept>
 
@@ -13,6 +14,14 @@ namespace update {
 namespace {
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Each download writes a file of its own, which takes the installer's name only once it is sound: a
+// download given up on that still holds its file (its connection hangs where nothing can cut it)
+// can neither pass for the installer nor keep a new download from writing.
+std::string PartialPath(const std::string& path) {
+    static std::atomic<unsigned> downloads{0};
+    return path + "." + std::to_string(++downloads) + ".part";
+}
 
 }  // namespace
 
@@ -93,22 +102,31 @@ DownloadReport DownloadInstaller(platform::Web& web, platform::FileSystem& files
     if (!support::ForceFolders(files, folder))
         throw std::runtime_error("Unable to create directory \"" + folder.substr(0, folder.size() - 1) + "\".");
     const std::string path = InstallerPath(request.dataFolder, request.downloadName);
-
-    quotes::FileFetch fetch;
-    WrittenBytes written;
-    {
-        std::unique_ptr<platform::OutputFile> file = web.CreateFile(path);
-        if (!file) throw std::runtime_error("Cannot create file \"" + path + "\".");
-        CheckedSink sink(*file, crypto);
-        quotes::FetchProfile profile = quotes::InstallerProfile(request.baseUrl + request.downloadName);
-        // Never more than the list announced (0 would mean no bound: at least one byte is a bound).
-        profile.fileLimit = std::max<uint64_t>(uint64_t(std::max<int64_t>(request.listedKB, 0)) * 1024u, 1);
-        fetch = quotes::FetchUrlToFile(web, profile, sink, progress, stop);
-        written = sink.Finish();
-    }  // the file is closed here, also when an error passes through
-    report.kilobytes = fetch.kilobytes;
-    report.verdict = JudgeDownload(fetch, written, request.listedKB, request.hashField);
-    if (report.verdict != DownloadVerdict::Sound) files.DeleteFile(path);
+    const std::string partial = PartialPath(path);
+    try {
+        quotes::FileFetch fetch;
+        WrittenBytes written;
+        {
+            std::unique_ptr<platform::OutputFile> file = web.CreateFile(partial);
+            if (!file) throw std::runtime_error("Cannot create file \"" + path + "\".");
+            CheckedSink sink(*file, crypto);
+            quotes::FetchProfile profile = quotes::InstallerProfile(request.baseUrl + request.downloadName);
+            // Never more than the list announced (0 would mean no bound: at least one byte is a bound).
+            profile.fileLimit = std::max<uint64_t>(uint64_t(std::max<int64_t>(request.listedKB, 0)) * 1024u, 1);
+            fetch = quotes::FetchUrlToFile(web, profile, sink, progress, stop);
+            written = sink.Finish();
+        }  // the file is closed here, also when an error passes through
+        report.kilobytes = fetch.kilobytes;
+        report.verdict = JudgeDownload(fetch, written, request.listedKB, request.hashField);
+        // A download given up on meanwhile leaves nothing, whatever it got.
+        if (report.verdict == DownloadVerdict::Sound && stop && stop->Stopped()) report.verdict = DownloadVerdict::Incomplete;
+        if (report.verdict == DownloadVerdict::Sound && !files.MoveFile(partial, path))
+            report.verdict = DownloadVerdict::WriteFailed;
+    } catch (...) {
+        files.DeleteFile(partial);
+        throw;
+    }
+    if (report.verdict != DownloadVerdict::Sound) files.DeleteFile(partial);
     return report;
 }
 

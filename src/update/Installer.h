@@ -86,11 +86,12 @@ struct DownloadReport {
     uint32_t kilobytes = 0;  // DownloadedKB: per chunk of n bytes n / 1024, summed
 };
 
-// Deletes the old installers, creates InstallerFolder, fetches baseUrl + downloadName into it
-// (progress is called after each chunk with the kilobytes so far) and checks the file; a file that
-// fails the check is deleted. A folder or file that cannot be created raises std::runtime_error.
-// The body stops as soon as it passes the listed size (it is then unsound), and a stop signal
-// cuts the download short (unsound too, so the partial file is deleted).
+// Deletes the old installers, creates InstallerFolder, fetches baseUrl + downloadName into a file of
+// this download's own there (progress is called after each chunk with the kilobytes so far) and
+// checks it; a sound file then takes the installer's name, any other is deleted, also when an
+// error passes through. A folder or file that cannot be created raises std::runtime_error. The
+// body stops as soon as it passes the listed size (it is then unsound), and a stop signal cuts the
+// download short (unsound too).
 DownloadReport DownloadInstaller(platform::Web& web, platform::FileSystem& files, platform::Crypto& crypto,
                                  const InstallerRequest& request, const quotes::ProgressHook& progress = {},
                                  platform::StopSignal* stop = nullptr);

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "platform/Await.h"
+#include "platform/Wait.h"
 #include "quotes/Hosts.h"
 #include "support/Support.h"
 
@@ -45,30 +45,32 @@ int ParsePingReply(const std::string& thirdLine) {
     return DigitsValue(support::TextAfterLastChar('=', support::TextBefore("ms", thirdLine)));
 }
 
-int PingUpdateServer(const platform::Services& services, const std::string& dataFolder) {
+platform::Task<int> PingUpdateServer(const platform::Services& services, std::string dataFolder) {
     const std::string systemFolder = services.system->SystemFolder();
-    if (systemFolder.empty()) return kPingNotRun;
+    if (systemFolder.empty()) co_return kPingNotRun;
     const std::string output = dataFolder + kPingOutputName;
     platform::FileSystem& files = *services.files;
     files.DeleteFile(output);  // an old file must not pass for this ping's answer
     int exitCode = 0;
+    // A ping that has not come back by its bound (and a second) counts as one that had to be ended.
+    auto ping = platform::OnWorker(
+        [processes = services.processes, command = PingCommandLine(systemFolder, hosts::kMakerDomain),
+         output](platform::Job&) { return processes->RunAndWait(command, true, kPingWaitMs, output); },
+        platform::WaitOptions::Within(kPingWaitMs + 1000));
     try {
-        // The ping runs while the window thread waits, answering.
-        exitCode = platform::Await([processes = services.processes,
-                                    command = PingCommandLine(systemFolder, hosts::kMakerDomain),
-                                    output](platform::StopSignal&) {
-            return processes->RunAndWait(command, true, kPingWaitMs, output);
-        });
+        exitCode = co_await ping;
+    } catch (const platform::DeadlinePassed&) {
+        exitCode = platform::kRunTimedOut;
     } catch (const platform::Cancelled&) {
         throw;  // the program ends: no outcome at all
     } catch (const std::exception&) {
         exitCode = -1;
     }
-    if (exitCode == -1) return kPingNotRun;
+    if (exitCode == -1) co_return kPingNotRun;
     const std::optional<std::string> text = exitCode == platform::kRunTimedOut ? std::nullopt : files.ReadFile(output);
     files.DeleteFile(output);
-    if (!text) return kPingFailed;
-    return ParsePingReply(ThirdLine(*text));
+    if (!text) co_return kPingFailed;
+    co_return ParsePingReply(ThirdLine(*text));
 }
 
 }  // namespace update

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/Task.h"
 
 namespace update {
 
@@ -30,8 +31,8 @@ int ParsePingReply(const std::string& thirdLine);
 
 // Runs the probe against hosts::kMakerDomain: the reply time, 0 when none could be read, or a
 // negative value when the probe failed. The output file (dataFolder + kPingOutputName) is deleted
-// before and after. Blocks for the life of the ping command, at most kPingWaitMs; whatever it
-// started is ended with it.
-int PingUpdateServer(const platform::Services& services, const std::string& dataFolder);
+// before and after. The ping runs on a thread of its own while the operation waits, at most
+// kPingWaitMs; whatever it started is ended with it.
+platform::Task<int> PingUpdateServer(const platform::Services& services, std::string dataFolder);
 
 }  // namespace update

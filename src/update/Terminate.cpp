@@ -3,10 +3,14 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/Wait.h"
 #include "ui/Application.h"
 
 namespace update {
 namespace {
+
+// A pass that takes longer than this (the walk, and the wait for the ended process) is given up.
+constexpr unsigned kEndPassBoundMs = kTerminateWaitMs + 4000;
 
 platform::Processes& Processes() { return *platform::Current().processes; }
 
@@ -84,14 +88,15 @@ TTerminateForm::TTerminateForm() : ui::Form("TTerminateForm", "TerminateForm") {
                   Width(), Height());
 }
 
-void TTerminateForm::TerminateProcessesByName(const std::string& name) {
+platform::Task<> TTerminateForm::TerminateProcessesByName(std::string name) {
     // Every process is tried once: one the system refuses to end is not found again and again.
     IdSet handled;
     for (int pass = 0; pass < kMaxTerminatePasses; ++pass) {
-        const std::optional<uint32_t> id = EndFirstMatch(name, handled);
-        if (!id) return;
+        auto ending = platform::OnWorker([name, handled](platform::Job&) { return EndFirstMatch(name, handled); },
+                                       platform::WaitOptions::Within(kEndPassBoundMs));
+        const std::optional<uint32_t> id = co_await ending;
+        if (!id) co_return;
         handled.insert(*id);
-        ui::App().ProcessMessages();
     }
 }
 
@@ -112,7 +117,7 @@ std::optional<uint32_t> TTerminateForm::FindProcessToolHelp(const std::string& n
 
 std::optional<uint32_t> TTerminateForm::EndFirstMatch(const std::string& name, const IdSet& skipped) {
     // The walk that finds a process also ends it, through the handle whose path it checked.
-    const bool nt = IsNtPlatform();
+    const bool nt = Processes().IsNtPlatform();
     const std::string wanted = PrepareProcessName(name);
     if (!Searchable(wanted, nt)) return std::nullopt;
     const platform::ProcessFilter matches = Matching(wanted, skipped);

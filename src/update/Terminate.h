@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "platform/Task.h"
 #include "ui/Controls.h"
 
 namespace update {
@@ -21,10 +22,10 @@ class TTerminateForm : public ui::Form {
 public:
     TTerminateForm();
 
-    // Ends every running process that matches name, one per pass, letting pending window
-    // messages run after each. This program itself is never ended, and a process that will not
+    // Ends every running process that matches name, one per pass, each pass on a thread of its own
+    // while the operation waits. This program itself is never ended, and a process that will not
     // end is tried once only.
-    void TerminateProcessesByName(const std::string& name);
+    platform::Task<> TerminateProcessesByName(std::string name);
     // The first matching process other than this program, or nothing. On the NT family name must
     // be the full path of the executable; on the older platform the name the snapshot reports.
     std::optional<uint32_t> FindProcessByName(const std::string& name);
@@ -34,8 +35,9 @@ public:
 
 private:
     using IdSet = std::set<uint32_t>;
-    // Ends the first matching process that is not skipped; the id of the process tried.
-    std::optional<uint32_t> EndFirstMatch(const std::string& name, const IdSet& skipped);
+    // Ends the first matching process that is not skipped; the id of the process tried. Runs on
+    // any thread.
+    static std::optional<uint32_t> EndFirstMatch(const std::string& name, const IdSet& skipped);
 };
 
 // A name as the look-ups compare it: without leading and trailing blanks and control characters,

@@ -23,8 +23,15 @@ std::string TThread1::Execute(platform::Web& web, platform::StopSignal& stop) {
     }
 }
 
-std::string TThread1::Await(platform::Web& web) {
-    return platform::Await([&web](platform::StopSignal& stop) { return Execute(web, stop); });
+platform::Task<std::string> TThread1::Run(platform::Web& web) {
+    std::string result = "1";
+    auto fetch = platform::OnWorker([&web](platform::Job& job) { return Execute(web, job); },
+                                    platform::WaitOptions::Within(quotes::WaitingBound(quotes::VersionListProfile())));
+    try {
+        result = co_await fetch;
+    } catch (const platform::DeadlinePassed&) {
+    }
+    co_return result;
 }
 
 }  // namespace update

@@ -5,7 +5,11 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/Await.h"
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "platform/Wait.h"
 #include "ui/Application.h"
 #include "win32/Scoped.h"
 #include "win32/Win32Peers.h"
@@ -29,44 +33,19 @@ ui::Form* FormOf(HWND hwnd) {
     return nullptr;
 }
 
-// Posted to the timer window: held events may run now; work that a wait waits for has finished.
-constexpr UINT kRunHeldEvents = WM_APP + 1;
-constexpr UINT kWake = WM_APP + 2;
+// Posted to the timer window: what works have posted is waiting in the mailbox.
+constexpr UINT kMail = WM_APP + 1;
 
 LRESULT CALLBACK TimerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_TIMER:
             g_backend->TimerTick(wp);
             return 0;
-        case kRunHeldEvents:
-            ui::App().RunHeldEvents();
+        case kMail:
+            g_backend->RunMail();
             return 0;
-        case kWake:
-            return 0;  // its arrival is enough: the waiting loop looks again
         default:
             return DefWindowProcA(hwnd, msg, wp, lp);
-    }
-}
-
-// Keyboard input that a wait holds back, to hand it on in order once the wait is over. A function
-// key is a command: pressed more than once meanwhile, it acts once.
-bool IsHeldKeyboardInput(const MSG& msg, ui::Application::EventKey& key) {
-    static int heldKeys = 0;
-    static const char functionKeys = 0;
-    switch (msg.message) {
-        case WM_KEYDOWN:
-            if (msg.wParam >= VK_F1 && msg.wParam <= VK_F24) {
-                key = {&functionKeys, int(msg.wParam)};
-                return true;
-            }
-            [[fallthrough]];
-        case WM_KEYUP:
-        case WM_CHAR:
-        case WM_DEADCHAR:
-            key = {&heldKeys, ++heldKeys};
-            return true;
-        default:
-            return false;
     }
 }
 
@@ -100,24 +79,42 @@ bool DialogKeyOf(WPARAM key, ui::Key& result) {
 
 }  // namespace
 
+// Each start of a timer takes an id of its own: a tick of an earlier start that is still on its way
+// is no tick of this one.
 class TimerPeer : public ui::TimerPeer {
 public:
-    TimerPeer(Win32Backend& backend, ui::Timer& timer) : backend_(backend), timer_(timer), id_(backend.nextTimerId_++) {
-        backend_.timers_[id_] = &timer_;
-    }
-    ~TimerPeer() override {
-        KillTimer(backend_.timerWindow_, id_);
-        backend_.timers_.erase(id_);
-    }
+    TimerPeer(Win32Backend& backend, ui::Timer& timer) : backend_(backend), timer_(timer) {}
+    ~TimerPeer() override { Forget(); }
     void Restart() override {
-        KillTimer(backend_.timerWindow_, id_);
-        if (timer_.Enabled() && timer_.Interval() > 0) SetTimer(backend_.timerWindow_, id_, timer_.Interval(), nullptr);
+        Forget();
+        if (!timer_.Enabled() || timer_.Interval() == 0) return;
+        id_ = backend_.nextTimerId_++;
+        backend_.timers_[id_] = &timer_;
+        SetTimer(backend_.timerWindow_, id_, timer_.Interval(), nullptr);
     }
 
 private:
+    void Forget() {
+        if (id_ == 0) return;
+        KillTimer(backend_.timerWindow_, id_);
+        backend_.timers_.erase(id_);
+        id_ = 0;
+    }
     Win32Backend& backend_;
     ui::Timer& timer_;
-    UINT_PTR id_;
+    UINT_PTR id_ = 0;
+};
+
+// What works post, kept in order; the first one into an empty box wakes the window thread.
+class Win32Backend::WindowMail : public platform::MailQueue {
+public:
+    explicit WindowMail(HWND window) : window_(window) {}
+
+protected:
+    void Arrived() override { PostMessageA(window_, kMail, 0, 0); }
+
+private:
+    HWND window_;
 };
 
 HWND HandleOf(const ui::Control& control) { return static_cast<HWND>(control.userData); }
@@ -131,6 +128,7 @@ Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {
     wc.lpszClassName = kTimerClass;
     RegisterClassA(&wc);
     timerWindow_ = CreateWindowExA(0, kTimerClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance_, nullptr);
+    mail_ = std::make_shared<WindowMail>(timerWindow_);
 
     WNDCLASSA app{};
     app.lpfnWndProc = DefWindowProcA;
@@ -146,6 +144,7 @@ Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {
 }
 
 Win32Backend::~Win32Backend() {
+    mail_->Close();
     for (auto& f : fonts_) DeleteObject(f.second);
     for (auto& b : brushes_) DeleteObject(b.second);
     if (appWindow_) DestroyWindow(appWindow_);
@@ -250,12 +249,8 @@ void Win32Backend::Popup(ui::PopupMenu& menu, int x, int y) {
     ui::Form* main = ui::App().MainForm();
     HWND owner = main && HandleOf(*main) ? HandleOf(*main) : appWindow_;
     SetForegroundWindow(owner);
-    UINT chosen = 0;
-    {
-        ui::Application::Hold systemLoop;
-        chosen = UINT(TrackPopupMenu(h, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, owner,
-                                     nullptr));
-    }
+    const UINT chosen = UINT(
+        TrackPopupMenu(h, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
     DestroyMenu(h);
     if (chosen >= 1 && chosen <= menu.Items().size()) menu.Choose(menu.Items()[chosen - 1]);
 }
@@ -270,7 +265,6 @@ void Win32Backend::MessageDialog(const std::string& text, const std::string& cap
         ui::Form* main = ui::App().MainForm();
         owner = main && main->Visible() ? HandleOf(*main) : nullptr;
     }
-    ui::Application::Hold systemLoop;
     MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK | icon | (owner ? 0 : MB_TASKMODAL));
 }
 
@@ -299,69 +293,47 @@ bool Win32Backend::HandleKey(const MSG& msg) {
     return handled;
 }
 
-// While events are held, typed keys wait too, in their order: a key reaches its window, and its
-// shortcut or dialog key acts, only once the hold is over.
 void Win32Backend::Dispatch(MSG& msg) {
-    ui::Application::EventKey key;
-    if (ui::App().Holding() && IsHeldKeyboardInput(msg, key)) {
-        ui::App().Act(key, [this, held = msg]() mutable { Dispatch(held); });
-        return;
-    }
     if (HandleKey(msg)) return;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
 }
 
-// Letting pending messages run inside an event holds the events that act, so that nothing nests.
-void Win32Backend::ProcessMessages() {
-    ui::Application::Hold hold;
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(int(msg.wParam));
-            break;
-        }
-        Dispatch(msg);
-    }
+std::shared_ptr<platform::Mailbox> Win32Backend::Mail() { return mail_; }
+
+void Win32Backend::RunMail() {
+    std::function<void()> next;
+    while (mail_->Take(next)) ui::App().Dispatch(next);
 }
 
-void Win32Backend::PostHeldEvents() { PostMessageA(timerWindow_, kRunHeldEvents, 0, 0); }
+void Win32Backend::StartWork(std::function<void()> work) { std::thread(std::move(work)).detach(); }
 
-// Every message is handled while the work runs (the worker's end posts one to wake the loop);
-// what acts on the program is held until the wait is over.
-void Win32Backend::Wait(const std::function<bool()>& finished, const std::function<void()>& stop,
-                        const platform::WaitOptions& options) {
-    ui::Application::Hold hold;
-    MSG msg{};
-    while (!finished()) {
-        if (ui::App().Terminated() || (options.stopWaiting && options.stopWaiting())) {
-            stop();
-            throw platform::Cancelled();
-        }
-        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
-            PostQuitMessage(int(msg.wParam));  // for the loop that ends the program
-            stop();
-            throw platform::Cancelled();
-        }
-        Dispatch(msg);
-        if (options.onProgress) options.onProgress();
-    }
+uint64_t Win32Backend::After(unsigned ms, std::function<void()> f) {
+    const UINT_PTR id = nextTimerId_++;
+    oneShots_[id] = std::move(f);
+    SetTimer(timerWindow_, id, ms, nullptr);
+    return id;
 }
 
-std::function<void()> Win32Backend::Waker() {
-    return [window = timerWindow_] { PostMessageA(window, kWake, 0, 0); };
+void Win32Backend::CancelAfter(uint64_t timer) {
+    const auto id = static_cast<UINT_PTR>(timer);
+    if (oneShots_.erase(id)) KillTimer(timerWindow_, id);
 }
 
-// A tick is an event like any other: held while a menu or a message box runs its own loop (a
-// refresh from there would take the clicks and keys meant for it), while the program waits or lets
-// pending messages run (so also during start-up); a timer that ticked more than once meanwhile
-// fires once.
+// A tick of a timer of the control layer fires it (a stopped one does nothing); a one-shot timer
+// runs once.
 void Win32Backend::TimerTick(UINT_PTR id) {
-    if (!timers_.count(id)) return;
-    ui::App().Act({&timers_, int(id)}, [this, id] {
-        auto it = timers_.find(id);
-        if (it != timers_.end()) it->second->Fire();
-    });
+    if (auto once = oneShots_.find(id); once != oneShots_.end()) {
+        KillTimer(timerWindow_, id);
+        std::function<void()> f = std::move(once->second);
+        oneShots_.erase(once);
+        ui::App().Dispatch(f);
+        return;
+    }
+    auto it = timers_.find(id);
+    if (it == timers_.end()) return;
+    ui::Timer* timer = it->second;
+    ui::App().Dispatch([timer] { timer->Fire(); });
 }
 
 void Win32Backend::Run(ui::Form& mainForm) {

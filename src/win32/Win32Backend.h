@@ -7,10 +7,11 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/Await.h"
+#include "platform/Wait.h"
 #include "ui/Backend.h"
 
 namespace win32 {
@@ -18,7 +19,7 @@ namespace win32 {
 class FormPeer;
 class WindowPeer;
 
-class Win32Backend : public ui::Backend, public platform::Waiter {
+class Win32Backend : public ui::Backend, public platform::Loop {
 public:
     explicit Win32Backend(HINSTANCE instance);
     ~Win32Backend() override;
@@ -28,7 +29,6 @@ public:
     ui::Size MeasureText(const ui::Font& font, const std::string& text) override;
     void Popup(ui::PopupMenu& menu, int x, int y) override;
     void MessageDialog(const std::string& text, const std::string& caption, ui::MessageKind kind) override;
-    void ProcessMessages() override;
     void Run(ui::Form& mainForm) override;
     void Quit() override;
     void ShowModal(ui::Form& form) override;
@@ -42,12 +42,14 @@ public:
     ui::Control* FocusedControl() override;
     void BringToFront(ui::Form& form) override;
     void Realized(ui::Form& form) override;
-    void PostHeldEvents() override;
 
-    // The window thread's side of platform::Await.
-    void Wait(const std::function<bool()>& finished, const std::function<void()>& stop,
-              const platform::WaitOptions& options) override;
-    std::function<void()> Waker() override;
+    // The window thread's side of waiting: what works post arrives as a message to the timer window
+    // (a thread message would be lost in a modal loop); one-shot timers are its timers too.
+    std::shared_ptr<platform::Mailbox> Mail() override;
+    void StartWork(std::function<void()> work) override;
+    uint64_t After(unsigned ms, std::function<void()> f) override;
+    void CancelAfter(uint64_t timer) override;
+    void RunMail();
 
     HINSTANCE Instance() const { return instance_; }
     // The window that carries the task-bar button, and owns every form's window but the main one's.
@@ -83,6 +85,9 @@ private:
     std::map<std::string, HFONT> fonts_;
     std::map<COLORREF, HBRUSH> brushes_;
     std::map<UINT_PTR, ui::Timer*> timers_;
+    std::map<UINT_PTR, std::function<void()>> oneShots_;
+    class WindowMail;
+    std::shared_ptr<WindowMail> mail_;
     std::vector<FormPeer*> forms_;
     WindowPeer* underPointer_ = nullptr;
     UINT_PTR nextTimerId_ = 1;

@@ -278,7 +278,7 @@ bool WindowPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             GetClientRect(hwnd_, &rc);
             const POINT pt{x, y};
             if (click && PtInRect(&rc, pt) && c->Kind() == ui::ControlKind::SpeedButton)
-                ui::App().Act({c, WM_LBUTTONUP}, [c] { c->Click(); });
+                ui::App().Dispatch([c] { c->Click(); });
             return true;
         }
         case WM_SETCURSOR:
@@ -757,7 +757,7 @@ public:
     bool OnNotify(const NMHDR& header, LRESULT& result) override {
         if (header.code != UDN_DELTAPOS) return false;
         const int direction = reinterpret_cast<const NMUPDOWN&>(header).iDelta > 0 ? 1 : -1;
-        ui::App().Act({this, direction}, [this, direction] { spin_.Step(direction); });
+        ui::App().Dispatch([this, direction] { spin_.Step(direction); });
         result = TRUE;  // the arrows keep no position of their own
         return true;
     }
@@ -900,7 +900,7 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND:
             if (WindowPeer* child = PeerOf(reinterpret_cast<HWND>(lp))) {
                 const WORD code = HIWORD(wp);
-                ui::App().Act({child, code}, [child, code] { child->OnCommand(code); });
+                ui::App().Dispatch([child, code] { child->OnCommand(code); });
                 return 0;
             }
             break;

@@ -6,6 +6,7 @@
 #undef CopyFile
 #undef SetCurrentDirectory
 #undef DeleteFile
+#undef MoveFile
 
 #include <algorithm>
 #include <limits>
@@ -277,6 +278,10 @@ public:
         if (::DeleteFileA(path.c_str())) return true;
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+
+    bool MoveFile(const std::string& from, const std::string& to) override {
+        return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     }
 
     std::unique_ptr<platform::HeldFile> Hold(const std::string& path) override {

@@ -1,8 +1,14 @@
 // WinINet behind platform::Web. A URL is opened as InternetOpenUrlA would open it (crack, connect,
-// open request, send), done by hand for two reasons: each request gets its fetch's own bounds on
-// its own handles before it is sent (WinINet under Wine takes the receive time-out only from a
-// request handle before the request is sent, and no fetch may take the process's leftovers), and
-// a request can be cut from another thread while it connects, sends or reads.
+// open request, send), done by hand so that each request gets its fetch's own bounds on its own
+// handles before it is sent (WinINet under Wine takes the receive time-out only from a request
+// handle before the request is sent, and no fetch may take the process's leftovers).
+//
+// Every handle belongs to the thread of the fetch that opened it: only that thread uses and closes
+// it. A cut from another thread (a deadline, the program's end) only marks the request, and the
+// fetch's next call on it fails. Closing a handle from another thread would end a call in progress
+// on Windows, but not under Wine, and its value could be handed to another fetch before the owner's
+// next call used it. What a cut cannot end at once, the request's own time-outs end, and the waiting
+// side does not wait for it.
 #include "win32/Win32Web.h"
 
 #include <windows.h>
@@ -33,10 +39,11 @@ struct Url {
 struct Session {
     HINTERNET internet = nullptr;
     platform::RequestBounds bounds;
-    // The handles of the request in progress, for Abort from another thread; guarded by the mutex.
+    // The request in progress, for Abort from another thread, and whether it was cut; guarded by
+    // the mutex.
     std::mutex mutex;
     Url* current = nullptr;
-    bool cutting = false;  // a request being opened is to be cut as soon as it has handles
+    bool currentCut = false;
 };
 
 // Each handle given out is one of these; the tag tells which.
@@ -125,20 +132,24 @@ std::string OnSameSecureHost(const CrackedUrl& from, const std::string& location
     return location;
 }
 
-// Closes the request's handles that are still open; under the session's lock when another thread
-// may cut them.
+// Closes the request's handles that are still open; on the thread that owns them.
 void CloseUrl(Url& url) {
     if (url.request) InternetCloseHandle(url.request);
     if (url.connection) InternetCloseHandle(url.connection);
     url.request = url.connection = nullptr;
 }
 
-// The request in progress becomes the session's (to be cut) or stops being it.
+// The request in progress becomes the session's (a cut marks it) or stops being it.
 void Track(Session& session, Url* url) {
     std::lock_guard<std::mutex> lock(session.mutex);
-    if (url && session.cutting) CloseUrl(*url);
-    session.cutting = false;
     session.current = url;
+    session.currentCut = false;
+}
+
+// Whether the request was cut since it became the session's.
+bool WasCut(Session& session) {
+    std::lock_guard<std::mutex> lock(session.mutex);
+    return session.currentCut;
 }
 
 class FileSink : public platform::OutputFile {
@@ -214,7 +225,7 @@ public:
         SetBoundsOn(request, owner.session.bounds);
         Track(owner.session, &request);
         const bool answered = HttpSendRequestA(request.request, headers, headers ? headersLength : 0, nullptr, 0) &&
-                              RequestStatus(request) != 0;
+                              !WasCut(owner.session) && RequestStatus(request) != 0;
         // Under Wine a connection closed without any answer still "sends" successfully; without a
         // status line nothing was answered, so the URL did not open.
         if (!answered) {
@@ -225,14 +236,13 @@ public:
         return opened;
     }
 
+    // A request that is not in progress (between two tries) is not cut: the cut of one try never
+    // reaches the next.
     void Abort(Handle session) override {
         auto* owner = static_cast<WebHandle*>(session);
         if (!owner || !owner->isSession) return;
         std::lock_guard<std::mutex> lock(owner->session.mutex);
-        if (owner->session.current)
-            CloseUrl(*owner->session.current);
-        else
-            owner->session.cutting = true;
+        if (owner->session.current) owner->session.currentCut = true;
     }
 
     bool Read(Handle url, char* buffer, uint32_t size, uint32_t* bytesRead) override {
@@ -243,7 +253,8 @@ public:
         // A read waits for all it asks for; a server that trickles a byte now and then would hold it
         // for as long as the body lasts. So it asks only for what has arrived (waiting, within the
         // receive time-out, until something has), and the fetch looks at its deadline in between.
-        HINTERNET request = RequestOf(*handle);
+        if (WasCut(*handle->owner)) return false;
+        HINTERNET request = opened.request;
         DWORD available = 0;
         if (!request || !InternetQueryDataAvailable(request, &available, 0, 0)) return false;
         DWORD received = 0;
@@ -279,17 +290,12 @@ public:
     }
 
 private:
-    // The request handle, unless the request was cut.
-    static HINTERNET RequestOf(WebHandle& handle) {
-        std::lock_guard<std::mutex> lock(handle.owner->mutex);
-        return handle.url.request;
-    }
-
     // The request is no longer the session's: it cannot be cut any more, and its handles are closed.
     static void Forget(WebHandle& handle) {
-        std::lock_guard<std::mutex> lock(handle.owner->mutex);
-        if (handle.owner->current == &handle.url) handle.owner->current = nullptr;
-        handle.owner->cutting = false;  // a cut that came too late for this request is no cut of the next
+        {
+            std::lock_guard<std::mutex> lock(handle.owner->mutex);
+            if (handle.owner->current == &handle.url) handle.owner->current = nullptr;
+        }
         CloseUrl(handle.url);
     }
 

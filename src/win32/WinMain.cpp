@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "app/Startup.h"
-#include "platform/Await.h"
+#include "platform/Wait.h"
 #include "ui/Backend.h"
 #include "win32/Win32Backend.h"
 #include "win32/Win32Crypto.h"
@@ -23,6 +23,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     win32::InstallCrypto();
     win32::Win32Backend backend(instance);
     ui::SetBackend(&backend);
-    platform::Current().waiter = &backend;  // slow work runs off the window thread
+    platform::Current().loop = &backend;  // slow work runs off the window thread
     return app::RunProgram();
 }

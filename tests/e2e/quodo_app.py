@@ -153,6 +153,20 @@ class Quodo:
         self.program.wait(15)
 
 
+class StandInPing:
+    """The session's 32-bit system ping replaced by the stand-in of the update tests, which prints a
+    Windows reply at once (in the layout QUODO_PING_LAYOUT names); restore() puts Wine's back."""
+
+    def __init__(self, session, standins=None):
+        standins = standins or os.environ["QUODO_STANDINS"]
+        self.path = os.path.join(session.prefix, "drive_c", "windows", "syswow64", "ping.exe")
+        shutil.move(self.path, self.path + ".wine")
+        shutil.copy(os.path.join(standins, "ping.exe"), self.path)
+
+    def restore(self):
+        shutil.move(self.path + ".wine", self.path)
+
+
 def shell_recorder(session):
     """The protocol-handler recorder that the Wine tests of the shell build (tests/win32/dialogs):
     registered as "recorder" "record file" "%1", it writes the command line it got to the record file."""

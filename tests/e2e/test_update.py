@@ -12,7 +12,7 @@ import unittest
 
 from cryptography.hazmat.primitives.asymmetric import ec
 
-from quodo_app import QuodoTestCase
+from quodo_app import QuodoTestCase, StandInPing
 from quodo_e2e import AutoError, wait_until
 from quodo_install import Installation, installer, signing_key, update_site
 
@@ -35,16 +35,13 @@ class UpdateTest(QuodoTestCase):
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
-        # The probe runs the system folder's ping: ours, for this test, in the 32-bit system folder.
-        system = os.path.join(cls.session.prefix, "drive_c", "windows", "syswow64")
-        cls.wine_ping = os.path.join(system, "ping.exe")
-        shutil.move(cls.wine_ping, cls.wine_ping + ".wine")
-        shutil.copy(os.path.join(os.environ["QUODO_STANDINS"], "ping.exe"), cls.wine_ping)
+        # The probe runs the system folder's ping: ours, for this test.
+        cls.ping = StandInPing(cls.session)
         cls.site = update_site()
 
     @classmethod
     def tearDownClass(cls):
-        shutil.move(cls.wine_ping + ".wine", cls.wine_ping)
+        cls.ping.restore()
         super().tearDownClass()
 
     def setUp(self):
@@ -197,7 +194,9 @@ class UpdateTest(QuodoTestCase):
         dialog.press("Cancel")  # the main window takes the mouse again
         dialog.wait_gone()
         window.press("Start Downloaden")
-        wait_until(lambda: self.temp_files() == ["Quodo107.exe"], timeout=15, message="the download under way")
+        # The download writes a file of its own, which becomes the installer once it is whole.
+        wait_until(lambda: [f for f in self.temp_files() if f.startswith("Quodo107.exe.")], timeout=15,
+                   message="the download under way")
         quodo.main.right_click(5, 10)  # "Afsluiten" from the menu, the window answering meanwhile
         self.session.menu(timeout=5)
         self.session.keys("UP", "RETURN")

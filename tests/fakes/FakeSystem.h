@@ -199,6 +199,14 @@ struct FakeFileSystem : platform::FileSystem {
         files.erase(path);
         return true;
     }
+    bool MoveFile(const std::string& from, const std::string& to) override {
+        const auto it = files.find(from);
+        if (it == files.end() || unwritableFiles.count(to)) return false;
+        File moved = std::move(it->second);
+        files.erase(it);
+        files[to] = std::move(moved);
+        return true;
+    }
 
     // A held file reads what ReadFile gave when it was held; held lists the paths open so.
     std::multiset<std::string> held;

@@ -91,6 +91,11 @@ public:
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         return open_.size();
     }
+    // Reads that wait in a stall right now (on other threads).
+    size_t Stalled() {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        return stalled_;
+    }
     // How often an operation was called; safe while a worker thread still uses the web.
     size_t Count(const std::string& op) {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
@@ -170,7 +175,9 @@ public:
             }
             *bytesRead = n;
         } else if (entry.attempt.stallsAfterChunks) {
+            ++stalled_;
             cutNow_.wait(lock, [&] { return entry.cut; });
+            --stalled_;
             ok = false;
         } else {
             ok = !entry.attempt.failsAfterChunks;
@@ -180,6 +187,7 @@ public:
         return ok;
     }
     uint32_t StatusCode(Handle url) override {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
         if (!IsOpen(url) || Entry(url).session) throw std::logic_error("StatusCode of a handle that is no open URL");
         return Entry(url).attempt.status;
     }
@@ -193,6 +201,7 @@ public:
         handles_.erase(handle);
     }
     std::unique_ptr<platform::OutputFile> CreateFile(const std::string& path) override {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
         calls.push_back(Call("CreateFile", path));
         if (!filesCreatable) return nullptr;
         files[path].clear();
@@ -247,6 +256,7 @@ private:
     // Abort may come from another thread (a try's deadline) while a read waits for it.
     std::recursive_mutex mutex_;
     std::condition_variable_any cutNow_;
+    size_t stalled_ = 0;
 };
 
 }  // namespace fakes

@@ -94,6 +94,7 @@ protected:
     }
 
     void TearDown() override {
+        backend.EndWaits();  // what still waits ends while its windows live
         options.reset();
         form.reset();
         support::Finalize();

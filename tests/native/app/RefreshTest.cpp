@@ -339,18 +339,6 @@ TEST_F(RefreshTest, WithTheRefreshTimerOffTheLevelIsFetchedOnlyOnDemand) {
     EXPECT_EQ(Fetches(quotes::InvestingQuoteProfile().url), afterStart + 1);
 }
 
-TEST_F(RefreshTest, RefreshAskedForWhileOneRunsIsDropped) {
-    ServeInvesting("900,00", "+1,00", "+0,11%", "10:00:00");
-    auto& f = StartAndFirstRefresh();
-    ServeInvesting("901,00", "+1,00", "+0,11%", "10:00:30");
-    ServeInvesting("902,00", "+1,00", "+0,11%", "10:01:00");
-    // A "Download AEX" that waited while the refresh let pending events run.
-    backend.onProcessMessages = [&] { f.Download1Click(); };
-    f.Download1Click();
-    EXPECT_EQ(f.Label2.Text(), "901,00");
-    EXPECT_EQ(Fetches(quotes::InvestingQuoteProfile().url), 2);
-}
-
 TEST_F(RefreshTest, DownloadBeforeTheFirstRefreshOnlyFetchesTheChart) {
     auto& f = Start();
     f.Download1Click();

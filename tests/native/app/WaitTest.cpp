@@ -1,9 +1,6 @@
-// The window thread's waits: the page, the chart and the tones come on threads of their own, and
-// what the user or a timer asks for meanwhile runs once the wait is over, never inside it.
-#include <set>
-#include <chrono>
-#include <thread>
-
+// The program while its operations wait: the window thread is free meanwhile, so ticks, clicks, keys
+// and menu commands act when they come; a refresh asked for during one follows it once; stopped
+// timers stay stopped; the program's end calls every wait off quietly.
 #include "AppFixture.h"
 #include "QuotePages.h"
 #include "quotes/Fetch.h"
@@ -15,102 +12,164 @@ class WaitTest : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
-        platform::Current().waiter = &backend;
+        platform::Current().loop = &backend;
+        SetStored("Bovengrens", 1000);
+        SetStored("Ondergrens", 800);
     }
     void Serve(const std::string& level, const std::string& time) {
         web.Script(quotes::InvestingQuoteProfile().url,
                    {fakes::FakeWeb::Body(InvestingPage(level, "+1,00", "+0,10%", time))});
     }
-    int PageFetches() { return int(web.Count("OpenUrl")) - ChartFetches(); }
     int ChartFetches() {
         int n = 0;
         for (auto& call : web.CallsOf("OpenUrl")) n += call.text == quotes::DayChartProfile().url;
         return n;
     }
+    int PageFetches() { return int(web.Count("OpenUrl")) - ChartFetches(); }
+    // The markers of the bar: which show, and which blink.
+    std::string Markers(app::TMainForm& f) {
+        return std::string(f.ButtonMax.Visible() ? "max " : "") + (f.ButtonMin.Visible() ? "min " : "") +
+               (f.ButtonCheck.Visible() ? "check " : "") + (f.MaxTimer.Enabled() ? "max-blinks " : "") +
+               (f.MinTimer.Enabled() ? "min-blinks" : "");
+    }
 };
 
-TEST_F(WaitTest, TicksAndCommandsDuringAWaitRunOnceAfterItAndTheRefreshKeepsItsOrder) {
-    SetStored("Bovengrens", 2000);  // no alarm: the waits are the page's and the chart's
+TEST_F(WaitTest, WhatIsAskedForDuringARefreshActsWhenItComesAndOneMoreRefreshFollows) {
+    SetStored("Aantal seconden", 10);
     auto& f = Start();
     Serve("905,10", "10:00:01");
-    Serve("906,20", "10:00:31");
-    Serve("907,30", "10:01:01");
-    std::vector<std::string> seenInWaits;
-    backend.onWait = [&] {
-        seenInWaits.push_back(f.Label2.Text());
-        if (backend.waits != 1) return;
-        backend.Advance(95000);                // three ticks of the refresh timer
-        backend.nextMenuChoice = "Download1";  // "Download AEX", twice
-        RightPress(f, 1, 1);
-        RightPress(f, 1, 1);
-        EXPECT_EQ(backend.popups.size(), 2u);  // the menu opens during the wait
-    };
-    backend.Advance(1000);  // the first refresh; the held events run after it, from the loop
-    // Each refresh waits for its page, then for its chart, none inside another; after the first
-    // come the tick and the command, once each.
-    EXPECT_EQ(seenInWaits, (std::vector<std::string>{"*******", "905,10", "905,10", "906,20", "906,20", "907,30"}));
-    EXPECT_EQ(PageFetches(), 3);
+    Serve("906,20", "10:00:26");
+    backend.holdWorks = true;
+    backend.Advance(1000);  // the first refresh waits for its page
+    ASSERT_TRUE(f.Refreshing());
+    backend.Advance(25000);  // two ticks of the refresh timer
+    f.Download1Click();      // "Download AEX", twice
+    f.Download1Click();
+    f.AltijdopvoorgrondClick();  // a mode switch acts at once
+    EXPECT_FALSE(state.normalMode);
+    EXPECT_EQ(f.Height(), 23);
+    EXPECT_EQ(backend.HeldWorks(), 1u) << "nothing nests: the page of the first refresh only";
+
+    backend.FinishWorks();
+    EXPECT_FALSE(f.Refreshing());
+    EXPECT_EQ(PageFetches(), 2) << "the first refresh, and one more for everything asked meanwhile";
+    // Each step read the state when it ran: the quotes came in the form of the new mode.
+    EXPECT_EQ(f.Label2.Text(), "906,20 +1,00 (+0,10%)");
     EXPECT_TRUE(backend.messages.empty());
 }
 
-TEST_F(WaitTest, ADialogChosenDuringAWaitOpensAfterTheRefreshAndRefreshesGoOnWhileItIsOpen) {
+// A marker's blink timer that was stopped never ticks again: the first quote inside the band leaves
+// the steady tick, also when the page took long and the markers blinked meanwhile; an OK in the
+// settings dialog with the level above the band sounds again and leaves the up-arrow alone blinking.
+TEST_F(WaitTest, StoppedTimersStayStoppedAndTheMarkerFollowsTheLastEvaluation) {
     auto& f = Start();
     Serve("905,10", "10:00:01");
-    bool refreshDoneWhenOpened = false;
-    int fetchesWhileOpen = 0;
-    backend.onWait = [&] {
-        if (backend.waits != 1) return;
-        backend.nextMenuChoice = "Instellingen1";
-        RightPress(f, 1, 1);
-        EXPECT_TRUE(backend.modalForms.empty());
-    };
+    backend.holdWorks = true;
+    backend.Advance(1000);
+    backend.Advance(700);  // the page takes its time; before any level both markers blink
+    EXPECT_NE(Markers(f).find("max-blinks min-blinks"), std::string::npos);
+    backend.FinishWorks();
+    EXPECT_EQ(Markers(f), "check ");
+    backend.Advance(3000);
+    EXPECT_EQ(Markers(f), "check ");
+
+    options->SpinBoven.UserTyped("900");  // now above the band
+    backend.onModal = [&](ui::Form&) { options->BtnOK.Click(); };
+    f.Instellingen1Click();
+    EXPECT_EQ(backend.HeldWorks(), 1u) << "the sweep plays on a thread of its own";
+    f.Instellingen1Click();  // OK again while the first sound plays: the second follows it
+    for (int i = 0; i < 20; ++i) {
+        backend.Advance(150);
+        EXPECT_FALSE(f.ButtonMin.Visible());
+        EXPECT_FALSE(f.ButtonCheck.Visible());
+    }
+    backend.FinishWork();
+    EXPECT_EQ(sound.played.size(), 5u * 51u);
+    EXPECT_TRUE(f.Sounding());
+    backend.FinishWorks();
+    EXPECT_EQ(sound.played.size(), 2u * 5u * 51u);
+    EXPECT_FALSE(f.Sounding());
+    EXPECT_TRUE(f.MaxTimer.Enabled());
+    EXPECT_FALSE(f.MinTimer.Enabled());
+}
+
+// The dialog is modal, but refreshes go on while it is open: one that waited when it opened ends,
+// the next comes at its time; a value typed meanwhile is the one OK stores.
+TEST_F(WaitTest, RefreshesGoOnWhileTheSettingsDialogIsOpenAndWhatIsTypedThenIsKept) {
+    auto& f = Start();
+    Serve("905,10", "10:00:01");
+    Serve("906,20", "10:00:31");
+    backend.holdWorks = true;
+    backend.Advance(1000);
     backend.onModal = [&](ui::Form&) {
-        backend.onWait = nullptr;
-        refreshDoneWhenOpened = f.Label2.Text() == "905,10";
-        Serve("906,20", "10:00:31");
-        const int before = PageFetches();
-        backend.Advance(30000);  // the refresh timer keeps its interval while the dialog is open
-        fetchesWhileOpen = PageFetches() - before;
+        EXPECT_TRUE(f.Refreshing());
+        backend.FinishWorks();
+        EXPECT_EQ(f.Label2.Text(), "905,10");
+        backend.Advance(30000);
+        options->SpinBoven.UserTyped("1234");
+        backend.FinishWorks();
+        EXPECT_EQ(f.Label2.Text(), "906,20");
+        options->BtnOK.Click();
     };
-    backend.Advance(1000);
-    backend.RunPosted();
+    backend.nextMenuChoice = "Instellingen1";
+    RightPress(f, 1, 1);
     EXPECT_EQ(backend.modalForms, (std::vector<std::string>{"OptionsForm"}));
-    EXPECT_TRUE(refreshDoneWhenOpened);
-    EXPECT_EQ(fetchesWhileOpen, 1);
+    EXPECT_EQ(StoredInteger("Bovengrens"), 1234);
+    EXPECT_EQ(PageFetches(), 2);
 }
 
-TEST_F(WaitTest, AfsluitenDuringAWaitEndsTheProgramWithoutFinishingTheRefresh) {
+// A page that hangs where nothing can cut it ends the refresh at the fetch's bound all the same: the
+// bar shows the failure code, and the next refresh comes at its time.
+TEST_F(WaitTest, ARefreshWhosePageHangsEndsAtItsBound) {
+    SetStoredText("DownloadTimer Aan", "0");
     auto& f = Start();
-    web.Script(quotes::InvestingQuoteProfile().url, {fakes::FakeWeb::StallAfter({})});
-    backend.onWait = [&] {
-        backend.nextMenuChoice = "Afsluiten1";
-        RightPress(f, 1, 1);
-    };
+    backend.holdWorks = true;
     backend.Advance(1000);
-    EXPECT_TRUE(ui::App().Terminated());
-    EXPECT_TRUE(backend.messages.empty());  // ended quietly
-    EXPECT_EQ(f.Label2.Text(), "*******");
-    ASSERT_TRUE(platform::WorksEnded(std::chrono::seconds(20)));  // the cut ends the work on its thread
-    EXPECT_LE(PageFetches(), 1) << "no second try after the cut";
-    EXPECT_EQ(ChartFetches(), 0);
+    const unsigned bound = quotes::WaitingBound(quotes::InvestingQuoteProfile());
+    backend.Advance(bound - 1);
+    EXPECT_TRUE(f.Refreshing());
+    backend.Advance(1);
+    EXPECT_EQ(f.Label2.Text(), " -1,00");
+    EXPECT_EQ(backend.HeldWorks(), 2u) << "the abandoned page, and the chart";
+    backend.FinishWorks();  // the abandoned work, told to stop, ends without a fetch
+    EXPECT_FALSE(f.Refreshing());
+    EXPECT_EQ(PageFetches(), 0);
 }
 
-TEST_F(WaitTest, TheSweepPlaysWholeOnAThreadOfItsOwn) {
-    SetStored("Bovengrens", 500);
+TEST_F(WaitTest, EndingWhileThePageIsAwaitedFinishesNothingOfTheRefresh) {
     auto& f = Start();
     Serve("905,10", "10:00:01");
-    struct ThreadNoting : RecordingSound {
-        std::set<std::thread::id> playedOn;
-        void Tone(unsigned frequency, unsigned milliseconds) override {
-            playedOn.insert(std::this_thread::get_id());
-            RecordingSound::Tone(frequency, milliseconds);
-        }
-    } noting;
-    platform::Current().sound = &noting;
+    backend.holdWorks = true;
     backend.Advance(1000);
-    EXPECT_EQ(noting.played.size(), 5u * 51u);  // every tone and pause, in the window thread's wait
-    EXPECT_FALSE(noting.playedOn.count(std::this_thread::get_id()));
-    EXPECT_TRUE(f.MaxTimer.Enabled());  // the marker after the sound, as before
+    f.Afsluiten1Click();
+    backend.EndWaits();
+    backend.FinishWorks();
+    EXPECT_TRUE(ui::App().Terminated());
+    EXPECT_EQ(f.Label2.Text(), "*******");
+    EXPECT_EQ(web.Count("OpenUrl"), 0u);
+    EXPECT_TRUE(backend.messages.empty());
+}
+
+// The end comes while the chart is fetched and the alarm sounds: neither goes on, and nothing new
+// starts (a mode switch asks for a refresh and a sound in vain).
+TEST_F(WaitTest, EndingWhileTheChartAndASweepAreAwaitedStartsNothingMore) {
+    SetStored("Bovengrens", 900);
+    auto& f = Start();
+    Serve("905,10", "10:00:01");
+    backend.holdWorks = true;
+    backend.Advance(1000);
+    backend.FinishWork();  // the page: above the band
+    EXPECT_EQ(backend.HeldWorks(), 2u) << "the sweep and the chart";
+    ui::App().Terminate();
+    f.AltijdopvoorgrondClick();
+    EXPECT_EQ(backend.HeldWorks(), 2u);
+    backend.EndWaits();
+    backend.FinishWorks();
+    EXPECT_TRUE(sound.played.empty());
+    EXPECT_EQ(ChartFetches(), 0);
+    EXPECT_EQ(PageFetches(), 1);
+    EXPECT_FALSE(f.Refreshing() || f.Sounding());
+    EXPECT_TRUE(backend.messages.empty());
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ TEST(TwoDecimalsText, RoundsHalvesToTheEvenHundredthAndUsesTheGivenSeparator) {
 
 TEST_F(IexReader, DutchLocaleGivesCommaDecimalsSignAndThePageTime) {
     Serve(IexPage("1234.567", "-3.456", "-0.375", "17:35:02"));
-    quotes::Download_AEX_IEX();
+    platform::RunSync(quotes::Download_AEX_IEX());
     EXPECT_EQ(IndexQuote.LastPrice, "1234,57");
     EXPECT_EQ(IndexQuote.AbsDiff, "-3,46");
     EXPECT_EQ(IndexQuote.Sign, "-");
@@ -47,7 +47,7 @@ TEST_F(IexReader, DutchLocaleGivesCommaDecimalsSignAndThePageTime) {
 TEST_F(IexReader, EnglishLocaleGivesPointDecimals) {
     quotes_test::UseEnglish(system.locale);
     Serve(IexPage("1234.567", "2.1", "0.125", "17:35:02"));
-    quotes::Download_AEX_IEX();
+    platform::RunSync(quotes::Download_AEX_IEX());
     EXPECT_EQ(IndexQuote.LastPrice, "1234.57");
     EXPECT_EQ(IndexQuote.AbsDiff, "2.10");
     EXPECT_EQ(IndexQuote.Sign, "+");
@@ -57,7 +57,7 @@ TEST_F(IexReader, EnglishLocaleGivesPointDecimals) {
 
 TEST_F(IexReader, AZeroChangeHasNoSign) {
     Serve(IexPage("812", "0", "0.0", "9:05"));
-    quotes::Download_AEX_IEX();
+    platform::RunSync(quotes::Download_AEX_IEX());
     EXPECT_EQ(IndexQuote.LastPrice, "812,00");
     EXPECT_EQ(IndexQuote.AbsDiff, "0,00");
     EXPECT_EQ(IndexQuote.Sign, "");
@@ -67,7 +67,7 @@ TEST_F(IexReader, AZeroChangeHasNoSign) {
 
 TEST_F(IexReader, TheRealisticMobilePage) {
     Serve(quotes_test::ReadPage("iex-mobile.html"));
-    quotes::Download_AEX_IEX();
+    platform::RunSync(quotes::Download_AEX_IEX());
     EXPECT_EQ(IndexQuote.LastPrice, "812,35");
     EXPECT_EQ(IndexQuote.AbsDiff, "-3,46");
     EXPECT_EQ(IndexQuote.Sign, "-");
@@ -78,7 +78,7 @@ TEST_F(IexReader, TheRealisticMobilePage) {
 TEST_F(IexReader, AChangeMarkerOnlyBeforeTheLevelLosesEverythingAfterTheLevel) {
     Serve("<script>var IEX25AbsoluteDifference=-3.456;\nvar IEX25LastPrice=812.5;\n"
           "var IEX25RelativeDifference=0.5;</script><span id=\"LastTime\">17:35:02</span>");
-    quotes::Download_AEX_IEX();
+    platform::RunSync(quotes::Download_AEX_IEX());
     EXPECT_EQ(IndexQuote.AbsDiff, "0,00");
     EXPECT_EQ(IndexQuote.Sign, "");
     EXPECT_EQ(IndexQuote.RelDiff, "0,00%");
@@ -89,7 +89,7 @@ TEST_F(IexReader, AChangeMarkerOnlyBeforeTheLevelLosesEverythingAfterTheLevel) {
 TEST_F(IexReader, APageWithoutTheTimeKeepsItsValuesButCodesTheLevel) {
     Serve("<script>var IEX25LastPrice=812.5;var IEX25AbsoluteDifference=1.5;var IEX25RelativeDifference=0.2;"
           "</script><span id=\"Time\">17:35:02</span>");
-    quotes::Download_AEX_IEX();
+    platform::RunSync(quotes::Download_AEX_IEX());
     EXPECT_EQ(IndexQuote.LastPrice, "*******");
     EXPECT_EQ(IndexQuote.AbsDiff, "1,50");
     EXPECT_EQ(IndexQuote.Sign, "+");
@@ -100,7 +100,7 @@ TEST_F(IexReader, APageWithoutTheTimeKeepsItsValuesButCodesTheLevel) {
 TEST_F(IexReader, AnInvalidTimeRaisesTheConversionErrorWithAllFieldsNew) {
     Serve(IexPage("812.5", "1.5", "0.2", "25:61"));
     try {
-        quotes::Download_AEX_IEX();
+        platform::RunSync(quotes::Download_AEX_IEX());
         FAIL() << "no conversion error";
     } catch (const std::runtime_error& error) {
         EXPECT_STREQ(error.what(), "'25:61' is not a valid time");
@@ -114,17 +114,17 @@ TEST_F(IexReader, AnInvalidTimeRaisesTheConversionErrorWithAllFieldsNew) {
 TEST_F(IexReader, TheTimeIsCheckedWithTheUsersTimeSeparator) {
     system.locale.timeSeparator = '.';
     Serve(IexPage("812.5", "1.5", "0.2", "17.35.02"));
-    quotes::Download_AEX_IEX();
+    platform::RunSync(quotes::Download_AEX_IEX());
     EXPECT_EQ(IndexQuote.QuoteTime, "17.35.02");
     Serve(IexPage("812.5", "1.5", "0.2", "17:35:02"));
-    EXPECT_THROW(quotes::Download_AEX_IEX(), quotes::ConvertError);
+    EXPECT_THROW(platform::RunSync(quotes::Download_AEX_IEX()), quotes::ConvertError);
 }
 
 TEST_F(IexReader, ARejectedPageChangesOnlyTheLevel) {
     for (const std::string& body : {std::string("Default.htm"), std::string(49, 'x')}) {
         IndexQuote = quotes_test::EarlierQuote();
         Serve(body);
-        quotes::Download_AEX_IEX();
+        platform::RunSync(quotes::Download_AEX_IEX());
         auto expected = quotes_test::EarlierQuote();
         expected.LastPrice = "-2";
         EXPECT_TRUE(quotes_test::SameFields(IndexQuote, expected)) << body;
@@ -133,14 +133,14 @@ TEST_F(IexReader, ARejectedPageChangesOnlyTheLevel) {
 
 TEST_F(IexReader, NoSessionIsARejectedPageNotAFailedFetch) {
     web.sessionOpens = false;
-    quotes::Download_AEX_IEX();
+    platform::RunSync(quotes::Download_AEX_IEX());
     EXPECT_EQ(IndexQuote.LastPrice, "-2");
     EXPECT_EQ(IndexQuote.AbsDiff, "1,00");
 }
 
 TEST_F(IexReader, AFailedFetchChangesOnlyTheLevel) {
     web.Script(kIexUrl, {FakeWeb::Refused(), FakeWeb::Body(""), FakeWeb::Refused()});
-    quotes::Download_AEX_IEX();
+    platform::RunSync(quotes::Download_AEX_IEX());
     auto expected = quotes_test::EarlierQuote();
     expected.LastPrice = "-1";
     EXPECT_TRUE(quotes_test::SameFields(IndexQuote, expected));
@@ -149,14 +149,14 @@ TEST_F(IexReader, AFailedFetchChangesOnlyTheLevel) {
 
 TEST_F(IexReader, TheThirdAttemptsPageIsRead) {
     web.Script(kIexUrl, {FakeWeb::Body(""), FakeWeb::Body(""), FakeWeb::Body(IexPage("900", "1", "0.1", "10:00"))});
-    quotes::Download_AEX_IEX();
+    platform::RunSync(quotes::Download_AEX_IEX());
     EXPECT_EQ(IndexQuote.LastPrice, "900,00");
 }
 
 TEST_F(IexReader, ACutPageGivesNoCutNumber) {
     // The connection broke in the middle of the level: no ";" ends it, so it reads as nothing.
     web.Script(kIexUrl, {FakeWeb::CutAfter({"<html><script>var pageType = \"home\";\nvar IEX25LastPrice=812.3"})});
-    quotes::Download_AEX_IEX();
+    platform::RunSync(quotes::Download_AEX_IEX());
     EXPECT_EQ(IndexQuote.LastPrice, "*******");
     EXPECT_EQ(IndexQuote.AbsDiff, "0,00");
 }

@@ -23,14 +23,14 @@ protected:
     void Serve(const std::string& page) { web.Script(kInvestingUrl, {FakeWeb::Body(page)}); }
     std::string ReadTime(const std::string& pageTime) {
         Serve(InvestingPage("812,34", "+1,20", "+0,15%", pageTime));
-        quotes::Download_AEX_Invst();
+        platform::RunSync(quotes::Download_AEX_Invst());
         return IndexQuote.QuoteTime;
     }
 };
 
 TEST_F(InvestingReader, TheRealisticHistoricalDataPage) {
     Serve(quotes_test::ReadPage("investing-historical.html"));
-    quotes::Download_AEX_Invst();
+    platform::RunSync(quotes::Download_AEX_Invst());
     EXPECT_EQ(IndexQuote.LastPrice, "1.002,35") << "the page's own text";
     EXPECT_EQ(IndexQuote.AbsDiff, "+4,12");
     EXPECT_EQ(IndexQuote.Sign, "+");
@@ -64,17 +64,17 @@ TEST_F(InvestingReader, ADateInsteadOfATimeGivesTheReadingTimeMovedIntoTradingHo
 
 TEST_F(InvestingReader, TheSignIsTheFirstCharacterOfTheChange) {
     Serve(InvestingPage("812,34", "-12,34", "-1,50%", "12:00:00"));
-    quotes::Download_AEX_Invst();
+    platform::RunSync(quotes::Download_AEX_Invst());
     EXPECT_EQ(IndexQuote.Sign, "-");
     Serve(InvestingPage("812,34", "+0,50", "+0,06%", "12:00:00"));
-    quotes::Download_AEX_Invst();
+    platform::RunSync(quotes::Download_AEX_Invst());
     EXPECT_EQ(IndexQuote.Sign, "+");
     Serve(InvestingPage("812,34", "0,00", "0,00%", "12:00:00"));
-    quotes::Download_AEX_Invst();
+    platform::RunSync(quotes::Download_AEX_Invst());
     EXPECT_EQ(IndexQuote.Sign, "0");
     EXPECT_EQ(IndexQuote.RelDiff, "0,00%") << "no per-cent sign is added";
     Serve(InvestingPage("812,34", "1,5", "0,2", "12:00:00"));
-    quotes::Download_AEX_Invst();
+    platform::RunSync(quotes::Download_AEX_Invst());
     EXPECT_EQ(IndexQuote.RelDiff, "0,2");
 }
 
@@ -89,7 +89,7 @@ TEST_F(InvestingReader, APageWithoutTheLevelIsARejectedPage) {
     for (const std::string& page : pages) {
         IndexQuote = quotes_test::EarlierQuote();
         Serve(page);
-        quotes::Download_AEX_Invst();
+        platform::RunSync(quotes::Download_AEX_Invst());
         auto expected = quotes_test::EarlierQuote();
         expected.LastPrice = "-2";
         EXPECT_TRUE(quotes_test::SameFields(IndexQuote, expected)) << page;
@@ -99,7 +99,7 @@ TEST_F(InvestingReader, APageWithoutTheLevelIsARejectedPage) {
 TEST_F(InvestingReader, TheLevelMarkerAtTheVeryEndGivesAnEmptyLevel) {
     system.clock.now = fakes::MakeDateTime(2026, 6, 2, 14, 3, 9);
     Serve(std::string(60, ' ') + "id=\"last_last\"");
-    quotes::Download_AEX_Invst();
+    platform::RunSync(quotes::Download_AEX_Invst());
     EXPECT_EQ(IndexQuote.LastPrice, "");
     EXPECT_EQ(IndexQuote.QuoteTime, "14:03:09");
 }
@@ -108,7 +108,7 @@ TEST_F(InvestingReader, AMissingMarkerAfterTheLevelEmptiesEverythingAfterItAndTa
     system.clock.now = fakes::MakeDateTime(2026, 6, 2, 14, 3, 9);
     Serve("<html><body><span id=\"last_last\" dir=\"ltr\">812,34</span><span class=\"change\">+1,00</span>"
           "<span class=\"x-time\">14:00:00</span></body></html>");
-    quotes::Download_AEX_Invst();
+    platform::RunSync(quotes::Download_AEX_Invst());
     EXPECT_EQ(IndexQuote.LastPrice, "812,34");
     EXPECT_EQ(IndexQuote.AbsDiff, "");
     EXPECT_EQ(IndexQuote.Sign, "");
@@ -119,7 +119,7 @@ TEST_F(InvestingReader, AMissingMarkerAfterTheLevelEmptiesEverythingAfterItAndTa
 TEST_F(InvestingReader, AnInvalidTimeRaisesTheConversionErrorWithThePageTexts) {
     Serve(InvestingPage("812,34", "+1,20", "+0,15%", "17u40"));
     try {
-        quotes::Download_AEX_Invst();
+        platform::RunSync(quotes::Download_AEX_Invst());
         FAIL() << "no conversion error";
     } catch (const quotes::ConvertError& error) {
         EXPECT_STREQ(error.what(), "'17u40' is not a valid time");
@@ -133,7 +133,7 @@ TEST_F(InvestingReader, AnInvalidTimeRaisesTheConversionErrorWithThePageTexts) {
 
 TEST_F(InvestingReader, ARejectedPageEmptiesNothingButTheLevel) {
     Serve("Default.htm");
-    quotes::Download_AEX_Invst();
+    platform::RunSync(quotes::Download_AEX_Invst());
     auto expected = quotes_test::EarlierQuote();
     expected.LastPrice = "-2";
     EXPECT_TRUE(quotes_test::SameFields(IndexQuote, expected));
@@ -141,7 +141,7 @@ TEST_F(InvestingReader, ARejectedPageEmptiesNothingButTheLevel) {
 
 TEST_F(InvestingReader, AFailedFetchAfterTwoAttemptsChangesOnlyTheLevel) {
     web.Script(kInvestingUrl, {FakeWeb::Refused(), FakeWeb::Body(""), FakeWeb::Body(InvestingPage("1", "2", "3", "4:00"))});
-    quotes::Download_AEX_Invst();
+    platform::RunSync(quotes::Download_AEX_Invst());
     auto expected = quotes_test::EarlierQuote();
     expected.LastPrice = "-1";
     EXPECT_TRUE(quotes_test::SameFields(IndexQuote, expected));
@@ -151,7 +151,7 @@ TEST_F(InvestingReader, AFailedFetchAfterTwoAttemptsChangesOnlyTheLevel) {
 
 TEST_F(InvestingReader, NoSessionIsARejectedPage) {
     web.sessionOpens = false;
-    quotes::Download_AEX_Invst();
+    platform::RunSync(quotes::Download_AEX_Invst());
     EXPECT_EQ(IndexQuote.LastPrice, "-2");
 }
 

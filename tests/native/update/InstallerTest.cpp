@@ -3,6 +3,7 @@
 #include <cctype>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -76,6 +77,18 @@ struct Disk : fakes::FakeFileSystem {
         deleted.push_back(path);
         web->files.erase(path);
         return FakeFileSystem::DeleteFile(path);
+    }
+    bool MoveFile(const std::string& from, const std::string& to) override {
+        if (!web->files.count(from)) return false;
+        web->files[to] = web->files.at(from);
+        web->files.erase(from);
+        return true;
+    }
+    // The files in the installer folder besides the installers themselves: a download's own file.
+    size_t PartialFiles() const {
+        size_t n = 0;
+        for (const auto& [path, content] : web->files) n += path.find(".part") != std::string::npos;
+        return n;
     }
 };
 
@@ -178,7 +191,29 @@ TEST_F(DownloadInstaller, EveryFailedCheckDeletesTheFile) {
         web.Script(url, {c.attempt});
         EXPECT_EQ(Download().verdict, c.verdict) << c.what;
         EXPECT_EQ(web.files.count(path), 0u) << c.what;
+        EXPECT_EQ(disk.PartialFiles(), 0u) << c.what;
     }
+    // An error on the way (the connection breaks inside the library) passes on, and leaves nothing.
+    web.Script(url, {FakeWeb::Body(bytes)});
+    web.onRead = [] { throw std::runtime_error("the connection broke"); };
+    EXPECT_THROW(Download(), std::runtime_error);
+    EXPECT_EQ(web.files.size(), 0u);
+}
+
+// A download given up on while its connection hangs still holds its own file; a new download writes
+// one of its own and becomes the installer, and the old one, once it ends, leaves nothing behind.
+TEST_F(DownloadInstaller, ANewDownloadWhileAnAbandonedOneStillHoldsItsFile) {
+    const std::string bytes = InstallerBytes(5000);
+    Announce(bytes);
+    web.Script(url, {FakeWeb::StallAfter({bytes.substr(0, 2048)}), FakeWeb::Body(bytes)});
+    platform::StopSignal stop;
+    std::thread abandoned([&] { update::DownloadInstaller(web, disk, crypto, request, {}, &stop); });
+    while (web.Stalled() == 0) std::this_thread::yield();  // the first chunk is written, the rest awaited
+    EXPECT_EQ(Download().verdict, DownloadVerdict::Sound);
+    stop.Stop();  // the hang ends at last
+    abandoned.join();
+    EXPECT_EQ(web.files.at(path), bytes);
+    EXPECT_EQ(disk.PartialFiles(), 0u);
 }
 
 TEST_F(DownloadInstaller, TheHashInEitherCaseAndNoSoundDownloadWithoutOne) {

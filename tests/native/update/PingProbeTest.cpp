@@ -89,7 +89,7 @@ protected:
     void RunReturns(int exitCode) {
         processes.onRun = [exitCode](const fakes::FakeProcesses::Run&) { return exitCode; };
     }
-    int Probe() { return update::PingUpdateServer(services, dataFolder); }
+    int Probe() { return platform::RunSync(update::PingUpdateServer(services, dataFolder)); }
 };
 
 TEST_F(PingUpdateServer, RunsTheSystemsPingHiddenAndBoundedIntoTheDataFolder) {

@@ -9,6 +9,7 @@
 
 #include "fakes/FakeProcesses.h"
 #include "fakes/FakeSystem.h"
+#include "ui/Application.h"
 #include "ui/Headless.h"
 #include "update/Terminate.h"
 
@@ -37,16 +38,13 @@ protected:
         processes.Install();
         files.programPath = kFolder + "Quodo.exe";
         platform::Current().files = &files;
-        WatchProcessMessages();
     }
-    void TearDown() override { platform::Install(saved); }
-    // Notes how many processes had been ended each time pending window messages ran.
-    void WatchProcessMessages() {
-        backend.onProcessMessages = [this] {
-            endingsSeen.push_back(processes.endings.size());
-            WatchProcessMessages();
-        };
+    void TearDown() override {
+        backend.EndWaits();
+        platform::Install(saved);
     }
+    // Ends the processes of the name, each wait done at once.
+    void End(const std::string& name) { platform::RunSync(form.TerminateProcessesByName(name)); }
 
     platform::Services saved = platform::Current();
     // In place before the window below is made: a form measures its frame on the backend.
@@ -55,7 +53,6 @@ protected:
     } backend;
     fakes::FakeProcesses processes;
     fakes::FakeFileSystem files;
-    std::vector<size_t> endingsSeen;
     update::TTerminateForm form;
 };
 
@@ -91,24 +88,33 @@ TEST_F(TerminateTest, BothCopiesInTheProgramFolderEndAndTheDecoyLives) {
     processes.Start(20, kDecoy);
     processes.Start(21, kCompanion);
     processes.Start(22, kCompanion);
-    form.TerminateProcessesByName(update::CompanionProgramPath());
+    // Each pass is a work of its own, which the window thread waits for without running it.
+    platform::Current().loop = &backend;
+    backend.holdWorks = true;
+    ui::App().Start(form.TerminateProcessesByName(update::CompanionProgramPath()));
+    std::vector<size_t> endingsAfterEachPass;
+    while (backend.HeldWorks() > 0) {
+        endingsAfterEachPass.push_back(processes.endings.size());
+        backend.FinishWork();
+    }
+    EXPECT_EQ(endingsAfterEachPass, (std::vector<size_t>{0, 1, 2}));
     EXPECT_EQ(processes.EndedIds(), (std::vector<uint32_t>{21, 22}));
     EXPECT_EQ(processes.endings[0].waitMs, update::kTerminateWaitMs);
     EXPECT_TRUE(processes.IsRunning(20));
-    EXPECT_EQ(endingsSeen, (std::vector<size_t>{1, 2}));  // messages ran after each ending
     EXPECT_EQ(processes.pathWalks, 3) << "each pass one walk that finds and ends, and a last that finds none";
+    platform::Current().loop = nullptr;
 
-    form.TerminateProcessesByName(kCompanion);  // none left: nothing happens
+    End(kCompanion);  // none left: nothing happens
     EXPECT_EQ(processes.endings.size(), 2u);
 }
 
 TEST_F(TerminateTest, OurOwnProcessIsNeverEndedOnEitherPlatform) {
     processes.Start(processes.selfId, kFolder + "Quodo.exe");
     processes.Start(31, kFolder + "Quodo.exe");
-    form.TerminateProcessesByName(kFolder + "Quodo.exe");
+    End(kFolder + "Quodo.exe");
     EXPECT_EQ(processes.EndedIds(), (std::vector<uint32_t>{31}));
     processes.ntPlatform = false;
-    form.TerminateProcessesByName("Quodo.exe");
+    End("Quodo.exe");
     EXPECT_EQ(processes.endings.size(), 1u);
 }
 
@@ -116,7 +122,7 @@ TEST_F(TerminateTest, AProcessThatWillNotEndIsTriedOnceAndTheOthersStillEnd) {
     processes.Start(40, kCompanion).refusesToEnd = true;
     processes.Start(41, kCompanion).lingers = true;
     processes.Start(42, kCompanion);
-    form.TerminateProcessesByName(kCompanion);
+    End(kCompanion);
     EXPECT_EQ(processes.EndedIds(), (std::vector<uint32_t>{40, 41, 42}));
     EXPECT_FALSE(processes.IsRunning(42));
 }
@@ -125,23 +131,23 @@ TEST_F(TerminateTest, CopiesThatKeepStartingAnewAreEndedABoundedNumberOfTimes) {
     uint32_t nextId = 100;
     processes.Start(nextId, kCompanion);
     processes.onEnded = [&](uint32_t) { processes.Start(++nextId, kCompanion); };
-    form.TerminateProcessesByName(kCompanion);
+    End(kCompanion);
     EXPECT_EQ(processes.endings.size(), static_cast<size_t>(update::kMaxTerminatePasses));
 }
 
 TEST_F(TerminateTest, NothingIsEndedForAnEmptyNameWithoutToolHelpOrWhenTheWalkFails) {
     processes.Start(50, "");
-    form.TerminateProcessesByName(" \t");
+    End(" \t");
     processes.ntPlatform = false;
-    form.TerminateProcessesByName("");
+    End("");
     processes.Start(51, kCompanion);
     processes.toolHelpMissing = true;
-    form.TerminateProcessesByName("Quodo_Sched.exe");
+    End("Quodo_Sched.exe");
     EXPECT_TRUE(processes.endings.empty());
 
     processes.ntPlatform = true;
     processes.walkError = "Win32 Error.  Code: 126.\nThe specified module could not be found";
-    EXPECT_THROW(form.TerminateProcessesByName(kCompanion), std::runtime_error);
+    EXPECT_THROW(End(kCompanion), std::runtime_error);
     EXPECT_TRUE(processes.endings.empty());
 }
 

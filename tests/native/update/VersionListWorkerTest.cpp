@@ -2,10 +2,11 @@
 
 #include <stdexcept>
 #include <string>
-#include <chrono>
 #include <thread>
 
 #include "fakes/FakeWeb.h"
+#include "fakes/Started.h"
+#include "quotes/Fetch.h"
 #include "ui/Application.h"
 #include "ui/Headless.h"
 #include "update/VersionListWorker.h"
@@ -22,9 +23,18 @@ protected:
     void SetUp() override {
         ui::SetBackend(&backend);
         ui::App() = ui::Application();
-        platform::Current().waiter = &backend;  // the worker runs on a thread of its own
+        platform::Current().loop = &backend;
+        backend.threadedWorks = true;  // the worker runs on a thread of its own
     }
-    void TearDown() override { platform::Current().waiter = nullptr; }
+    void TearDown() override {
+        backend.EndWaits();
+        platform::Current().loop = nullptr;
+    }
+    std::string Fetched() {
+        auto list = fakes::Start(TThread1::Run(web));
+        EXPECT_TRUE(backend.RunUntil([&] { return list->Ended(); }));
+        return list->value.value_or("(no result)");
+    }
     FakeWeb web;
     ui::HeadlessBackend backend;
 };
@@ -34,9 +44,8 @@ TEST_F(VersionListWorker, FetchesTheListOnAThreadOfItsOwnAndHandsItOverWhole) {
     web.Script(kListUrl, {FakeWeb::Chunks({first, second})});
     std::thread::id fetchedOn;
     web.onRead = [&] { fetchedOn = std::this_thread::get_id(); };
-    EXPECT_EQ(TThread1::Await(web), first + second);
+    EXPECT_EQ(Fetched(), first + second);
     EXPECT_NE(fetchedOn, std::this_thread::get_id());
-    EXPECT_EQ(backend.waits, 1);
     EXPECT_EQ(web.OpenHandles(), 0u);
     EXPECT_EQ(web.bounds.receiveMs, 2000u);
     ASSERT_EQ(web.CallsOf("OpenUrl").size(), 1u);
@@ -45,10 +54,24 @@ TEST_F(VersionListWorker, FetchesTheListOnAThreadOfItsOwnAndHandsItOverWhole) {
     // A list that does not end stops at 1 MiB; an error inside gives no result.
     web.Script(kListUrl, {FakeWeb::Sized(3u << 20, 2048)});
     web.onRead = nullptr;
-    EXPECT_EQ(TThread1::Await(web).size(), 1u << 20);
+    EXPECT_EQ(Fetched().size(), 1u << 20);
     web.Script(kListUrl, {FakeWeb::Body(std::string(300, 'x'))});
     web.onRead = [] { throw std::runtime_error("the connection broke"); };
-    EXPECT_EQ(TThread1::Await(web), "");
+    EXPECT_EQ(Fetched(), "");
+}
+
+// The waiting side ends the wait at its bound whatever the work does: a server that holds both tries
+// is no answer, and the work, told to stop, ends by itself.
+TEST_F(VersionListWorker, AListThatDoesNotComeWithinTheBoundIsNoAnswer) {
+    web.Script(kListUrl, {FakeWeb::StallAfter({"versions"}), FakeWeb::StallAfter({})});
+    auto list = fakes::Start(TThread1::Run(web));
+    backend.Advance(quotes::WaitingBound(quotes::VersionListProfile()) - 1);
+    EXPECT_FALSE(list->Ended());
+    backend.Advance(1);
+    ASSERT_TRUE(list->Ended());
+    EXPECT_EQ(*list->value, "1");
+    EXPECT_TRUE(platform::WorksEnded(std::chrono::seconds(10)));
+    EXPECT_EQ(web.OpenHandles(), 0u);
 }
 
 TEST(VersionListResult, FailureCodesAndTheList) {

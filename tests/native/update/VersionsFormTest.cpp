@@ -43,6 +43,18 @@ struct WebFiles : fakes::FakeFileSystem {
         web->files.erase(path);
         return FakeFileSystem::DeleteFile(path);
     }
+    bool MoveFile(const std::string& from, const std::string& to) override {
+        if (!web->files.count(from)) return FakeFileSystem::MoveFile(from, to);
+        web->files[to] = web->files.at(from);
+        web->files.erase(from);
+        return true;
+    }
+    // The download's own files that are left in the installer folder.
+    size_t PartialFiles() const {
+        size_t n = 0;
+        for (const auto& [path, content] : web->files) n += path.size() > 5 && path.compare(path.size() - 5, 5, ".part") == 0;
+        return n;
+    }
 };
 
 class VersionsFormTest : public ::testing::Test {
@@ -61,7 +73,12 @@ protected:
         Ping(kDutchReply);
         installer = "MZ" + std::string(3000, 'q');
     }
-    void TearDown() override { platform::Current() = platform::Services(); }
+    void TearDown() override {
+        backend.EndWaits();
+        platform::Current() = platform::Services();
+    }
+    // The backend as the loop: operations wait for their works, which run where the test lets them.
+    void Loop() { platform::Current().loop = &backend; }
 
     // What the ping writes into its output file.
     void Ping(const std::string& output) {
@@ -146,18 +163,20 @@ TEST_F(VersionsFormTest, AFailedAutomaticCheckWritesErrorLogAndLeavesAnOpenWindo
 }
 
 TEST_F(VersionsFormTest, AProgramThatEndsWhileTheListIsAwaitedWritesNoErrorLogAndShowsNothing) {
-    web.Script(kListUrl, {fakes::FakeWeb::StallAfter({})});  // a server that keeps the worker waiting
-    platform::Current().waiter = &backend;
-    backend.waits = 0;
-    backend.onWait = [&] {
-        if (backend.waits == 2) ui::App().Terminate();  // "Afsluiten" while the list is awaited
-    };
-    ui::App().Dispatch([&] { form.RunAutomaticCheck(); });
-    ASSERT_TRUE(platform::WorksEnded(std::chrono::seconds(20)));  // the cut ends the work on its thread
-    EXPECT_EQ(web.Count("Abort"), 1u);
+    ServeList(AdvisingEntry());
+    Loop();
+    backend.holdWorks = true;
+    form.RunAutomaticCheck();
+    backend.FinishWork();  // the ping; now the list is awaited
+    ASSERT_EQ(backend.HeldWorks(), 1u);
+    ui::App().Terminate();  // "Afsluiten"
+    backend.EndWaits();     // as the program does once its loop has ended
+    backend.FinishWorks();  // the list's work, told to stop, fetches nothing
+    EXPECT_EQ(ListFetches(), 0u);
     EXPECT_TRUE(backend.messages.empty());
     EXPECT_FALSE(files.FileExists(kData + "Error.log"));
     EXPECT_FALSE(form.Visible());
+    EXPECT_FALSE(form.Busy());
 }
 
 TEST_F(VersionsFormTest, ACheckOnDemandAlwaysShowsItsOutcomeCentredOverTheDialog) {
@@ -186,7 +205,7 @@ TEST_F(VersionsFormTest, ADownloadFillsTheGaugeAndInstallingStartsTheInstallerAn
     std::vector<int> progress;
     web.onRead = [&] {  // the gauge as each read begins
         progress.push_back(form.Gauge1.Progress());
-        EXPECT_FALSE(form.BtnExit.Enabled());  // nothing starts another download or an install meanwhile
+        EXPECT_TRUE(form.BtnExit.Enabled());  // the window's buttons stay as they are
     };
     form.BtnDownloadClick();
     EXPECT_TRUE(form.Gauge1.Visible());
@@ -214,17 +233,25 @@ TEST_F(VersionsFormTest, ADownloadFillsTheGaugeAndInstallingStartsTheInstallerAn
 }
 
 TEST_F(VersionsFormTest, TheCloseBoxDuringADownloadCutsItAndNothingIsReady) {
+    form.checkButton = &checkNow;
     ServeList(AdvisingEntry());
     form.RunCheckOnDemand(0, 0, 300, 500);
     web.Script(kInstallerUrl, {fakes::FakeWeb::StallAfter({installer.substr(0, 2048)})});
-    platform::Current().waiter = &backend;
-    backend.onWait = [&] { form.Close(); };  // the close box, while the rest of the body is awaited
-    ui::App().Dispatch([&] { form.BtnDownloadClick(); });
+    Loop();
+    backend.threadedWorks = true;
+    form.BtnDownloadClick();
+    ASSERT_TRUE(backend.RunUntil([&] { return form.Gauge1.Progress() == 3; }));  // the rest of the body is awaited
+    form.BtnDownloadClick();  // a second press while it runs starts nothing
+    EXPECT_FALSE(checkNow.Enabled());
+    form.Close();  // the close box
+    EXPECT_FALSE(form.Busy());
+    EXPECT_TRUE(checkNow.Enabled());
     ASSERT_TRUE(platform::WorksEnded(std::chrono::seconds(20)));  // the cut ends the work on its thread
+    EXPECT_EQ(web.CallsOf("OpenUrl").size(), 2u) << "the list, and one download";
     EXPECT_FALSE(form.InstallerReady());
     EXPECT_FALSE(files.FileExists(kData + "Temp\\Quodo107.exe"));
+    EXPECT_EQ(files.PartialFiles(), 0u);
     EXPECT_TRUE(backend.messages.empty());
-    EXPECT_TRUE(form.BtnDownload.Enabled());
 }
 
 TEST_F(VersionsFormTest, AnUnsoundDownloadIsDeletedAndNothingIsEverRun) {
@@ -308,13 +335,19 @@ TEST_F(VersionsFormTest, AfterALaterCheckTheCloseButtonClosesInsteadOfInstalling
 TEST_F(VersionsFormTest, ChecksNeverNestAndAMalformedEntryStopsTheCheckWithAnError) {
     form.checkButton = &checkNow;
     ServeList(AdvisingEntry());
-    backend.onProcessMessages = [&] { form.RunCheckOnDemand(0, 0, 300, 500); };
+    Loop();
+    backend.holdWorks = true;
     form.RunAutomaticCheck();
+    form.RunCheckOnDemand(0, 0, 300, 500);  // "Check nu" while the automatic check waits: dropped
+    backend.FinishWorks();
     EXPECT_EQ(ListFetches(), 1u);
     EXPECT_EQ(form.BtnExit.Text(), "Download Later");  // the automatic check's, not the dropped one's
 
     ServeList(maker.Signed("Quodo,Quodo107.exe,,drie," + Hash(installer) + ",a,b"));
-    EXPECT_THROW(form.RunCheckOnDemand(0, 0, 300, 500), update::MalformedEntry);
+    form.RunCheckOnDemand(0, 0, 300, 500);
+    backend.FinishWorks();
+    ASSERT_EQ(backend.messages.size(), 1u);  // the general error handler's box
+    EXPECT_EQ(backend.messages[0].kind, ui::MessageKind::Error);
     EXPECT_TRUE(checkNow.Enabled());
     EXPECT_FALSE(form.Busy());
 }

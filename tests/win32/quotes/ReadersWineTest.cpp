@@ -25,7 +25,7 @@ protected:
 
 TEST_F(WineReaders, TheIexMobilePageInADutchLocale) {
     fixture::Load(R"({"routes": {"m.iex.nl/": [{"body_file": "pages/iex-mobile.html", "pieces": [300]}]}})");
-    quotes::Download_AEX_IEX();
+    platform::RunSync(quotes::Download_AEX_IEX());
     EXPECT_EQ(IndexQuote.LastPrice, "812,35");
     EXPECT_EQ(IndexQuote.AbsDiff, "-3,46");
     EXPECT_EQ(IndexQuote.Sign, "-");
@@ -37,7 +37,7 @@ TEST_F(WineReaders, TheInvestingPageInAnEnglishLocale) {
     system.locale.decimalSeparator = '.';
     system.locale.longTimeFormat = "h:mm:ss tt";
     fixture::Load(R"({"routes": {"nl.investing.com/indices/netherlands-25-historical-data": [{"body_file": "pages/investing-historical.html"}]}})");
-    quotes::Download_AEX_Invst();
+    platform::RunSync(quotes::Download_AEX_Invst());
     EXPECT_EQ(IndexQuote.LastPrice, "1.002,35");
     EXPECT_EQ(IndexQuote.AbsDiff, "+4,12");
     EXPECT_EQ(IndexQuote.Sign, "+");
@@ -51,17 +51,17 @@ TEST_F(WineReaders, TheInvestingPageInAnEnglishLocale) {
 
 TEST_F(WineReaders, FailureCodesLeaveTheOtherFieldsAlone) {
     fixture::Load(R"({"routes": {"m.iex.nl/": [{"drop": true}]}})");
-    quotes::Download_AEX_IEX();
+    platform::RunSync(quotes::Download_AEX_IEX());
     EXPECT_EQ(IndexQuote.LastPrice, "-1");
     EXPECT_EQ(fixture::Requests().size(), 3u);
 
     fixture::Load(R"({"routes": {"nl.investing.com/indices/netherlands-25-historical-data": [{"body": "Default.htm"}]}})");
-    quotes::Download_AEX_Invst();
+    platform::RunSync(quotes::Download_AEX_Invst());
     EXPECT_EQ(IndexQuote.LastPrice, "-2");
     EXPECT_EQ(fixture::Requests().size(), 1u);
 
     fixture::Load(R"({"routes": {"nl.investing.com/indices/netherlands-25-historical-data": [{"body": ""}]}})");
-    quotes::Download_AEX_Invst();
+    platform::RunSync(quotes::Download_AEX_Invst());
     EXPECT_EQ(IndexQuote.LastPrice, "-1");
     EXPECT_EQ(fixture::Requests().size(), 2u);
 

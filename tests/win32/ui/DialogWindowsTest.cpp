@@ -125,7 +125,7 @@ TEST_F(DialogWindowsTest, MemoCountsTheLinesTheSystemWrapsItsTextInto) {
     EXPECT_GT(d.memo.DisplayedLineCount(), 2);
 }
 
-TEST_F(DialogWindowsTest, TheTabKeyMovesTheKeyboardThroughTheMessageLoopAndWaitsWhileEventsAreHeld) {
+TEST_F(DialogWindowsTest, TheTabKeyMovesTheKeyboardThroughTheMessageLoop) {
     Dialog d;
     ui::App().SetMainForm(&d);
     d.ShowForm();
@@ -133,8 +133,6 @@ TEST_F(DialogWindowsTest, TheTabKeyMovesTheKeyboardThroughTheMessageLoopAndWaits
     SetForegroundWindow(win32::HandleOf(d));
     SetFocus(edit);
     PostMessageA(edit, WM_KEYDOWN, VK_TAB, 0);
-    backend->ProcessMessages();  // pending messages let run inside an event: the key waits
-    EXPECT_EQ(GetFocus(), edit);
     ui::Timer check(d, "Check", 50, true);
     check.onTimer = [&] { ui::App().Terminate(); };
     backend->Run(d);
@@ -199,7 +197,9 @@ DWORD WINAPI CloseMenuWhenShown(void* param) {
     return 0;
 }
 
-TEST_F(DialogWindowsTest, TimersWaitWhileAPopupMenuIsOpenAndFireOnceFromTheLoopWhenItHasClosed) {
+// A popup menu runs a loop of its own; the program's timers tick in it as they tick anywhere (the
+// refresh keeps its interval while a menu is open), and a timer stopped there ticks no more.
+TEST_F(DialogWindowsTest, TimersTickWhileAPopupMenuIsOpenAndAStoppedOneTicksNoMore) {
     Dialog main(ui::BorderStyle::None);
     ui::App().SetMainForm(&main);
     main.ShowForm();
@@ -209,6 +209,7 @@ TEST_F(DialogWindowsTest, TimersWaitWhileAPopupMenuIsOpenAndFireOnceFromTheLoopW
     ui::PopupMenu menu("Menu");
     menu.Add("Item", "Item");
     MenuWatch watch{&ticks};
+    int ticksAfterStop = -1;
     ui::Timer open(main, "Open", 10, true);
     open.onTimer = [&] {
         open.Stop();
@@ -216,17 +217,15 @@ TEST_F(DialogWindowsTest, TimersWaitWhileAPopupMenuIsOpenAndFireOnceFromTheLoopW
         HANDLE closer = CreateThread(nullptr, 0, CloseMenuWhenShown, &watch, 0, nullptr);
         menu.Popup(50, 50);
         timer.Stop();
-        EXPECT_EQ(ticks, 0);  // nothing ran inside this event
+        ticksAfterStop = ticks;
         WaitForSingleObject(closer, 10000);
         CloseHandle(closer);
-        EXPECT_EQ(watch.ticksWhileOpen, 0);
     };
-    ui::Timer check(main, "Check", 400, true);
-    check.onTimer = [&] {
-        EXPECT_EQ(ticks, 1);  // the held tick, once, after the menu had closed
-        ui::App().Terminate();
-    };
+    ui::Timer check(main, "Check", 600, true);
+    check.onTimer = [&] { ui::App().Terminate(); };
     backend->Run(main);
+    EXPECT_GE(watch.ticksWhileOpen, 3);
+    EXPECT_EQ(ticks, ticksAfterStop);
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 // and timers, as another program (a screen reader, UI automation) sees them.
 #include <windows.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "ui/Application.h"
@@ -136,22 +140,33 @@ TEST_F(Win32BackendTest, ABevelLiesBehindWhatItFramesWhateverTheOrder) {
     EXPECT_EQ(GetWindow(win32::HandleOf(notice), GW_HWNDNEXT), win32::HandleOf(frame));
 }
 
-TEST_F(Win32BackendTest, TimerTicksAreHeldUntilTheLoopRunsThenFire) {
+// What a work posts from its thread runs on the window thread, in order, from the loop; one-shot
+// timers run once unless called off; a timer stopped while its tick was due never ticks.
+TEST_F(Win32BackendTest, TheLoopRunsWhatWorksPostOneShotTimersAndNoTickOfAStoppedTimer) {
     TestForm form;
-    int ticks = 0;
-    ui::Timer timer(form, "T", 20, true);
-    timer.onTimer = [&] { ++ticks; };
-    Sleep(60);
-    backend->ProcessMessages();
-    EXPECT_EQ(ticks, 0);  // start-up is not over yet
-
-    // Once the loop runs, the held tick fires; the loop ends when the form closes.
-    timer.onTimer = [&] {
-        if (++ticks == 3) ui::App().Terminate();
-    };
     ui::App().SetMainForm(&form);
+    std::vector<std::string> seen;
+    ui::Timer stopped(form, "Stopped", 10, true);
+    stopped.onTimer = [&] { seen.push_back("stopped timer"); };
+    Sleep(50);
+    stopped.Stop();
+    const DWORD windowThread = GetCurrentThreadId();
+    const std::shared_ptr<platform::Mailbox> mail = backend->Mail();
+    backend->StartWork([&, mail] {
+        const bool offTheWindowThread = GetCurrentThreadId() != windowThread;
+        for (int i = 1; i <= 3; ++i)
+            mail->Post([&, i, offTheWindowThread] {
+                seen.push_back(std::to_string(i) + (offTheWindowThread ? "" : " on the window thread!"));
+                if (GetCurrentThreadId() != windowThread) seen.push_back("posted item off the window thread!");
+                if (i < 3) return;
+                const uint64_t never = backend->After(20, [&] { seen.push_back("called off"); });
+                backend->After(40, [&] { seen.push_back("once"); });
+                backend->CancelAfter(never);
+                backend->After(300, [] { ui::App().Terminate(); });
+            });
+    });
     backend->Run(form);
-    EXPECT_EQ(ticks, 3);
+    EXPECT_EQ(seen, (std::vector<std::string>{"1", "2", "3", "once"}));
 }
 
 TEST_F(Win32BackendTest, ChangingTheIntervalStartsAFullPeriodOfTheNewLength) {
