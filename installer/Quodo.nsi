@@ -33,6 +33,9 @@ Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 AllowSkipFiles off  ; a file that cannot be written stops the installation (in silent mode too)
+; No file times are stored, so that two builds of one source give the same installer; installed
+; files take the time they are written.
+SetDateSave off
 
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
