@@ -11,7 +11,9 @@ mkdir -p "$folder"
 cd "$folder"
 umask 077
 
-new_key() { openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out "$1" 2>/dev/null; }
+# RSA, as most code-signing certificates are: Wine checks a certificate's signature only when it is
+# made with RSA (with ECDSA its WinVerifyTrust reports a certificate signature it cannot verify).
+new_key() { openssl genpkey -algorithm RSA -pkeyopt rsa_keygen_bits:3072 -out "$1" 2>/dev/null; }
 
 new_key ca.key
 openssl req -x509 -new -key ca.key -out ca.pem -days 3650 -subj "/O=QuodoSoft/CN=QuodoSoft Test CA" \
