@@ -1,18 +1,33 @@
 """Authenticode signatures as Windows judges them (WinVerifyTrust, through FileFacts.exe) and as
-osslsigncode verifies them against this build's test certificate authority: the newer version's
-build (scripts/build-update-fixture.sh) is signed as a maker signs a release, this build is not.
-Wine checks the signatures and the digests, but not whether it trusts the authority."""
+osslsigncode verifies them against this build's test certificate authority (keys/codesign-test/):
+the newer version's build (scripts/build-update-fixture.sh) is signed as a maker signs a release,
+this build is not. Wine checks signatures and digests, not whether it trusts the authority."""
 
 import hashlib
+import http.server
 import os
 import shutil
 import subprocess
-import unittest
+import threading
 
 from quodo_e2e import E2ETestCase
 from quodo_install import Installation, build_folder, installer, payload
 
 RELEASE = "1.07"
+CA = os.path.join(build_folder(), "keys", "codesign-test")
+
+
+class TimeStampHandler(http.server.BaseHTTPRequestHandler):
+    """An RFC 3161 time-stamp server: openssl ts with the test authority's time-stamping certificate."""
+
+    def do_POST(self):
+        query = self.rfile.read(int(self.headers["Content-Length"]))
+        reply = subprocess.run(["openssl", "ts", "-reply", "-config", self.server.config, "-queryfile", "/dev/stdin",
+                                "-out", "/dev/stdout"], input=query, capture_output=True, check=True).stdout
+        self.send_response(200)
+        self.send_header("Content-Type", "application/timestamp-reply")
+        self.end_headers()
+        self.wfile.write(reply)
 
 
 class SignatureTest(E2ETestCase):
@@ -28,9 +43,14 @@ class SignatureTest(E2ETestCase):
         return dict(line.split("=", 1) for line in result.stdout.splitlines() if "=" in line)["Signature"]
 
     def verify(self, path):
-        ca = os.path.join(build_folder(), "keys", "codesign-test", "ca.pem")
-        return subprocess.run(["osslsigncode", "verify", "-CAfile", ca, "-in", path], stdout=subprocess.PIPE,
-                              stderr=subprocess.STDOUT, text=True)
+        ca = os.path.join(CA, "ca.pem")
+        return subprocess.run(["osslsigncode", "verify", "-CAfile", ca, "-TSA-CAfile", ca, "-in", path],
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+
+    def copy_of(self, path):
+        copy = os.path.join(self.make_folder(), os.path.basename(path))
+        shutil.copy(path, copy)
+        return copy
 
     def test_the_release_installer_the_program_and_the_uninstaller_it_writes_are_signed(self):
         install = Installation(self.session)
@@ -51,22 +71,37 @@ class SignatureTest(E2ETestCase):
         with open(os.path.join(os.path.dirname(self.release_installer), "versions.dat")) as f:
             self.assertIn(",%s," % digest, f.read())
 
-    def test_a_changed_byte_breaks_the_digest(self):
-        changed = os.path.join(self.make_folder(), "Quodo.exe")
-        shutil.copy(os.path.join(payload(RELEASE), "Quodo.exe"), changed)
+    def test_a_changed_byte_breaks_the_digest_and_an_unsigned_build_has_no_signature(self):
+        changed = self.copy_of(os.path.join(payload(RELEASE), "Quodo.exe"))
         with open(changed, "r+b") as f:
             f.seek(0x1000)
             byte = f.read(1)[0]
             f.seek(0x1000)
             f.write(bytes([byte ^ 1]))
         self.assertEqual(self.signature(changed), "bad digest")
-        self.assertNotEqual(self.verify(changed).returncode, 0)
-
-    def test_a_build_without_a_certificate_signs_nothing(self):
+        self.assertIn("MISMATCH", self.verify(changed).stdout)
         for path in (installer("1.06"), os.path.join(payload("1.06"), "Quodo.exe")):
-            with self.subTest(file=os.path.basename(path)):
-                self.assertEqual(self.signature(path), "none")
+            self.assertEqual(self.signature(path), "none")
 
+    def test_a_time_stamp_server_counter_signs(self):
+        folder = self.make_folder()
+        server = http.server.HTTPServer(("127.0.0.1", 0), TimeStampHandler)
+        server.config = os.path.join(folder, "tsa.cnf")
+        with open(server.config, "w") as f:
+            f.write("[tsa]\ndefault_tsa = t\n[t]\nserial = %s/serial\nsigner_cert = %s/tsa.pem\nsigner_key = %s/tsa.key\n"
+                    "signer_digest = sha256\ndefault_policy = 1.3.6.1.4.1.1.1\ndigests = sha256\ncert = yes\n"
+                    % (folder, CA, CA))
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        self.addCleanup(server.server_close)
+        self.addCleanup(server.shutdown)
+        config = os.path.join(folder, "codesign.conf")
+        with open(config, "w") as f:
+            f.write("cert='%s/signer.pem'\nkey='%s/signer.key'\ntimestamp_url='http://127.0.0.1:%d/'\n"
+                    % (CA, CA, server.server_port))
+        program = self.copy_of(os.path.join(payload("1.06"), "Quodo.exe"))
+        subprocess.run(["bash", os.path.join(self.session.root, "scripts", "sign-code.sh"), config, program], check=True)
 
-if __name__ == "__main__":
-    unittest.main()
+        verified = self.verify(program)
+        self.assertEqual(verified.returncode, 0, verified.stdout)
+        self.assertIn("Timestamp Server Signature verification: ok", verified.stdout)
+        self.assertEqual(self.signature(program), "ok")

@@ -40,14 +40,12 @@ void PrintTexts(std::vector<char>& info) {
     }
 }
 
-// "ok", "none" (unsigned), "bad digest" (changed since it was signed), or another result in hex.
-// Without a user interface and without revocation checks, as a test has no network.
+// "ok", "none" (unsigned), "bad digest" (changed since it was signed), or another result in hex;
+// without a user interface or revocation checks (a test has no network).
 void PrintSignature(const char* file) {
     wchar_t path[MAX_PATH];
     MultiByteToWideChar(CP_ACP, 0, file, -1, path, MAX_PATH);
-    WINTRUST_FILE_INFO fileInfo = {};
-    fileInfo.cbStruct = sizeof fileInfo;
-    fileInfo.pcwszFilePath = path;
+    WINTRUST_FILE_INFO fileInfo = {sizeof fileInfo, path, nullptr, nullptr};
     WINTRUST_DATA data = {};
     data.cbStruct = sizeof data;
     data.dwUIChoice = WTD_UI_NONE;
@@ -56,14 +54,13 @@ void PrintSignature(const char* file) {
     data.pFile = &fileInfo;
     data.dwStateAction = WTD_STATEACTION_VERIFY;
     GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-    const LONG result = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    const HRESULT result = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
     data.dwStateAction = WTD_STATEACTION_CLOSE;
     WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
-    switch (static_cast<HRESULT>(result)) {
-        case S_OK: std::printf("Signature=ok\n"); break;
-        case TRUST_E_NOSIGNATURE: std::printf("Signature=none\n"); break;
-        case TRUST_E_BAD_DIGEST: std::printf("Signature=bad digest\n"); break;
-        default: std::printf("Signature=0x%08lx\n", static_cast<unsigned long>(result)); break;
+    if (result == S_OK || result == TRUST_E_NOSIGNATURE || result == TRUST_E_BAD_DIGEST) {
+        std::printf("Signature=%s\n", result == S_OK ? "ok" : result == TRUST_E_NOSIGNATURE ? "none" : "bad digest");
+    } else {
+        std::printf("Signature=0x%08lx\n", static_cast<unsigned long>(result));
     }
 }
 
