@@ -43,9 +43,10 @@ class SignatureTest(E2ETestCase):
         return dict(line.split("=", 1) for line in result.stdout.splitlines() if "=" in line)["Signature"]
 
     def verify(self, path):
+        """osslsigncode's verdict; in UTC, as osslsigncode 2.5 reads a signature's times as local times."""
         ca = os.path.join(CA, "ca.pem")
         return subprocess.run(["osslsigncode", "verify", "-CAfile", ca, "-TSA-CAfile", ca, "-in", path],
-                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, env=dict(os.environ, TZ="UTC"))
 
     def copy_of(self, path):
         copy = os.path.join(self.make_folder(), os.path.basename(path))
