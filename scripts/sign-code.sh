@@ -35,9 +35,12 @@ fi
 signed="$file.signed"
 rm -f "$signed"
 trap 'rm -f "$signed"' EXIT
+# A file that could not be signed is taken away: the build fails, and no unsigned program or
+# installer is left that looks finished.
 if ! log=$(osslsigncode "${args[@]}" -in "$file" -out "$signed" 2>&1); then
-  echo "sign-code: could not sign $file:" >&2
+  echo "sign-code: could not sign $file (removed):" >&2
   echo "$log" >&2
+  rm -f "$file"
   exit 1
 fi
 mv -f "$signed" "$file"
