@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds one commit twice, each time from a clone of its own in a folder of its own, and compares
-# what a release ships: Quodo.exe, the help file Quodo.chm and the installer. Signatures are left
-# out of the comparison (each is made at its own moment): a build that signs has them taken off
-# first. Prints a line per file, "same" or "differs", and ends with 1 when anything differs.
+# what a release ships: Quodo.exe, the help file Quodo.chm and the installer. The builds do not
+# sign: signing only adds the signatures, each made at its own moment. Prints a line per file,
+# "same" or "differs", and ends with 1 when anything differs.
 #
 # Usage: check-reproducible.sh [COMMIT [WORK_FOLDER]]   (defaults: HEAD, a new temporary folder)
 #
@@ -31,26 +31,18 @@ build_once() {
   cmake --build "$tree/build" --target quodo_site -j"$(nproc)" >/dev/null
 }
 
-# A copy of a file without its signature; a file that has none (or is no program) as it is.
-unsigned_copy() {
-  rm -f "$2"
-  osslsigncode remove-signature -in "$1" -out "$2" >/dev/null 2>&1 || cp "$1" "$2"
-}
-
 build_once "$work/first"
 build_once "$work/second"
 
 status=0
 version=$(sed -n 's/^QUODO_VERSION:STRING=//p' "$work/first/build/CMakeCache.txt")
 for file in bin/Quodo.exe bin/Quodo.chm "site/Quodo${version/./}.exe"; do
-  unsigned_copy "$work/first/build/$file" "$work/a"
-  unsigned_copy "$work/second/build/$file" "$work/b"
-  if cmp -s "$work/a" "$work/b"; then
-    echo "same     $file ($(stat -c %s "$work/a") bytes)"
+  a=$work/first/build/$file b=$work/second/build/$file
+  if cmp -s "$a" "$b"; then
+    echo "same     $file ($(stat -c %s "$a") bytes)"
   else
-    echo "differs  $file: $(cmp -l "$work/a" "$work/b" 2>/dev/null | wc -l) bytes, first at $(cmp "$work/a" "$work/b" | sed 's/.*byte //')"
+    echo "differs  $file: $(cmp -l "$a" "$b" 2>/dev/null | wc -l) bytes, first at $(cmp "$a" "$b" | sed 's/.*byte //')"
     status=1
   fi
 done
-rm -f "$work/a" "$work/b"
 exit $status
