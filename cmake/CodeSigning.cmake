@@ -32,7 +32,7 @@ set(QUODO_CODESIGN_COMMAND "")
 set(QUODO_CODESIGN_CONFIG "")
 set(QUODO_MAKENSIS_SIGNING "")
 if(QUODO_CODESIGN_CERT)
-  find_program(QUODO_OSSLSIGNCODE osslsigncode REQUIRED)
+  find_program(QUODO_OSSLSIGNCODE osslsigncode REQUIRED)  # a missing tool shows at configuration
   if(QUODO_CODESIGN_PKCS11_KEY)
     set(quodo_codesign_key "${QUODO_CODESIGN_PKCS11_KEY}")
     if(QUODO_CODESIGN_KEY OR NOT QUODO_CODESIGN_PKCS11_MODULE)
