@@ -1,7 +1,6 @@
-"""Authenticode signatures as Windows judges them (WinVerifyTrust, through FileFacts.exe) and as
-osslsigncode verifies them against this build's test certificate authority (keys/codesign-test/):
-the newer version's build (scripts/build-update-fixture.sh) is signed as a maker signs a release,
-this build is not. Wine checks signatures and digests, not whether it trusts the authority."""
+"""Authenticode signatures as WinVerifyTrust (through FileFacts.exe) and osslsigncode, against this
+build's test authority, judge them: the 1.07 build is signed as a release is, this build is not.
+Wine checks signatures and digests, not whether it trusts the authority."""
 
 import hashlib
 import http.server
@@ -48,10 +47,10 @@ class SignatureTest(E2ETestCase):
         return subprocess.run(["osslsigncode", "verify", "-CAfile", ca, "-TSA-CAfile", ca, "-in", path],
                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, env=dict(os.environ, TZ="UTC"))
 
-    def copy_of(self, path):
-        copy = os.path.join(self.make_folder(), os.path.basename(path))
-        shutil.copy(path, copy)
-        return copy
+    def write(self, folder, name, text):
+        with open(os.path.join(folder, name), "w") as f:
+            f.write(text)
+        return f.name
 
     def test_the_release_installer_the_program_and_the_uninstaller_it_writes_are_signed(self):
         install = Installation(self.session)
@@ -73,12 +72,12 @@ class SignatureTest(E2ETestCase):
             self.assertIn(",%s," % digest, f.read())
 
     def test_a_changed_byte_breaks_the_digest_and_an_unsigned_build_has_no_signature(self):
-        changed = self.copy_of(os.path.join(payload(RELEASE), "Quodo.exe"))
-        with open(changed, "r+b") as f:
-            f.seek(0x1000)
-            byte = f.read(1)[0]
-            f.seek(0x1000)
-            f.write(bytes([byte ^ 1]))
+        with open(os.path.join(payload(RELEASE), "Quodo.exe"), "rb") as f:
+            program = bytearray(f.read())
+        program[0x1000] ^= 1
+        changed = os.path.join(self.make_folder(), "Quodo.exe")
+        with open(changed, "wb") as f:
+            f.write(program)
         self.assertEqual(self.signature(changed), "bad digest")
         self.assertIn("MISMATCH", self.verify(changed).stdout)
         for path in (installer("1.06"), os.path.join(payload("1.06"), "Quodo.exe")):
@@ -87,19 +86,15 @@ class SignatureTest(E2ETestCase):
     def test_a_time_stamp_server_counter_signs(self):
         folder = self.make_folder()
         server = http.server.HTTPServer(("127.0.0.1", 0), TimeStampHandler)
-        server.config = os.path.join(folder, "tsa.cnf")
-        with open(server.config, "w") as f:
-            f.write("[tsa]\ndefault_tsa = t\n[t]\nserial = %s/serial\nsigner_cert = %s/tsa.pem\nsigner_key = %s/tsa.key\n"
-                    "signer_digest = sha256\ndefault_policy = 1.3.6.1.4.1.1.1\ndigests = sha256\ncert = yes\n"
-                    % (folder, CA, CA))
+        server.config = self.write(folder, "tsa.cnf", "[tsa]\ndefault_tsa = t\n[t]\nserial = %s/serial\ncert = yes\n"
+                                   "signer_cert = %s/tsa.pem\nsigner_key = %s/tsa.key\nsigner_digest = sha256\n"
+                                   "default_policy = 1.3.6.1.4.1.1.1\ndigests = sha256\n" % (folder, CA, CA))
         threading.Thread(target=server.serve_forever, daemon=True).start()
         self.addCleanup(server.server_close)
         self.addCleanup(server.shutdown)
-        config = os.path.join(folder, "codesign.conf")
-        with open(config, "w") as f:
-            f.write("cert='%s/signer.pem'\nkey='%s/signer.key'\ntimestamp_url='http://127.0.0.1:%d/'\n"
-                    % (CA, CA, server.server_port))
-        program = self.copy_of(os.path.join(payload("1.06"), "Quodo.exe"))
+        config = self.write(folder, "codesign.conf", "cert='%s/signer.pem'\nkey='%s/signer.key'\n"
+                            "timestamp_url='http://127.0.0.1:%d/'\n" % (CA, CA, server.server_port))
+        program = shutil.copy(os.path.join(payload("1.06"), "Quodo.exe"), folder)
         subprocess.run(["bash", os.path.join(self.session.root, "scripts", "sign-code.sh"), config, program], check=True)
 
         verified = self.verify(program)
