@@ -2,7 +2,10 @@
 # Compiles the help project into a .chm with chmcmd and checks that every help context leads to a
 # topic that is in the file.
 #
-#   build-chm.sh CHMCMD CHMLS SOURCE_DIR WORK_DIR OUTPUT.chm
+#   build-chm.sh CHMCMD CHMLS SOURCE_DIR WORK_DIR OUTPUT.chm [SOURCE_DATE_EPOCH]
+#
+# chmcmd writes the time it ran into the file; with SOURCE_DATE_EPOCH (a Unix time) that moment
+# takes its place (tools/chm_set_time.py), so that the file depends on the sources alone.
 #
 # chmcmd stores the target of each [ALIAS] entry as the project folder's absolute path followed by
 # the topic name, while the topic itself is stored as "/" followed by the name. Only a project that
@@ -18,6 +21,7 @@ chmls=$2
 source_dir=$(cd "$3" && pwd)
 work_dir=$4
 output=$5
+source_date_epoch=${6:-}
 
 project=Quodo.hhp
 chm_name=$(sed -n 's/^Compiled file=\(.*\)\r\{0,1\}$/\1/p' "$source_dir/$project")
@@ -90,5 +94,8 @@ if [ "$count" -eq 0 ]; then
   exit 1
 fi
 
+if [ -n "$source_date_epoch" ]; then
+  python3 "$source_dir/../tools/chm_set_time.py" "$work_dir/$chm_name" "$source_date_epoch"
+fi
 cp "$work_dir/$chm_name" "$output"
 echo "build-chm: $output ($count contexts, $built)"

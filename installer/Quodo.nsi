@@ -7,6 +7,8 @@
 ;   PAYLOAD        the folder that holds Quodo.exe, Quodo.chm and ErrorGraph.png
 ;   ICON           the program's icon (assets/Quodo.ico)
 ;   OUTFILE        the installer to write, such as site/Quodo106.exe
+;   SIGN           (only when the build signs) the command that signs a file in place, "%1"
+;                  standing for its name
 ;
 ; Command line: the program's update check starts it with "/SP- /silent /noicons".
 ;   /silent   installs without asking anything and without a window (NSIS's own /S does the same);
@@ -33,6 +35,16 @@ Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 AllowSkipFiles off  ; a file that cannot be written stops the installation (in silent mode too)
+; No file times are stored, so that two builds of one source give the same installer; installed
+; files take the time they are written.
+SetDateSave off
+
+; The uninstaller is signed as it is made, before the installer packs it (so the Uninstall.exe the
+; installer writes carries its signature), and the installer once it is finished.
+!ifdef SIGN
+  !uninstfinalize '${SIGN}' = 0
+  !finalize '${SIGN}' = 0
+!endif
 
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"

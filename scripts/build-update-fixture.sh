@@ -3,7 +3,9 @@
 # the newer version that the update tests offer to an installed Quodo 1.06. Only the program, its
 # help file and the site are built (no tests). The site folder then holds Quodo107.exe and a
 # versions.dat that announces it, signed with the key of the build it updates (BASE_BUILD, whose
-# program carries that key's public half); the newer program carries the same key.
+# program carries that key's public half); the newer program carries the same key. Like a release,
+# the newer version is signed with Authenticode: with the test certificate of the base build
+# (keys/codesign-test/, issued by the test certificate authority that build made).
 # Usage: build-update-fixture.sh [VERSION [BUILD_FOLDER [BASE_BUILD]]]
 #        (defaults: 1.07, build/win-VERSION, build/win)
 # Prints the site folder.
@@ -19,6 +21,8 @@ if [ -z "$key" ] || [ ! -f "$key" ]; then
 fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DQUODO_VERSION="$version" \
-      -DQUODO_UPDATE_SIGNING_KEY="$key" >/dev/null
+      -DQUODO_UPDATE_SIGNING_KEY="$key" \
+      -DQUODO_CODESIGN_CERT="$base/keys/codesign-test/signer.pem" \
+      -DQUODO_CODESIGN_KEY="$base/keys/codesign-test/signer.key" >/dev/null
 cmake --build "$build" --target quodo_site -j"$(nproc)" >&2
 echo "$build/site"

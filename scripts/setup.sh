@@ -3,7 +3,6 @@
 # Idempotent: a second run only checks. Run as root on Debian 12.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-stamp=/var/lib/quodo-setup.v4
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
@@ -16,8 +15,11 @@ packages=(
   iproute2 python3 python3-dateutil
   dpkg-dev libpng-dev locales openssl
   libssl-dev python3-cryptography
+  osslsigncode
 )
 
+# The stamp names the package list: a list that changes installs again.
+stamp=/var/lib/quodo-setup.$(echo "${packages[*]}" | md5sum | cut -c1-12)
 if [ ! -f "$stamp" ]; then
   export DEBIAN_FRONTEND=noninteractive
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
