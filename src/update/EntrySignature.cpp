@@ -1,6 +1,7 @@
 #include "update/EntrySignature.h"
 
 #include "update/Digests.h"
+#include "update/ListTime.h"
 #include "update/VersionList.h"
 
 namespace update {
@@ -40,7 +41,8 @@ bool IsTrustedEntry(const EntryTrust& trust, const std::string& entry) {
     if (!parts) return false;
     const std::optional<platform::P256Signature> signature = ReadSignature(parts->signatureField);
     if (!signature || !trust.crypto.VerifyP256(parts->signedText, trust.key, *signature)) return false;
-    return IsSha256Text(SplitFields(parts->signedText)[4]);
+    const std::vector<std::string> fields = SplitFields(parts->signedText);
+    return IsSha256Text(fields[4]) && ParseListTime(fields[kSignedAtField]) && ParseListTime(fields[kValidUntilField]);
 }
 
 }  // namespace update

@@ -1,5 +1,6 @@
 // A P-256 key pair of the test's own (OpenSSL) that signs version-list entries as the build's list
-// writer does: field 7 is r || s, in hex, of the signature over the entry's bytes before it.
+// writer does: fields 7 and 8 are the times of the signing, field 9 is r || s, in hex, of the
+// signature over the entry's bytes before it.
 #pragma once
 
 #include <openssl/core_names.h>
@@ -20,7 +21,16 @@ struct TestSigner {
     }
     ~TestSigner() { EVP_PKEY_free(key); }
 
-    std::string Signed(const std::string& entry) const { return entry + "," + SignatureHex(entry); }
+    // A month that holds the fake clock's default day (2026-01-05).
+    static constexpr const char* kSignedAt = "2026-01-01T00:00:00Z";
+    static constexpr const char* kValidUntil = "2026-01-31T00:00:00Z";
+
+    // Fields 0 to 6 with the times (fields 7 and 8) and the signature of them all (field 9).
+    std::string Signed(const std::string& fields, const std::string& signedAt = kSignedAt,
+                       const std::string& validUntil = kValidUntil) const {
+        const std::string text = fields + "," + signedAt + "," + validUntil;
+        return text + "," + SignatureHex(text);
+    }
     std::string SignatureHex(const std::string& text) const {
         unsigned char der[80], raw[64];
         size_t size = sizeof der;

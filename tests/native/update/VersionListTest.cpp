@@ -36,8 +36,12 @@ std::string List(const std::string& ourEntry) {
            "\r\nOtherApp,OtherApp200.exe,,1024,-\r\n";
 }
 
-update::CheckOutcome Read(const std::string& text, const std::string& versionText = kRunning) {
-    return ReadVersionListText(text, kProduct, versionText, trust);
+// Within the month the maker's signatures hold (TestSigner).
+const update::UtcSeconds kNow = update::ParseListTime("2026-01-05T11:00:00Z").value();
+
+update::CheckOutcome Read(const std::string& text, const std::string& versionText = kRunning,
+                          update::UtcSeconds now = kNow) {
+    return ReadVersionListText(text, kProduct, versionText, trust, now);
 }
 
 TEST(Versions, CurrentFromTheVersionTextListedFromTheInstallerNameAndTheirDisplay) {
@@ -89,7 +93,7 @@ TEST(SplitFields, EmptyFieldsKeepTheirPlaceATrailingCommaAddsNone) {
     EXPECT_EQ(SplitFields("Quodo,Quodo107.exe,,850,,"),
               (std::vector<std::string>{"Quodo", "Quodo107.exe", "", "850", ""}));
     EXPECT_EQ(SplitFields("Quodo"), (std::vector<std::string>{"Quodo"}));
-    EXPECT_EQ(SplitFields("a,b,c,d,e,f,g,h,i,j" + std::string(100000, ',')).size(), 8u);  // no more than it reads
+    EXPECT_EQ(SplitFields("a,b,c,d,e,f,g,h,i,j,k,l" + std::string(100000, ',')).size(), 10u);  // no more than it reads
     EXPECT_EQ(SplitFields(""), (std::vector<std::string>{""}));
 }
 
@@ -124,6 +128,23 @@ TEST(ReadVersionList, AdvisedUpdateWithEveryField) {
     EXPECT_EQ(outcome.listFromEntry.substr(0, 19), "Quodo,Quodo107.exe,");
     EXPECT_NE(outcome.listFromEntry.find("OtherApp"), std::string::npos);
     EXPECT_EQ(outcome.listFromEntry.find("zvTool"), std::string::npos);
+}
+
+// A signed list is no answer once its time is over: a replayed older entry put first is refused,
+// never read as "up to date".
+TEST(ReadVersionList, OnlyWhileTheSignedTimeHolds) {
+    const auto at = [](const char* time) { return update::ParseListTime(time).value(); };
+    const std::string list = List(Ours("Quodo107.exe"));
+    EXPECT_EQ(Read(list, kRunning, at("2026-01-31T00:00:00Z")).result, CheckResult::UpdateAdvised);
+    EXPECT_EQ(Read(list, kRunning, at("2025-12-31T00:00:00Z")).result, CheckResult::UpdateAdvised)
+        << "a clock up to a day behind the maker's";
+    for (const char* now : {"2026-01-31T00:00:01Z", "2025-12-30T23:59:59Z"}) {
+        const auto outcome = Read(list, kRunning, at(now));
+        EXPECT_EQ(outcome.result, CheckResult::ListOutOfDate) << now;
+        EXPECT_FALSE(outcome.entry.has_value());
+    }
+    const std::string replayed = maker.Signed(Ours("Quodo105.exe"), "2025-11-01T00:00:00Z", "2025-12-01T00:00:00Z");
+    EXPECT_EQ(Read(replayed + "\r\n" + list).result, CheckResult::ListOutOfDate);
 }
 
 // Other programs' lines, and older lists, may have five or six fields.
