@@ -106,18 +106,22 @@ class Installation:
                                 if words and words[0].lower().endswith("\\" + name.lower())],
                    timeout=timeout, message="the end of " + name)
 
-    def restarted_program(self, timeout=60):
-        """The main window of a Quodo.exe of this installation that the installer started (not the
-        test), once it shows."""
+    def program_windows(self):
+        """The main windows of every Quodo.exe of this installation that runs."""
         image = ("c:\\" + PROGRAM_FOLDER + "\\Quodo.exe").lower()
-        found = []
+        return [w for w in self.session.windows("TMainForm", visible=True) if w.info.get("image", "").lower() == image]
 
-        def shown():
-            found[:] = [w for w in self.session.windows("TMainForm", visible=True)
-                        if w.info.get("image", "").lower() == image]
-            return bool(found)
-        wait_until(shown, timeout=timeout, message="the installed Quodo.exe started again")
-        return found[0]
+    def restarted_program(self, timeout=60):
+        """The main window of the installed Quodo.exe that the installer started (the test's own
+        copies have ended), once it shows."""
+        wait_until(self.program_windows, timeout=timeout, message="the installed Quodo.exe started again")
+        return self.program_windows()[0]
+
+    def close_programs(self):
+        """Closes every running Quodo.exe of this installation (one the installer started too)."""
+        for window in self.program_windows():
+            window.close()
+        wait_until(lambda: not self.program_windows(), timeout=15, message="the installed programs closed")
 
     def start(self, exe, arguments):
         """Starts an installer and returns at once: a Program."""
