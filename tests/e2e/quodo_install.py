@@ -20,16 +20,13 @@ import subprocess
 
 from quodo_e2e import wait_until
 
-# Per user, as the session's user (Wine's user is the Linux one, root): %LOCALAPPDATA%\Programs\Quodo,
-# the entry below HKCU and the shortcut in the user's own Start menu.
+# Per user; Wine's user is the Linux one, root.
 PROGRAM_FOLDER = "users\\root\\AppData\\Local\\Programs\\Quodo"
 UNINSTALL_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quodo"
 SHORTCUT = "users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Quodo.lnk"
-# Where installers before the per-user one put Quodo (a 32-bit program's Program Files in a 64-bit
-# prefix, and its entry under Wow6432Node in the registry view that `wine reg` shows).
+# Where a 32-bit program installed for the whole machine would lie in a 64-bit prefix.
 MACHINE_FOLDER = "Program Files (x86)\\Quodo"
 MACHINE_UNINSTALL_KEY = "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quodo"
-INSTALL_NOTE_KEY = "HKCU\\Software\\Quodo\\Update"  # what a failed install leaves for the program
 PROGRAM_FILES = ("Quodo.exe", "Quodo.chm", "ErrorGraph.png")
 # Wine's menu builder would copy a new Start menu shortcut into the Linux desktop's menus.
 NO_MENU_BUILDER = {"WINEDLLOVERRIDES": "mscoree,mshtml=;winealsa.drv=;winemenubuilder.exe=d"}
@@ -111,14 +108,7 @@ class Installation:
         image = ("c:\\" + PROGRAM_FOLDER + "\\Quodo.exe").lower()
         return [w for w in self.session.windows("TMainForm", visible=True) if w.info.get("image", "").lower() == image]
 
-    def restarted_program(self, timeout=60):
-        """The main window of the installed Quodo.exe that the installer started (the test's own
-        copies have ended), once it shows."""
-        wait_until(self.program_windows, timeout=timeout, message="the installed Quodo.exe started again")
-        return self.program_windows()[0]
-
     def close_programs(self):
-        """Closes every running Quodo.exe of this installation (one the installer started too)."""
         for window in self.program_windows():
             window.close()
         wait_until(lambda: not self.program_windows(), timeout=15, message="the installed programs closed")

@@ -1,9 +1,8 @@
 """The update loop under Wine, on the maker's real host names over HTTPS against the fixture server:
 the probe with a ping of ours that prints the Windows layouts, the version check on demand and one
-minute after start, the update window, lists the maker did not sign and signed lists past their
-time, the download with its checks, an installer swapped on the server, and the real installer
-that replaces the running program as the user and starts it again, also after an install that
-waited in vain."""
+minute after start, the update window, lists the maker did not sign, the download with its checks,
+an installer swapped on the server, and the real installer that replaces the running program and
+starts it again."""
 
 import datetime
 import hashlib
@@ -17,7 +16,7 @@ from cryptography.hazmat.primitives.asymmetric import ec
 
 from quodo_app import DUTCH, Quodo, QuodoTestCase
 from quodo_e2e import AutoError, wait_until
-from quodo_install import MACHINE_FOLDER, Installation, installer, signing_key, update_site
+from quodo_install import Installation, installer, signing_key, update_site
 
 sys.path.insert(0, os.path.join(os.environ.get("QUODO_ROOT") or os.path.join(os.path.dirname(__file__), "..", ".."),
                                 "tools"))
@@ -31,15 +30,9 @@ NEW_INSTALLER = MAKER + "/Quodo107.exe"
 OTHER_PROGRAM = "QuodoPro,QuodoPro210.exe,,812,x\r\n"
 BAD_SIGNATURE = "Handtekening van de versielijst klopt niet."
 OUT_OF_DATE = "De versielijst is verlopen of nog niet geldig."
-
-
-def utc(day):
-    return datetime.datetime(2026, *day, tzinfo=datetime.timezone.utc)
-
-
-# A signing month that holds OPEN_DAY, and one that is over by then.
-THIS_MONTH = (utc((12, 1)), utc((12, 31)))
-LAST_MONTH = (utc((11, 1)), utc((12, 1)))
+UTC = datetime.timezone.utc
+THIS_MONTH = (datetime.datetime(2026, 12, 1, tzinfo=UTC), datetime.datetime(2026, 12, 31, tzinfo=UTC))
+LAST_MONTH = (datetime.datetime(2026, 11, 1, tzinfo=UTC), THIS_MONTH[0])
 
 
 class UpdateTest(QuodoTestCase):
@@ -230,15 +223,6 @@ class UpdateTest(QuodoTestCase):
         self.assertEqual(installation.run(installer("1.06"), "/silent /noicons"), 0)
         return installation
 
-    def install_from_the_program(self, quodo):
-        """"Check nu", "Start Downloaden" and "Installeer" for 1.07: the program ends for its installer."""
-        _, window = self.check_now(quodo)
-        wait_until(lambda: "Start Downloaden" in self.buttons(window), timeout=15, message="update advised")
-        window.press("Start Downloaden")
-        wait_until(lambda: "Installeer" in self.buttons(window), timeout=60, message="downloaded")
-        window.press("Installeer")
-        self.assertEqual(quodo.program.wait(30), 0)
-
     def test_the_whole_loop_with_the_real_installer(self):
         installation = self.install_106()
         folder = installation.folder
@@ -275,13 +259,12 @@ class UpdateTest(QuodoTestCase):
         for companion in companions:
             companion.wait(15)
         self.assertTrue(decoy.running)
-        # The installer replaces the program once it has ended, in the user's own folder, and starts
-        # it again.
+        # The installer replaces the program once it has ended, and starts it again.
         installation.wait_installer_gone("Quodo107.exe", timeout=60)
         self.assertEqual(installation.file_facts().get("FileVersion"), "1.07")
         self.assertEqual(installation.entry().get("DisplayVersion"), "1.07")
-        self.assertFalse(os.path.exists(os.path.join(installation.drive_c, *MACHINE_FOLDER.split("\\"))))
-        self.assertEqual(installation.restarted_program().text, "Quodo, versie 1.07")
+        restarted = wait_until(installation.program_windows, timeout=60, message="the program started again")
+        self.assertEqual(restarted[0].text, "Quodo, versie 1.07")
         self.assertFalse(self.session.windows("TMessageForm", visible=True))
 
     def test_an_install_that_waits_in_vain_brings_the_program_back_saying_so(self):
@@ -295,15 +278,16 @@ class UpdateTest(QuodoTestCase):
                               env=dict(DUTCH, QUODO_CLOCK=OPEN_DAY, QUODO_PING_LAYOUT="nl-reply"))
         wait_until(lambda: len(installation.program_windows()) == 2, timeout=20, message="the second copy")
         program.windows_pid = next(w.pid for w in installation.program_windows() if w.pid != other_copy.main.pid)
-        self.install_from_the_program(Quodo(self, program))
+        _, window = self.check_now(Quodo(self, program))
+        wait_until(lambda: "Start Downloaden" in self.buttons(window), timeout=15, message="update advised")
+        window.press("Start Downloaden")
+        wait_until(lambda: "Installeer" in self.buttons(window), timeout=60, message="downloaded")
+        window.press("Installeer")
+        self.assertEqual(program.wait(30), 0)
 
         # The installer waits 30 seconds for the other copy, gives up and starts the program again.
-        popups = []
-
-        def popup_shown():
-            popups[:] = self.session.windows("TMessageForm", visible=True)
-            return popups
-        wait_until(popup_shown, timeout=90, interval=0.2, message="the popup of the program started again")
+        popups = wait_until(lambda: self.session.windows("TMessageForm", visible=True), timeout=90, interval=0.2,
+                            message="the popup of the program started again")
         self.assertEqual(self.memo(popups[0]), ["Installatie van versie 1.07 is mislukt.", "Het programma was nog actief."])
         with open(os.path.join(self.data_folder, "Error.log"), "rb") as f:
             self.assertEqual(f.read(), b"7-12-2026.\r\nInstallatie van versie 1.07 mislukt. Het programma was nog actief.\r\n")

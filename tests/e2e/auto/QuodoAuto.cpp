@@ -30,16 +30,12 @@
 //   holdfile PATH                                  opens (or makes) a file for reading and keeps it
 //                                                  open, letting others read and write it but not
 //                                                  rename or delete it, until ended
-//   mutex NAME [--user]                            whether a mutex of that name exists; with
-//                                                  --user the name ends in "-" and the user's SID
-//   holdevent NAME [--user]                        makes an event of that name and keeps it until
-//                                                  ended, so that no mutex can take the name
+//   mutex NAME                                     whether a mutex of that name exists
 // With --stored, the commands that read windows (list, find, info, children) read texts as the
 // system keeps them, without a message to the window's program: a program that is busy (waiting
 // for a web page, say) is read at once instead of after a time-out, with its texts.
 #include <windows.h>
 
-#include <sddl.h>
 #include <wincrypt.h>
 #include <fcntl.h>
 #include <io.h>
@@ -725,39 +721,10 @@ void HoldFile(const Args& args) {
     for (;;) Sleep(INFINITE);
 }
 
-// The running user's security identifier as text (S-1-5-21-...).
-std::wstring UserSid() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) Fail("cannot open the process token");
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> user(size);
-    wchar_t* text = nullptr;
-    const bool read = GetTokenInformation(token, TokenUser, user.data(), size, &size) &&
-                      ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &text);
-    CloseHandle(token);
-    if (!read) Fail("cannot read the user's SID");
-    std::wstring sid = text;
-    LocalFree(text);
-    return sid;
-}
-
-std::wstring ObjectName(const Args& args) {
-    const std::wstring& name = args.At(0, "name");
-    return args.Has(L"user") ? name + L"-" + UserSid() : name;
-}
-
 void Mutex(const Args& args) {
-    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, ObjectName(args).c_str());
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, args.At(0, "name").c_str());
     Json().Bool("exists", mutex != nullptr).Print();
     if (mutex) CloseHandle(mutex);
-}
-
-void HoldEvent(const Args& args) {
-    const std::wstring name = ObjectName(args);
-    if (!CreateEventW(nullptr, TRUE, FALSE, name.c_str())) Fail("cannot make the event " + Utf8(name));
-    Json().Str("held", name).Print();
-    for (;;) Sleep(INFINITE);
 }
 
 struct CommandEntry {
@@ -794,7 +761,6 @@ const CommandEntry kCommands[] = {
     {L"runall", RunAll},
     {L"holdfile", HoldFile},
     {L"mutex", Mutex},
-    {L"holdevent", HoldEvent},
 };
 
 }  // namespace

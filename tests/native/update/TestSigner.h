@@ -21,13 +21,10 @@ struct TestSigner {
     }
     ~TestSigner() { EVP_PKEY_free(key); }
 
-    // A month that holds the fake clock's default day (2026-01-05).
-    static constexpr const char* kSignedAt = "2026-01-01T00:00:00Z";
-    static constexpr const char* kValidUntil = "2026-01-31T00:00:00Z";
-
-    // Fields 0 to 6 with the times (fields 7 and 8) and the signature of them all (field 9).
-    std::string Signed(const std::string& fields, const std::string& signedAt = kSignedAt,
-                       const std::string& validUntil = kValidUntil) const {
+    // Fields 0 to 6 with the times, by default a month that holds the fake clock's day (2026-01-05),
+    // and the signature of them all.
+    std::string Signed(const std::string& fields, const std::string& signedAt = "2026-01-01T00:00:00Z",
+                       const std::string& validUntil = "2026-01-31T00:00:00Z") const {
         const std::string text = fields + "," + signedAt + "," + validUntil;
         return text + "," + SignatureHex(text);
     }

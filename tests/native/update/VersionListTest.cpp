@@ -3,6 +3,7 @@
 #include <string>
 
 #include "TestSigner.h"
+#include "fakes/FakeSystem.h"
 #include "native/NativeCrypto.h"
 #include "update/VersionList.h"
 
@@ -36,7 +37,6 @@ std::string List(const std::string& ourEntry) {
            "\r\nOtherApp,OtherApp200.exe,,1024,-\r\n";
 }
 
-// Within the month the maker's signatures hold (TestSigner).
 const update::UtcSeconds kNow = update::ParseListTime("2026-01-05T11:00:00Z").value();
 
 update::CheckOutcome Read(const std::string& text, const std::string& versionText = kRunning,
@@ -131,20 +131,20 @@ TEST(ReadVersionList, AdvisedUpdateWithEveryField) {
 }
 
 // A signed list is no answer once its time is over: a replayed older entry put first is refused,
-// never read as "up to date".
+// never read as "up to date". The program's clock is read as UTC.
 TEST(ReadVersionList, OnlyWhileTheSignedTimeHolds) {
     const auto at = [](const char* time) { return update::ParseListTime(time).value(); };
     const std::string list = List(Ours("Quodo107.exe"));
-    EXPECT_EQ(Read(list, kRunning, at("2026-01-31T00:00:00Z")).result, CheckResult::UpdateAdvised);
-    EXPECT_EQ(Read(list, kRunning, at("2025-12-31T00:00:00Z")).result, CheckResult::UpdateAdvised)
-        << "a clock up to a day behind the maker's";
-    for (const char* now : {"2026-01-31T00:00:01Z", "2025-12-30T23:59:59Z"}) {
-        const auto outcome = Read(list, kRunning, at(now));
-        EXPECT_EQ(outcome.result, CheckResult::ListOutOfDate) << now;
-        EXPECT_FALSE(outcome.entry.has_value());
-    }
+    for (const char* now : {"2026-01-31T00:00:00Z", "2025-12-31T00:00:00Z"})  // a clock a day behind holds
+        EXPECT_EQ(Read(list, kRunning, at(now)).result, CheckResult::UpdateAdvised) << now;
+    for (const char* now : {"2026-01-31T00:00:01Z", "2025-12-30T23:59:59Z"})
+        EXPECT_FALSE(Read(list, kRunning, at(now)).entry.has_value()) << now;
     const std::string replayed = maker.Signed(Ours("Quodo105.exe"), "2025-11-01T00:00:00Z", "2025-12-01T00:00:00Z");
     EXPECT_EQ(Read(replayed + "\r\n" + list).result, CheckResult::ListOutOfDate);
+    EXPECT_FALSE(update::ParseListTime("2023-02-29T00:00:00Z"));
+    EXPECT_EQ(update::UniversalTime(fakes::MakeDateTime(2026, 7, 1, 12, 0, 30), fakes::CentralEuropeanZone()),
+              at("2026-07-01T10:00:30Z"));  // summer time
+    EXPECT_EQ(update::UniversalTime(fakes::MakeDateTime(2026, 1, 5, 12, 0), fakes::CentralEuropeanZone()), kNow);
 }
 
 // Other programs' lines, and older lists, may have five or six fields.
