@@ -11,8 +11,8 @@
 #include "support/Support.h"
 #include "update/GetVersions.h"
 #include "update/InstallOutcome.h"
-#include "update/UpdateTexts.h"
 #include "update/Terminate.h"
+#include "update/UpdateTexts.h"
 
 namespace app {
 

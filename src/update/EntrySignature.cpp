@@ -41,8 +41,10 @@ bool IsTrustedEntry(const EntryTrust& trust, const std::string& entry) {
     if (!parts) return false;
     const std::optional<platform::P256Signature> signature = ReadSignature(parts->signatureField);
     if (!signature || !trust.crypto.VerifyP256(parts->signedText, trust.key, *signature)) return false;
+    // An empty last field adds no field: the signed part may hold one field fewer than its commas say.
     const std::vector<std::string> fields = SplitFields(parts->signedText);
-    return IsSha256Text(fields[4]) && ParseListTime(fields[kSignedAtField]) && ParseListTime(fields[kValidUntilField]);
+    return fields.size() > kValidUntilField && IsSha256Text(fields[4]) && ParseListTime(fields[kSignedAtField]) &&
+           ParseListTime(fields[kValidUntilField]);
 }
 
 }  // namespace update
