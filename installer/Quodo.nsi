@@ -1,5 +1,9 @@
-; The installer of Quodo: puts Quodo.exe, its help file and its fallback chart picture into
-; Program Files, with an uninstaller and its entry in Add/Remove Programs.
+; The installer of Quodo: puts Quodo.exe, its help file and its fallback chart picture into the
+; user's own programs folder (%LOCALAPPDATA%\Programs\Quodo), with an uninstaller, its entry in the
+; user's part of Add/Remove Programs (HKCU) and a shortcut in the user's Start menu. Nothing it does
+; needs elevation: it runs as the user who starts it, and so do the uninstaller and the program it
+; starts. An update goes where the program already is (the entry's InstallLocation); an install
+; made by an older installer in Program Files is left as it is.
 ;
 ; Built by the Windows build (installer/CMakeLists.txt) with makensis, which defines:
 ;   VERSION        the version number, such as 1.06
@@ -14,26 +18,27 @@
 ;   /silent   installs without asking anything and without a window (NSIS's own /S does the same);
 ;   /noicons  makes no Start menu shortcut;
 ;   /wait=N   waits at most N seconds (default 30) for a running Quodo.exe to end;
-;   anything else, /SP- included, is ignored.
+;   /SP-      only the program's update check passes it (every version of the program starts the
+;             installer so): the run is an update started from the program, which has ended so
+;             that it can be replaced. When such a run ends, whatever its outcome, the installer
+;             starts the installed Quodo.exe again; after a failed install it first leaves a note
+;             that the program tells the user once (Software\Quodo\Update, src/update/InstallOutcome.h).
+;   anything else is ignored.
+; Started by hand without /silent, its last page offers "Start Quodo".
 ;
 ; A running program cannot be overwritten, so the installer first waits until no program holds
 ; Quodo.exe, polling ten times a second. If it is still held when the wait is over, the installer
 ; changes nothing and ends with exit code 2 (when not silent, the user may first close Quodo and
-; try again).
+; try again). The files are then replaced so that the install can be cut at any moment and leave a
+; startable Quodo.exe (Swap.nsh); a file that cannot be replaced puts back every file replaced
+; before it, and ends the installer with exit code 2 as well.
 ;
-; The user is never left without a program. The new files are first written beside the old ones
-; (Quodo.exe.new, ...), so that a failed write (a full disk) leaves the installation as it was.
-; Then each is swapped in: the old file is renamed aside (Quodo.exe.old), the new one renamed into
-; its place, and when that fails the old one is renamed back. The program goes first; the help
-; file and the picture follow only once the new program is in place, and a swap that fails puts
-; back every file swapped before it. A failed swap ends the installer with exit code 2 as well.
-;
-; Only one installer or uninstaller of Quodo runs at a time: one started while another runs does
-; nothing and ends with exit code 3 (when not silent, it says so first).
+; Only one installer or uninstaller of Quodo runs per user at a time (RunAlone.nsh): one started
+; while another runs does nothing and ends with exit code 3 (when not silent, it says so first).
 
 Unicode true
 SetCompressor /SOLID lzma
-RequestExecutionLevel admin
+RequestExecutionLevel user
 AllowSkipFiles off  ; a file that cannot be written stops the installation (in silent mode too)
 ; No file times are stored, so that two builds of one source give the same installer; installed
 ; files take the time they are written.
@@ -46,30 +51,42 @@ SetDateSave off
   !finalize '${SIGN}' = 0
 !endif
 
+!addincludedir "${__FILEDIR__}"
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
+!include "MUI2.nsh"
 
 !define PRODUCT "Quodo"
 !define PUBLISHER "QuodoSoft"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define UNINSTALLER "Uninstall.exe"
 !define DEFAULT_WAIT_SECONDS 30
-!define SETUP_MUTEX "QuodoSetup"  ; held by the installer or uninstaller that runs
-!define ALREADY_RUNNING_EXIT_CODE 3
+; The note a failed install started by the update leaves for the program, and its reasons.
+!define INSTALL_NOTE_KEY "Software\${PRODUCT}\Update"
+!define FAILED_PROGRAM_RUNNING 1
+!define FAILED_FILE_NOT_REPLACED 2
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
-Icon "${ICON}"
-UninstallIcon "${ICON}"
-InstallDir "$PROGRAMFILES\${PRODUCT}"
-; An update goes where the program already is.
-InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PUBLISHER}"
 ShowInstDetails show
 ShowUninstDetails show
 
-LoadLanguageFile "${NSISDIR}\Contrib\Language files\Dutch.nlf"
-LoadLanguageFile "${NSISDIR}\Contrib\Language files\English.nlf"
+; ---- Pages and texts ----------------------------------------------------------------------------
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_FINISHPAGE_RUN "$INSTDIR\${PRODUCT}.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT}"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "Dutch"
+!insertmacro MUI_LANGUAGE "English"
 
 !define CLOSE_FIRST_NL "Sluit ${PRODUCT} af en kies Opnieuw, of kies Annuleren om te stoppen."
 !define CLOSE_FIRST_EN "Close ${PRODUCT} and choose Retry, or choose Cancel to stop."
@@ -87,10 +104,18 @@ LangString StillRunningUninstallText ${LANG_ENGLISH} \
   "${PRODUCT} is still running and cannot be removed.$\r$\n$\r$\n${CLOSE_FIRST_EN}"
 LangString NotRemovedText ${LANG_DUTCH} "${PRODUCT} is niet verwijderd: het programma is nog actief."
 LangString NotRemovedText ${LANG_ENGLISH} "${PRODUCT} has not been removed: the program is still running."
+LangString FilesLeftText ${LANG_DUTCH} "${PRODUCT} is niet helemaal verwijderd: een bestand is nog in gebruik."
+LangString FilesLeftText ${LANG_ENGLISH} "${PRODUCT} has not been removed completely: a file is still in use."
 LangString NotSwappedText ${LANG_DUTCH} "${PRODUCT} is niet vervangen: een bestand kon niet worden vervangen."
 LangString NotSwappedText ${LANG_ENGLISH} "${PRODUCT} has not been replaced: a file could not be replaced."
+LangString MixedText ${LANG_DUTCH} \
+  "${PRODUCT} is niet helemaal vervangen: een bestand kon niet worden teruggezet. Installeer opnieuw."
+LangString MixedText ${LANG_ENGLISH} \
+  "${PRODUCT} has not been replaced completely: a file could not be put back. Please install again."
 LangString AlreadyRunningText ${LANG_DUTCH} "Er wordt al een installatie van ${PRODUCT} uitgevoerd."
 LangString AlreadyRunningText ${LANG_ENGLISH} "Another installation of ${PRODUCT} is already running."
+LangString NoLockText ${LANG_DUTCH} "De installatie van ${PRODUCT} kan niet worden gestart (geen vergrendeling)."
+LangString NoLockText ${LANG_ENGLISH} "The installation of ${PRODUCT} cannot be started (no lock)."
 
 VIProductVersion "${VERSION_MAJOR}.${VERSION_MINOR}.0.0"
 VIFileVersion "${VERSION_MAJOR}.${VERSION_MINOR}.0.0"
@@ -101,15 +126,17 @@ VIAddVersionKey /LANG=${LANG_DUTCH} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_DUTCH} "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_DUTCH} "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 
-Page directory
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+; ---- Command line, one run at a time, the wait for the program ------------------------------
 
 Var NoIcons
-Var WaitTenths  ; the bound of the wait, in tenths of a second
+Var WaitTenths       ; the bound of the wait, in tenths of a second
+Var StartedByUpdate  ; 1: the program's update check started this run
+Var FailureReason    ; why the install failed, for the note
 
-; Reads the command line: "/silent" makes the run silent, "/noicons" and "/wait=N" are kept.
+!include "RunAlone.nsh"
+!include "Swap.nsh"
+
+; Reads the command line: "/silent" makes the run silent; "/noicons", "/wait=N" and "/SP-" are kept.
 !macro ReadCommandLine
   ${GetParameters} $R0
   ClearErrors
@@ -121,6 +148,11 @@ Var WaitTenths  ; the bound of the wait, in tenths of a second
   ${GetOptions} $R0 "/noicons" $R1
   ${IfNot} ${Errors}
     StrCpy $NoIcons 1
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/SP-" $R1
+  ${IfNot} ${Errors}
+    StrCpy $StartedByUpdate 1
   ${EndIf}
   IntOp $WaitTenths ${DEFAULT_WAIT_SECONDS} * 10
   ClearErrors
@@ -172,108 +204,6 @@ Var WaitTenths  ; the bound of the wait, in tenths of a second
   Pop $0
 !macroend
 
-; Ends this run at once, with its own exit code, while another installer or uninstaller of Quodo
-; runs; otherwise holds the mutex that tells the next one so, until this run ends.
-!macro RunAlone
-  System::Call 'kernel32::CreateMutex(p 0, i 0, t "${SETUP_MUTEX}") p .r0 ?e'
-  Pop $1  ; the system's last error
-  ${If} $1 = 183  ; ERROR_ALREADY_EXISTS
-    MessageBox MB_OK|MB_ICONEXCLAMATION "$(AlreadyRunningText)" /SD IDOK
-    SetErrorLevel ${ALREADY_RUNNING_EXIT_CODE}
-    Quit
-  ${EndIf}
-!macroend
-
-Function .onInit
-  !insertmacro ReadCommandLine
-  !insertmacro RunAlone
-FunctionEnd
-
-Function un.onInit
-  !insertmacro ReadCommandLine
-  !insertmacro RunAlone
-FunctionEnd
-
-; Writes a file of the payload beside the installed one, as NAME.new.
-!macro Stage NAME
-  Delete "$INSTDIR\${NAME}.new"
-  File "/oname=${NAME}.new" "${PAYLOAD}/${NAME}"
-!macroend
-
-; Takes the file name from the stack and puts its staged copy (NAME.new) in its place; the old file
-; is renamed aside to NAME.old first and renamed back when the new one cannot take its place.
-; Leaves "swapped" or "kept" on the stack: kept means the file is as it was.
-Function SwapIn
-  Exch $0
-  Delete "$INSTDIR\$0.old"  ; left by an earlier update whose old program still ran
-  ClearErrors
-  ${If} ${FileExists} "$INSTDIR\$0"
-    Rename "$INSTDIR\$0" "$INSTDIR\$0.old"
-  ${EndIf}
-  ${IfNot} ${Errors}
-    Rename "$INSTDIR\$0.new" "$INSTDIR\$0"
-    ${IfNot} ${Errors}
-      StrCpy $0 "swapped"
-      Exch $0
-      Return
-    ${EndIf}
-    ${If} ${FileExists} "$INSTDIR\$0.old"
-      Rename "$INSTDIR\$0.old" "$INSTDIR\$0"
-    ${EndIf}
-  ${EndIf}
-  StrCpy $0 "kept"
-  Exch $0
-FunctionEnd
-
-; Takes the file name from the stack and undoes its swap: the new file goes back to NAME.new and
-; the old one returns to its place.
-Function SwapBack
-  Exch $0
-  ${If} ${FileExists} "$INSTDIR\$0.old"
-    Delete "$INSTDIR\$0.new"
-    ClearErrors
-    Rename "$INSTDIR\$0" "$INSTDIR\$0.new"
-    ${IfNot} ${Errors}
-      Rename "$INSTDIR\$0.old" "$INSTDIR\$0"
-    ${EndIf}
-  ${EndIf}
-  Pop $0
-FunctionEnd
-
-; Swaps the staged files in, the program first, so that the help file and the picture are
-; replaced only once the new program is in place. When one cannot be swapped, the files swapped
-; before it are swapped back. Leaves "swapped" or "kept" on the stack.
-Function SwapInAll
-  Push "${PRODUCT}.exe"
-  Call SwapIn
-  Pop $0
-  StrCmp $0 "swapped" 0 kept
-  Push "${PRODUCT}.chm"
-  Call SwapIn
-  Pop $0
-  StrCmp $0 "swapped" 0 undo_program
-  Push "ErrorGraph.png"
-  Call SwapIn
-  Pop $0
-  StrCmp $0 "swapped" 0 undo_help
-  Push "swapped"
-  Return
-  undo_help:
-    Push "${PRODUCT}.chm"
-    Call SwapBack
-  undo_program:
-    Push "${PRODUCT}.exe"
-    Call SwapBack
-  kept:
-    Push "kept"
-FunctionEnd
-
-!macro RemoveWithSuffix SUFFIX
-  Delete "$INSTDIR\${PRODUCT}.exe${SUFFIX}"
-  Delete "$INSTDIR\${PRODUCT}.chm${SUFFIX}"
-  Delete "$INSTDIR\ErrorGraph.png${SUFFIX}"
-!macroend
-
 Function WaitUntilProgramFree
   !insertmacro WaitUntilProgramFree StillRunningText
 FunctionEnd
@@ -282,16 +212,35 @@ Function un.WaitUntilProgramFree
   !insertmacro WaitUntilProgramFree StillRunningUninstallText
 FunctionEnd
 
+Function .onInit
+  !insertmacro ReadCommandLine
+  !insertmacro RunAlone
+  ${If} $StartedByUpdate == 1
+    ; This run's outcome is the one the program will tell, not an older one's.
+    DeleteRegValue HKCU "${INSTALL_NOTE_KEY}" "FailedVersion"
+    DeleteRegValue HKCU "${INSTALL_NOTE_KEY}" "FailedReason"
+  ${EndIf}
+FunctionEnd
+
+Function un.onInit
+  !insertmacro ReadCommandLine
+  !insertmacro RunAlone
+FunctionEnd
+
+; ---- The install --------------------------------------------------------------------------------
+
 Section "${PRODUCT}"
-  SetShellVarContext all
+  SetShellVarContext current
   SetOutPath "$INSTDIR"
 
   Call WaitUntilProgramFree
   Pop $0
   ${If} $0 == "busy"
+    StrCpy $FailureReason ${FAILED_PROGRAM_RUNNING}
     Abort "$(NotReplacedText)"
   ${EndIf}
 
+  Call PutRightLeftovers
   ; Every new file beside the old ones first: only whole files take the old ones' places.
   !insertmacro Stage "${PRODUCT}.exe"
   !insertmacro Stage "${PRODUCT}.chm"
@@ -300,10 +249,15 @@ Section "${PRODUCT}"
   Pop $0
   ${If} $0 != "swapped"
     !insertmacro RemoveWithSuffix ".new"
+    StrCpy $FailureReason ${FAILED_FILE_NOT_REPLACED}
+    ${If} $0 == "mixed"
+      Abort "$(MixedText)"  ; the next run puts the old copies right
+    ${EndIf}
+    !insertmacro RemoveWithSuffix ".old"
     Abort "$(NotSwappedText)"
   ${EndIf}
-  ; An old program that was started again since the wait still runs from its file: that one
-  ; stays until the next update.
+  ; An old program that was started again since the wait still runs from its old copy: that one
+  ; stays until the next run.
   !insertmacro RemoveWithSuffix ".old"
 
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
@@ -311,34 +265,70 @@ Section "${PRODUCT}"
     CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${PRODUCT}.exe"
   ${EndIf}
 
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${PRODUCT}.exe,0"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${PRODUCT}.exe,0"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-; Removes what the installer put down. The user's settings (HKCU\Software\Quodo) and the data
-; folder stay: they belong to the user, not to the installation.
+; After an update started from the program: the installed program starts again, as this user, in
+; its own folder, whether the install succeeded or not.
+Function StartProgramAgain
+  ${If} $StartedByUpdate == 1
+  ${AndIf} ${FileExists} "$INSTDIR\${PRODUCT}.exe"
+    SetOutPath "$INSTDIR"
+    Exec '"$INSTDIR\${PRODUCT}.exe"'
+  ${EndIf}
+FunctionEnd
+
+Function .onInstSuccess
+  Call StartProgramAgain
+FunctionEnd
+
+Function .onInstFailed
+  ${If} $StartedByUpdate == 1
+    WriteRegStr HKCU "${INSTALL_NOTE_KEY}" "FailedVersion" "${VERSION}"
+    WriteRegDWORD HKCU "${INSTALL_NOTE_KEY}" "FailedReason" $FailureReason
+  ${EndIf}
+  Call StartProgramAgain
+FunctionEnd
+
+; ---- The uninstall ------------------------------------------------------------------------------
+
+; Removes what the installer put down: the files first, and the shortcut and the entry only once they
+; are gone, so that a program still running (or a file still in use) keeps its entry for another
+; try. The user's settings (HKCU\Software\Quodo) and the data folder stay: they belong to the user,
+; not to the installation.
 Section "Uninstall"
-  SetShellVarContext all
+  SetShellVarContext current
   Call un.WaitUntilProgramFree
   Pop $0
   ${If} $0 == "busy"
     Abort "$(NotRemovedText)"
   ${EndIf}
 
-  Delete "$SMPROGRAMS\${PRODUCT}.lnk"
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
   !insertmacro RemoveWithSuffix ""
   !insertmacro RemoveWithSuffix ".new"
+  !insertmacro RemoveWithSuffix ".part"
   !insertmacro RemoveWithSuffix ".old"
+  ${If} ${FileExists} "$INSTDIR\${PRODUCT}.exe*"
+  ${OrIf} ${FileExists} "$INSTDIR\${PRODUCT}.chm*"
+  ${OrIf} ${FileExists} "$INSTDIR\ErrorGraph.png*"
+    Abort "$(FilesLeftText)"  ; the uninstaller stays too, for the next try
+  ${EndIf}
   Delete "$INSTDIR\${UNINSTALLER}"
+  ${If} ${FileExists} "$INSTDIR\${UNINSTALLER}"
+    Abort "$(FilesLeftText)"
+  ${EndIf}
+
+  Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
   ; The last step: whoever waits for the folder to go may take the rest as done.
   RMDir "$INSTDIR"  ; only when nothing else is left in it
 SectionEnd

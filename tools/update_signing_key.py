@@ -4,10 +4,16 @@
     update_signing_key.py new PRIVATE_PEM
         makes a key pair and writes its private key (PKCS#8 PEM, unencrypted, readable by its owner
         only); a file that exists already is left as it is.
-    update_signing_key.py public PRIVATE_PEM PUBLIC_PEM HEADER
-        writes the public half as PEM, and as the C++ header that builds it into the program: the
-        point's X and Y, 32 bytes each, big-endian.
+    update_signing_key.py public KEY_PEM PUBLIC_PEM HEADER
+        writes the public half of a private or public key as PEM, and as the C++ header that builds
+        it into the program: the point's X and Y, 32 bytes each, big-endian.
+    update_signing_key.py fingerprint KEY_PEM
+        prints the SHA-256 of the public half as DER (SubjectPublicKeyInfo), in lower-case hex: the
+        same as `openssl pkey -pubin -in KEY_PEM -outform DER | sha256sum`.
+    update_signing_key.py pair PRIVATE_PEM PUBLIC_PEM
+        fails unless the public key is the private key's own public half.
 """
+import hashlib
 import os
 import sys
 
@@ -38,6 +44,31 @@ def load_private_key(path):
     if not isinstance(key, ec.EllipticCurvePrivateKey) or key.curve.name != "secp256r1":
         raise ValueError("%s: not a P-256 (secp256r1) key" % path)
     return key
+
+
+def load_public_key(path):
+    """The public P-256 key of a PEM file that holds a public or an unencrypted private key."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if b"PRIVATE KEY" in data:
+        return load_private_key(path).public_key()
+    key = serialization.load_pem_public_key(data)
+    if not isinstance(key, ec.EllipticCurvePublicKey) or key.curve.name != "secp256r1":
+        raise ValueError("%s: not a P-256 (secp256r1) key" % path)
+    return key
+
+
+def public_der(key):
+    return key.public_bytes(serialization.Encoding.DER, serialization.PublicFormat.SubjectPublicKeyInfo)
+
+
+def fingerprint(path):
+    return hashlib.sha256(public_der(load_public_key(path))).hexdigest()
+
+
+def check_pair(private_path, public_path):
+    if public_der(load_private_key(private_path).public_key()) != public_der(load_public_key(public_path)):
+        raise ValueError("%s is not the public half of %s" % (public_path, private_path))
 
 
 def raw_public_key(key):
@@ -77,9 +108,9 @@ def header_text(raw):
     return HEADER % "\n".join(rows)
 
 
-def public_files(private_path, public_path, header_path):
-    key = load_private_key(private_path)
-    pem = key.public_key().public_bytes(serialization.Encoding.PEM, serialization.PublicFormat.SubjectPublicKeyInfo)
+def public_files(key_path, public_path, header_path):
+    key = load_public_key(key_path)
+    pem = key.public_bytes(serialization.Encoding.PEM, serialization.PublicFormat.SubjectPublicKeyInfo)
     write_if_changed(public_path, pem)
     write_if_changed(header_path, header_text(raw_public_key(key)).encode("ascii"))
 
@@ -90,6 +121,10 @@ def main(argv):
             new_key(argv[2])
         elif len(argv) == 5 and argv[1] == "public":
             public_files(argv[2], argv[3], argv[4])
+        elif len(argv) == 3 and argv[1] == "fingerprint":
+            print(fingerprint(argv[2]))
+        elif len(argv) == 4 and argv[1] == "pair":
+            check_pair(argv[2], argv[3])
         else:
             print(__doc__, file=sys.stderr)
             return 2

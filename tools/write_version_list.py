@@ -3,7 +3,7 @@
 
 The list holds one line per program, each ended by CR LF:
 
-    product,installer,letter,kilobytes,sha256,Dutch text,English text,signature
+    product,installer,letter,kilobytes,sha256,Dutch text,English text,signed at,valid until,signature
 
 - product: the program's name (Quodo);
 - installer: the installer's file name, the product name followed by the version's digits
@@ -12,17 +12,23 @@ The list holds one line per program, each ended by CR LF:
 - kilobytes: the installer's size in whole kilobytes, rounded up ((bytes + 1023) / 1024);
 - sha256: the installer's SHA-256 as 64 lower-case hex digits;
 - the two texts: a short description of the version (always there, empty or not);
+- signed at, valid until: when the list was signed and until when the program takes it, as UTC
+  moments (2026-12-08T07:49:40Z); by default from now for 30 days. A list past its time is
+  refused, so the maker signs the list again before it runs out;
 - signature: the maker's ECDSA signature (P-256, SHA-256) of the line's bytes before the comma
   that opens it, as 128 lower-case hex digits of r and s (32 bytes each, big-endian). The program
-  believes its entry only with a signature by the key it carries. Older versions of the program
-  read fields 0 to 6 and never look further.
+  believes its entry only with a signature by the key it carries, and only while its time holds.
+  Older versions of the program read fields 0 to 6 and never look further.
 
 Besides a line for each installer given, the list names a few other programs of the maker. The
 first of them, QuodoPro, begins with our own product name, so a reader that takes the first line
 that merely contains "Quodo" picks the wrong program.
 
-Usage: write_version_list.py --key PRIVATE_PEM OUT INSTALLER...   (such as site/versions.dat site/Quodo106.exe)
+Usage: write_version_list.py --key PRIVATE_PEM [--days N] [--signed-at TIME] OUT INSTALLER...
+       (such as --key release-key.pem site/versions.dat site/Quodo106.exe)
 """
+import argparse
+import datetime
 import hashlib
 import os
 import re
@@ -46,6 +52,8 @@ LAST_PROGRAMS = (
 )
 
 INSTALLER_NAME = re.compile(r"^([A-Za-z_]+)([0-9]{3,})\.exe$")
+TIME_FORMAT = "%Y-%m-%dT%H:%M:%SZ"
+DEFAULT_DAYS = 30
 
 
 def kilobytes(size):
@@ -79,32 +87,62 @@ def signature(key, signed):
     return (r.to_bytes(32, "big") + s.to_bytes(32, "big")).hex()
 
 
-def signed_line(key, fields):
-    """An entry's fields 0 to 6 joined by commas, with the key's signature of those bytes as field 7."""
+def time_text(moment):
+    return moment.astimezone(datetime.timezone.utc).strftime(TIME_FORMAT)
+
+
+def parse_time(text):
+    """A UTC moment written as the list writes it (2026-12-08T07:49:40Z)."""
+    return datetime.datetime.strptime(text, TIME_FORMAT).replace(tzinfo=datetime.timezone.utc)
+
+
+def signed_line(key, fields, signed_at, valid_until):
+    """An entry's fields 0 to 6 and the two times joined by commas, with the key's signature of those
+    bytes as field 9."""
+    fields = list(fields) + [time_text(signed_at), time_text(valid_until)]
     text = ",".join(str(field) for field in fields)
-    if len(fields) != 7 or any(c in text for c in "\r\n") or any("," in str(field) for field in fields):
-        raise ValueError("a signed entry is seven fields without commas or line ends: %r" % text)
+    if len(fields) != 9 or any(c in text for c in "\r\n") or any("," in str(field) for field in fields):
+        raise ValueError("a signed entry is nine fields without commas or line ends: %r" % text)
     return text + "," + signature(key, text.encode("ascii"))
 
 
-def version_list(key, installers):
-    """The whole list as bytes: the other programs' lines as they are, ours signed."""
+def version_list(key, installers, signed_at, days=DEFAULT_DAYS):
+    """The whole list as bytes: the other programs' lines as they are, ours signed to hold for days."""
+    valid_until = signed_at + datetime.timedelta(days=days)
     lines = [",".join(str(field) for field in line) for line in OTHER_PROGRAMS]
-    lines += [signed_line(key, installer_line(path)) for path in installers]
+    lines += [signed_line(key, installer_line(path), signed_at, valid_until) for path in installers]
     lines += [",".join(str(field) for field in line) for line in LAST_PROGRAMS]
     return "".join(line + "\r\n" for line in lines).encode("ascii")
 
 
+def positive_days(text):
+    days = int(text)
+    if days < 1:
+        raise argparse.ArgumentTypeError("a list holds for at least one day")
+    return days
+
+
+def arguments(argv):
+    parser = argparse.ArgumentParser(prog="write_version_list.py", description="Writes and signs versions.dat.")
+    parser.add_argument("--key", required=True, help="the maker's private key (PEM, P-256)")
+    parser.add_argument("--days", type=positive_days, default=DEFAULT_DAYS,
+                        help="how many days the list holds (default %d)" % DEFAULT_DAYS)
+    parser.add_argument("--signed-at", type=parse_time, default=None,
+                        help="the moment of signing, such as 2026-12-08T07:49:40Z (default: now)")
+    parser.add_argument("out")
+    parser.add_argument("installers", nargs="+")
+    return parser.parse_args(argv[1:])
+
+
 def main(argv):
-    if len(argv) < 5 or argv[1] != "--key":
-        print(__doc__.strip().splitlines()[-1], file=sys.stderr)
-        return 2
+    options = arguments(argv)
+    signed_at = options.signed_at or datetime.datetime.now(datetime.timezone.utc).replace(microsecond=0)
     try:
-        data = version_list(load_private_key(argv[2]), argv[4:])
+        data = version_list(load_private_key(options.key), options.installers, signed_at, options.days)
     except (OSError, ValueError, TypeError) as error:
         print("write_version_list: %s" % error, file=sys.stderr)
         return 1
-    with open(argv[3], "wb") as f:
+    with open(options.out, "wb") as f:
         f.write(data)
     return 0
 

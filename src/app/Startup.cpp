@@ -10,7 +10,9 @@
 #include "settings/Options.h"
 #include "support/Support.h"
 #include "update/GetVersions.h"
+#include "update/InstallOutcome.h"
 #include "update/Terminate.h"
+#include "update/UpdateTexts.h"
 
 namespace app {
 
@@ -38,6 +40,18 @@ void ConnectAbout(TMainForm& main, dialogs::TAboutBox& about) {
     main.onAbout = [&about] { about.ShowModal(); };
 }
 
+void ConnectInstallOutcome(TMainForm& main, dialogs::TMessageForm& popup) {
+    main.onFirstShow = [firstShow = std::move(main.onFirstShow), &main, &popup] {
+        if (firstShow) firstShow();
+        update::ReportFailedInstall(platform::Current(), main.ProductName, main.State().dataFolder,
+                                    update::IsDutch(support::LanguageCode),
+                                    [&](const std::string& line1, const std::string& line2, int durationMs) {
+                                        popup.ShowMessagePopup(main.Top(), main.Left(), main.Height(), main.Width(),
+                                                               line1, line2, durationMs);
+                                    });
+    };
+}
+
 int RunProgram() {
     auto& app = ui::App();
     support::Initialize();
@@ -59,6 +73,7 @@ int RunProgram() {
     if (!app.Terminated()) app.Dispatch([&] { versions.FormCreate(); });
     dialogs::TMessageForm messageForm;
     about.popup = &messageForm;
+    ConnectInstallOutcome(mainForm, messageForm);
     if (!app.Terminated()) app.Dispatch([&] { messageForm.FormCreate(); });
     update::TTerminateForm terminateForm;
     versions.terminateForm = &terminateForm;

@@ -3,6 +3,7 @@
 
 namespace dialogs {
 class TAboutBox;
+class TMessageForm;
 }
 
 namespace settings {
@@ -27,6 +28,10 @@ void ConnectUpdates(TMainForm& main, settings::TOptionsForm& options, update::TV
 
 // Connects the information box to the main window: the info menu's "Over Quodo" shows it modally.
 void ConnectAbout(TMainForm& main, dialogs::TAboutBox& about);
+
+// At the main window's first show, tells once of an install the update started that failed (a note
+// the installer left): in the message popup over the main window and in "Error.log".
+void ConnectInstallOutcome(TMainForm& main, dialogs::TMessageForm& popup);
 
 // Creates the windows, runs the message loop until the main window closes, and ends the program.
 int RunProgram();

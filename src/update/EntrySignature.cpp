@@ -1,6 +1,7 @@
 #include "update/EntrySignature.h"
 
 #include "update/Digests.h"
+#include "update/ListTime.h"
 #include "update/VersionList.h"
 
 namespace update {
@@ -40,7 +41,10 @@ bool IsTrustedEntry(const EntryTrust& trust, const std::string& entry) {
     if (!parts) return false;
     const std::optional<platform::P256Signature> signature = ReadSignature(parts->signatureField);
     if (!signature || !trust.crypto.VerifyP256(parts->signedText, trust.key, *signature)) return false;
-    return IsSha256Text(SplitFields(parts->signedText)[4]);
+    // An empty last field adds no field: the signed part may hold one field fewer than its commas say.
+    const std::vector<std::string> fields = SplitFields(parts->signedText);
+    return fields.size() > kValidUntilField && IsSha256Text(fields[4]) && ParseListTime(fields[kSignedAtField]) &&
+           ParseListTime(fields[kValidUntilField]);
 }
 
 }  // namespace update

@@ -1,5 +1,6 @@
-// "Error.log" in the data folder: the latest failed automatic check, as two lines (CR LF): the
-// date in the user's short date format followed by ".", and the result in Dutch.
+// "Error.log" in the data folder: the latest failure of an automatic check (or of an install the
+// update started), as two lines (CR LF): the date in the user's short date format followed by ".",
+// and what failed, in Dutch.
 #pragma once
 
 #include <optional>
@@ -20,5 +21,7 @@ std::string ErrorLogText(const platform::DateTime& today, const std::string& sho
 // short date format. False when the file could not be written; a check that did not fail writes
 // nothing and gives true.
 bool WriteErrorLog(const platform::Services& services, const std::string& dataFolder, CheckResult result);
+// Replaces dataFolder + "Error.log" with today's date and this line; false when it could not be written.
+bool WriteErrorLogLine(const platform::Services& services, const std::string& dataFolder, const std::string& line);
 
 }  // namespace update

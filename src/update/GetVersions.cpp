@@ -114,7 +114,8 @@ platform::Task<CheckResult> TVersionsForm::ReadVersionList(std::string& name, st
     }
 
     const CheckOutcome outcome = ReadVersionListText(versionListText_, name, program_.versionText,
-                                                     EntryTrust{*services.crypto, program_.updateKey});
+                                                     EntryTrust{*services.crypto, program_.updateKey},
+                                                     UniversalNow(services));
     if (!outcome.listFromEntry.empty()) versionListText_ = outcome.listFromEntry;
     checkedEntry_ = outcome.entry;
     if (outcome.entry) name = outcome.entry->installerName;

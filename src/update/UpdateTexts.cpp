@@ -31,6 +31,9 @@ std::vector<std::string> ResultLines(bool dutch, CheckResult result, const std::
         case CheckResult::SignatureInvalid:
             return {Choose(dutch, "Handtekening van de versielijst klopt niet.",
                            "The version list's signature is not valid.")};
+        case CheckResult::ListOutOfDate:
+            return {Choose(dutch, "De versielijst is verlopen of nog niet geldig.",
+                           "The version list has expired or is not yet valid.")};
         case CheckResult::UpdateAdvised: break;
     }
     return {};

@@ -109,6 +109,10 @@ VersionEntry ParseEntry(const std::string& entry, const std::string& productName
         parsed.dutchText = fields[5];
         parsed.englishText = fields[6];
     }
+    if (fields.size() > kValidUntilField) {
+        parsed.signedAt = ParseListTime(fields[kSignedAtField]).value_or(0);
+        parsed.validUntil = ParseListTime(fields[kValidUntilField]).value_or(0);
+    }
     if (fields.size() > kSignatureField) parsed.signature = fields[kSignatureField];
     return parsed;
 }
@@ -130,7 +134,7 @@ std::optional<size_t> FindEntry(const std::string& list, const std::string& prod
 }
 
 CheckOutcome ReadVersionListText(const std::string& resultText, const std::string& productName,
-                                 const std::string& versionText, const EntryTrust& trust) {
+                                 const std::string& versionText, const EntryTrust& trust, UtcSeconds now) {
     CheckOutcome outcome;
     outcome.listFromEntry = resultText;
     if (resultText.empty() || resultText == "1") {
@@ -153,6 +157,10 @@ CheckOutcome ReadVersionListText(const std::string& resultText, const std::strin
         return outcome;
     }
     const VersionEntry entry = ParseEntry(line, productName);
+    if (!ListHoldsAt(entry.signedAt, entry.validUntil, now)) {
+        outcome.result = CheckResult::ListOutOfDate;
+        return outcome;
+    }
     const Version latest = ListedVersion(entry.installerName, entry.letter);
     outcome.entry = entry;
     outcome.latestVersion = DisplayVersion(latest);

@@ -2,12 +2,13 @@
 // comparing its version with the running one.
 //
 // The list is a text of lines ended by CR LF, one line per program:
-//   Quodo,Quodo107.exe,a,850,<SHA-256>,<Dutch text>,<English text>,<signature>
+//   Quodo,Quodo107.exe,a,850,<SHA-256>,<Dutch text>,<English text>,<signed at>,<valid until>,<signature>
 // field 0 the product name, 1 the installer's file name (the version's digits before its first
 // "."), 2 the version letter or nothing, 3 the installer's size in whole kilobytes (rounded up),
 // 4 the installer's SHA-256 as 64 hexadecimal digits, 5 and 6 a Dutch and an English text (empty
-// or not), 7 the maker's signature of the entry (update/EntrySignature.h). Other programs' lines
-// may have only fields 0 to 4.
+// or not), 7 and 8 when the maker signed the list and until when it holds (update/ListTime.h),
+// 9 the maker's signature of the entry (update/EntrySignature.h). Other programs' lines may have
+// only fields 0 to 4.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "update/EntrySignature.h"
+#include "update/ListTime.h"
 
 namespace update {
 
@@ -28,7 +30,8 @@ enum class CheckResult : int {
     ProgramNotFound = 3,
     UpdateAdvised = 4,
     PingTimeOut = 5,
-    SignatureInvalid = 6,  // the entry is not signed by the maker's key, or names no installer hash
+    SignatureInvalid = 6,  // the entry is not signed by the maker's key, or names no installer hash or times
+    ListOutOfDate = 7,     // the signed entry's time is over, or it was signed more than a day ahead
 };
 
 // A version as its digits and an optional lower-case letter: "versie 1.06a" is 106 and 'a'.
@@ -69,14 +72,16 @@ struct VersionEntry {
     std::string hashField;      // field 4
     std::string dutchText;      // fields 5 and 6, only when the entry has at least seven fields
     std::string englishText;
-    std::string signature;  // field 7
+    UtcSeconds signedAt = 0;    // fields 7 and 8, when they are times
+    UtcSeconds validUntil = 0;
+    std::string signature;  // field 9
 };
 
-// The fields the program reads of an entry: 0 to 7 (the signature is the last).
-constexpr size_t kFieldsRead = 8;
+// The fields the program reads of an entry: 0 to 9 (the signature is the last).
+constexpr size_t kFieldsRead = kSignatureField + 1;
 
 // The entry cut at its commas into at most `most` fields (what follows them is not looked at, so
-// that a line of a million commas costs no more than one of eight); an empty field stays in its
+// that a line of a million commas costs no more than one of ten); an empty field stays in its
 // place, a comma at the very end adds no field.
 std::vector<std::string> SplitFields(const std::string& entry, size_t most = kFieldsRead);
 // The fields of the product's entry; throws MalformedEntry.
@@ -97,8 +102,9 @@ struct CheckOutcome {
 // FileTooSmall, an empty text (the worker ended without a result) NoServerResponse; otherwise the
 // text is the list. The program's entry, whatever version it names, must be one the trust believes
 // (SignatureInvalid otherwise, with no entry): a forged "up to date" is refused as a forged update.
-// Throws MalformedEntry for a believed entry that cannot be read.
+// A believed entry whose time does not hold now (UTC) is refused too (ListOutOfDate, no entry): a
+// replayed older list is no answer. Throws MalformedEntry for a believed entry that cannot be read.
 CheckOutcome ReadVersionListText(const std::string& resultText, const std::string& productName,
-                                 const std::string& versionText, const EntryTrust& trust);
+                                 const std::string& versionText, const EntryTrust& trust, UtcSeconds now);
 
 }  // namespace update

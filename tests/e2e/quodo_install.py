@@ -4,7 +4,7 @@ install to in the session's prefix, and what Windows reads from an installed Quo
     site = update_site()                                    # build/win-1.07/site, built when needed
     key = signing_key()                                     # the private key this build signs its list with
     install = Installation(session)
-    install.run(installer("1.06"), "/SP- /silent /noicons")  # exit code, once it and all it started ended
+    install.run(installer("1.06"), "/silent /noicons")      # exit code, once it and all it started ended
     facts = install.file_facts()                            # {"FileVersion": "1.06", ...}
     install.remove()                                        # the prefix without Quodo again
 
@@ -20,11 +20,13 @@ import subprocess
 
 from quodo_e2e import wait_until
 
-PROGRAM_FOLDER = "Program Files (x86)\\Quodo"  # a 32-bit program's Program Files in a 64-bit prefix
-# The installer writes HKLM\Software\Microsoft\...\Uninstall\Quodo as a 32-bit program: in the 64-bit
-# registry view that `wine reg` shows, the key lies under Wow6432Node.
-UNINSTALL_KEY = "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quodo"
-SHORTCUT = "ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quodo.lnk"
+# Per user; Wine's user is the Linux one, root.
+PROGRAM_FOLDER = "users\\root\\AppData\\Local\\Programs\\Quodo"
+UNINSTALL_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quodo"
+SHORTCUT = "users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Quodo.lnk"
+# Where a 32-bit program installed for the whole machine would lie in a 64-bit prefix.
+MACHINE_FOLDER = "Program Files (x86)\\Quodo"
+MACHINE_UNINSTALL_KEY = "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quodo"
 PROGRAM_FILES = ("Quodo.exe", "Quodo.chm", "ErrorGraph.png")
 # Wine's menu builder would copy a new Start menu shortcut into the Linux desktop's menus.
 NO_MENU_BUILDER = {"WINEDLLOVERRIDES": "mscoree,mshtml=;winealsa.drv=;winemenubuilder.exe=d"}
@@ -100,6 +102,16 @@ class Installation:
         wait_until(lambda: not [words for words in self.session.command_lines()
                                 if words and words[0].lower().endswith("\\" + name.lower())],
                    timeout=timeout, message="the end of " + name)
+
+    def program_windows(self):
+        """The main windows of every Quodo.exe of this installation that runs."""
+        image = ("c:\\" + PROGRAM_FOLDER + "\\Quodo.exe").lower()
+        return [w for w in self.session.windows("TMainForm", visible=True) if w.info.get("image", "").lower() == image]
+
+    def close_programs(self):
+        for window in self.program_windows():
+            window.close()
+        wait_until(lambda: not self.program_windows(), timeout=15, message="the installed programs closed")
 
     def start(self, exe, arguments):
         """Starts an installer and returns at once: a Program."""

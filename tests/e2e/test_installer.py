@@ -1,6 +1,6 @@
-"""Quodo's installer under Wine: the silent install the update check starts ("/SP- /silent
-/noicons"), its wait for a running Quodo.exe, a second installer meanwhile, an install of the newer
-version over the older one, a swap that fails, and the uninstaller."""
+"""Quodo's installer under Wine, as the session's user: the silent install into the user's folder,
+its wait for a running Quodo.exe, a second installer meanwhile, 1.07 over 1.06, swaps that fail at
+each point, what a cut run left, and the uninstaller."""
 
 import filecmp
 import hashlib
@@ -9,10 +9,12 @@ import time
 import unittest
 
 from quodo_e2e import E2ETestCase, wait_until
-from quodo_install import PROGRAM_FILES, Installation, installer, payload, update_site
+from quodo_install import (MACHINE_FOLDER, MACHINE_UNINSTALL_KEY, PROGRAM_FILES, Installation, installer, payload,
+                           update_site)
 
-UPDATE_ARGUMENTS = "/SP- /silent /noicons"  # as the program's update check starts the installer
+SILENT = "/silent /noicons"  # a silent install by hand: the update check adds "/SP-"
 NOT_REPLACED, ALREADY_RUNNING = 2, 3  # the installer's exit codes
+SETUP_MUTEX = "Global\\QuodoSetup-S-1-5-21-0-0-0-1000"  # named after the user's SID: Wine's user
 DUTCH = {"LC_ALL": "nl_NL.UTF-8", "TZ": "Europe/Amsterdam"}
 
 
@@ -36,6 +38,7 @@ class InstallerTest(E2ETestCase):
         for name in PROGRAM_FILES:
             self.assert_file_of(version, name)
             self.assertFalse(os.path.exists(self.install.path(name + ".old")))
+            self.assertFalse(os.path.exists(self.install.path(name + ".part")))
             if not staged_left:
                 self.assertFalse(os.path.exists(self.install.path(name + ".new")))
         self.assertEqual(self.install.file_facts()["FileVersion"], version)
@@ -50,18 +53,25 @@ class InstallerTest(E2ETestCase):
         program.wait_window("TMainForm", timeout=20)
         return program
 
-    def test_silent_install_puts_the_program_into_program_files_with_its_uninstall_entry(self):
-        self.assertEqual(self.install.run(installer("1.06"), UPDATE_ARGUMENTS), 0)
+    def test_silent_install_puts_the_program_into_the_users_own_folder_without_elevation(self):
+        self.assertEqual(self.install.run(installer("1.06"), SILENT), 0)
+        # The installer and its uninstaller ask for no more than the user's rights.
+        for program in (installer("1.06"), self.install.path("Uninstall.exe")):
+            with open(program, "rb") as f:
+                self.assertIn(b'<requestedExecutionLevel level="asInvoker"', f.read(), program)
 
         self.assert_installed("1.06")
         self.assertTrue(os.path.isfile(self.install.path("Uninstall.exe")))
         self.assertFalse(os.path.exists(self.install.shortcut))  # /noicons
         entry = self.install.entry()
-        folder = "C:\\Program Files (x86)\\Quodo"
+        folder = "C:\\users\\root\\AppData\\Local\\Programs\\Quodo"
         self.assertEqual(entry["DisplayName"], "Quodo")
         self.assertEqual(entry["Publisher"], "QuodoSoft")
+        self.assertEqual(entry["InstallLocation"], folder)
         self.assertEqual(entry["UninstallString"], '"%s\\Uninstall.exe"' % folder)
         self.assertEqual(entry["DisplayIcon"], folder + "\\Quodo.exe,0")
+        self.assertFalse(os.path.exists(os.path.join(self.install.drive_c, *MACHINE_FOLDER.split("\\"))))
+        self.assertFalse(self.session.reg_key_exists(MACHINE_UNINSTALL_KEY))
         # What the file's properties show: the version resource and the icon.
         facts = self.install.file_facts()
         self.assertEqual(facts["FixedFileVersion"], "1.6.0.0")
@@ -70,18 +80,18 @@ class InstallerTest(E2ETestCase):
         self.assertEqual(facts["Icons"], "1")
 
     def test_the_installer_waits_for_the_running_program_then_replaces_it_without_a_window(self):
-        self.assertEqual(self.install.run(installer("1.06"), UPDATE_ARGUMENTS), 0)
+        self.assertEqual(self.install.run(installer("1.06"), SILENT), 0)
         quodo = self.start_installed_quodo()
 
-        update = self.start_installer_and_watch(installer("1.07"), UPDATE_ARGUMENTS, seconds=2)
+        update = self.start_installer_and_watch(installer("1.07"), SILENT, seconds=2)
         self.assertTrue(update.running, "the installer did not wait for Quodo.exe")
         self.assert_file_of("1.06", "Quodo.exe")
 
         # A second installer meanwhile ends at once and changes nothing: the first one holds the
         # installation.
-        wait_until(lambda: self.session.auto_one("mutex", "QuodoSetup")["exists"], timeout=10,
+        wait_until(lambda: self.session.auto_one("mutex", SETUP_MUTEX)["exists"], timeout=10,
                    message="the first installer running")
-        self.assertEqual(self.install.run(installer("1.07"), UPDATE_ARGUMENTS, timeout=20), ALREADY_RUNNING)
+        self.assertEqual(self.install.run(installer("1.07"), SILENT, timeout=20), ALREADY_RUNNING)
         self.assertTrue(update.running)
         self.assert_file_of("1.06", "Quodo.exe")
 
@@ -90,34 +100,61 @@ class InstallerTest(E2ETestCase):
         self.assert_installed("1.07")
 
     def test_the_installer_gives_up_after_its_wait_and_leaves_the_installed_program_whole(self):
-        self.assertEqual(self.install.run(installer("1.06"), UPDATE_ARGUMENTS), 0)
+        self.assertEqual(self.install.run(installer("1.06"), SILENT), 0)
         self.start_installed_quodo()
 
         started = time.monotonic()
-        self.assertEqual(self.install.run(installer("1.07"), UPDATE_ARGUMENTS + " /wait=2", timeout=60), NOT_REPLACED)
+        self.assertEqual(self.install.run(installer("1.07"), SILENT + " /wait=2", timeout=60), NOT_REPLACED)
         waited = time.monotonic() - started
         self.assertGreaterEqual(waited, 2)
         self.assertLess(waited, 15)  # the bound asked for, not the default of 30 seconds
         self.assert_installed("1.06")
 
-    def test_a_program_that_cannot_take_the_old_ones_place_leaves_the_old_one_whole(self):
-        self.assertEqual(self.install.run(installer("1.06"), UPDATE_ARGUMENTS), 0)
-        # The new program's staged copy can be written, but not renamed into the old one's place.
-        staged = self.install.path("Quodo.exe.new")
-        holder = self.launch("QuodoAuto.exe", ["holdfile", self.session._wine_path(staged)])
-        wait_until(lambda: '"held"' in holder.output(), timeout=10, message="the staged copy held")
+    def hold(self, name):
+        """Holds a file of the installation open (made when missing): not to be renamed or deleted."""
+        holder = self.launch("QuodoAuto.exe", ["holdfile", self.session._wine_path(self.install.path(name))])
+        wait_until(lambda: '"held"' in holder.output(), timeout=10, message=name + " held")
+        return holder
 
-        self.assertEqual(self.install.run(installer("1.07"), UPDATE_ARGUMENTS), NOT_REPLACED)
-        self.assert_file_of("1.07", "Quodo.exe", installed_as="Quodo.exe.new")  # staged, then refused
+    def test_a_file_that_cannot_be_swapped_in_leaves_the_old_program_whole(self):
+        # The program's staged copy cannot take its place, or the help file's cannot after the new
+        # program took its place (which is then swapped back).
+        for staged in ("Quodo.exe.new", "Quodo.chm.new"):
+            with self.subTest(staged):
+                self.install.remove()
+                self.assertEqual(self.install.run(installer("1.06"), SILENT), 0)
+                holder = self.hold(staged)
+                self.assertEqual(self.install.run(installer("1.07"), SILENT), NOT_REPLACED)
+                self.assert_file_of("1.07", staged[:-4], installed_as=staged)  # staged, then refused
+                self.assert_installed("1.06", staged_left=True)
+                holder.stop()
+
+    def test_what_a_cut_run_left_is_put_right_first(self):
+        # An older installer cut between its renames left only Quodo.exe.old, and a cut copy lies
+        # about: a run whose own swap fails still leaves the old program whole, in its place.
+        self.assertEqual(self.install.run(installer("1.06"), SILENT), 0)
+        os.rename(self.install.path("Quodo.exe"), self.install.path("Quodo.exe.old"))
+        with open(self.install.path("Quodo.chm.part"), "wb") as f:
+            f.write(b"cut short")
+        self.hold("Quodo.exe.new")
+        self.assertEqual(self.install.run(installer("1.07"), SILENT), NOT_REPLACED)
         self.assert_installed("1.06", staged_left=True)
 
-    def test_the_uninstaller_removes_the_files_the_shortcut_and_the_entry(self):
+    def test_the_uninstaller_removes_the_files_before_the_entry(self):
         self.assertEqual(self.install.run(installer("1.06"), "/silent"), 0)  # with a Start menu shortcut
         self.assertTrue(os.path.isfile(self.install.shortcut))
         uninstaller = self.install.entry()["UninstallString"].strip('"')
 
-        # The uninstaller goes on from a copy of itself, so that it can delete its own file; run
-        # waits for that copy too.
+        # A file in use keeps what names the files: the entry, the shortcut and the uninstaller. (It
+        # goes on from a copy of itself, which run waits for, but the exit code is the first one's.)
+        holder = self.hold("Quodo.chm")
+        self.install.run(uninstaller, "/silent")
+        self.assertFalse(os.path.exists(self.install.path("Quodo.exe")))
+        self.assertTrue(os.path.isfile(self.install.path("Uninstall.exe")))
+        self.assertTrue(os.path.isfile(self.install.shortcut))
+        self.assertEqual(self.install.entry().get("DisplayVersion"), "1.06")
+
+        holder.stop()
         self.assertEqual(self.install.run(uninstaller, "/silent"), 0)
         self.assertFalse(os.path.exists(self.install.folder))
         self.assertFalse(os.path.exists(self.install.shortcut))

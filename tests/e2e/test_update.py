@@ -1,8 +1,10 @@
 """The update loop under Wine, on the maker's real host names over HTTPS against the fixture server:
 the probe with a ping of ours that prints the Windows layouts, the version check on demand and one
 minute after start, the update window, lists the maker did not sign, the download with its checks,
-an installer swapped on the server, and the real installer that replaces the running program."""
+an installer swapped on the server, and the real installer that replaces the running program and
+starts it again."""
 
+import datetime
 import hashlib
 import os
 import shutil
@@ -12,7 +14,7 @@ import unittest
 
 from cryptography.hazmat.primitives.asymmetric import ec
 
-from quodo_app import QuodoTestCase, StandInPing
+from quodo_app import DUTCH, Quodo, QuodoTestCase, StandInPing
 from quodo_e2e import AutoError, wait_until
 from quodo_install import Installation, installer, signing_key, update_site
 
@@ -21,12 +23,16 @@ sys.path.insert(0, os.path.join(os.environ.get("QUODO_ROOT") or os.path.join(os.
 from update_signing_key import load_private_key  # noqa: E402
 from write_version_list import signed_line  # noqa: E402
 
-OPEN_DAY = "2026-12-07 10:00:00"
+OPEN_DAY = "2026-12-07 10:00:00"  # in Amsterdam: 09:00 UTC
 MAKER = "www.quodosoft.nl"
 LIST = MAKER + "/versions.dat"
 NEW_INSTALLER = MAKER + "/Quodo107.exe"
 OTHER_PROGRAM = "QuodoPro,QuodoPro210.exe,,812,x\r\n"
 BAD_SIGNATURE = "Handtekening van de versielijst klopt niet."
+OUT_OF_DATE = "De versielijst is verlopen of nog niet geldig."
+UTC = datetime.timezone.utc
+THIS_MONTH = (datetime.datetime(2026, 12, 1, tzinfo=UTC), datetime.datetime(2026, 12, 31, tzinfo=UTC))
+LAST_MONTH = (datetime.datetime(2026, 11, 1, tzinfo=UTC), THIS_MONTH[0])
 
 
 class UpdateTest(QuodoTestCase):
@@ -66,9 +72,9 @@ class UpdateTest(QuodoTestCase):
         return ["Quodo", name, "", kilobytes, hashlib.sha256(data).hexdigest(), "Nieuw", "New"]
 
     @staticmethod
-    def signed(fields, key=None):
-        """A list with our entry signed by the build's key (or another)."""
-        return OTHER_PROGRAM + signed_line(key or load_private_key(signing_key()), fields) + "\r\n"
+    def signed(fields, key=None, month=THIS_MONTH):
+        """A list with our entry signed by the build's key (or another), holding for that month."""
+        return OTHER_PROGRAM + signed_line(key or load_private_key(signing_key()), fields, *month) + "\r\n"
 
     def temp_files(self):
         temp = os.path.join(self.data_folder, "Temp")
@@ -101,6 +107,10 @@ class UpdateTest(QuodoTestCase):
         cases = [
             ("nl-reply", {"body": OTHER_PROGRAM + ",".join(map(str, fields)) + "\r\n"}, BAD_SIGNATURE),
             ("nl-reply", {"body": self.signed(fields, ec.generate_private_key(ec.SECP256R1()))}, BAD_SIGNATURE),
+            # A replayed older entry put first, and the real one past its time: no answer either.
+            ("nl-reply", {"body": self.signed(self.fields(b"MZ", name="Quodo105.exe"), month=LAST_MONTH)
+                          + self.signed(fields)}, OUT_OF_DATE),
+            ("nl-reply", {"body": self.signed(fields, month=LAST_MONTH)}, OUT_OF_DATE),
             ("nl-reply", {"drop": True}, "De server reageert niet"),
             # A redirect that leaves HTTPS is not followed: the list did not come.
             ("nl-reply", {"status": 302, "headers": {"Location": "http://%s" % LIST}}, "De server reageert niet"),
@@ -205,10 +215,15 @@ class UpdateTest(QuodoTestCase):
         self.assertLess(time.monotonic() - started, 2.0)
         self.assertEqual(self.temp_files(), [])
 
-    def test_the_whole_loop_with_the_real_installer(self):
+    def install_106(self):
         installation = Installation(self.session)
         self.addCleanup(installation.remove)
-        self.assertEqual(installation.run(installer("1.06"), "/SP- /silent /noicons"), 0)
+        self.addCleanup(installation.close_programs)
+        self.assertEqual(installation.run(installer("1.06"), "/silent /noicons"), 0)
+        return installation
+
+    def test_the_whole_loop_with_the_real_installer(self):
+        installation = self.install_106()
         folder = installation.folder
         # Two copies of the companion program beside Quodo, and one of the same name elsewhere.
         standin = os.path.join(os.environ["QUODO_STANDINS"], "Quodo_Sched.exe")
@@ -218,7 +233,7 @@ class UpdateTest(QuodoTestCase):
         companions = [self.launch(os.path.join(folder, "Quodo_Sched.exe")) for _ in range(2)]
         decoy = self.launch(os.path.join(elsewhere, "Quodo_Sched.exe"))
 
-        self.serve_list(self.site_file("versions.dat").decode("latin-1"),
+        self.serve_list(self.signed(self.fields(self.site_file("Quodo107.exe"))),
                         [{"body_file": os.path.join(self.site, "Quodo107.exe"), "pieces": [4096]}])
         quodo = self.start(exe=os.path.join(folder, "Quodo.exe"), cwd=folder)
         self.assertEqual(quodo.main.text, "Quodo, versie 1.06")
@@ -243,12 +258,40 @@ class UpdateTest(QuodoTestCase):
         for companion in companions:
             companion.wait(15)
         self.assertTrue(decoy.running)
-        # The installer replaces the program once it has ended, and runs on for a while after that.
+        # The installer replaces the program once it has ended, and starts it again.
         installation.wait_installer_gone("Quodo107.exe", timeout=60)
         self.assertEqual(installation.file_facts().get("FileVersion"), "1.07")
         self.assertEqual(installation.entry().get("DisplayVersion"), "1.07")
-        again = self.start(exe=os.path.join(folder, "Quodo.exe"), cwd=folder)
-        self.assertEqual(again.main.text, "Quodo, versie 1.07")
+        restarted = wait_until(installation.program_windows, timeout=60, message="the program started again")
+        self.assertEqual(restarted[0].text, "Quodo, versie 1.07")
+        self.assertFalse(self.session.windows("TMessageForm", visible=True))
+
+    def test_an_install_that_waits_in_vain_brings_the_program_back_saying_so(self):
+        installation = self.install_106()
+        folder = installation.folder
+        other_copy = self.start(exe=os.path.join(folder, "Quodo.exe"), cwd=folder)
+        self.serve_list(self.signed(self.fields(self.site_file("Quodo107.exe"))),
+                        [{"body_file": os.path.join(self.site, "Quodo107.exe")}])
+        # The copy that updates: its windows are those of the process that is not the other copy's.
+        program = self.launch(os.path.join(folder, "Quodo.exe"), cwd=folder,
+                              env=dict(DUTCH, QUODO_CLOCK=OPEN_DAY, QUODO_PING_LAYOUT="nl-reply"))
+        wait_until(lambda: len(installation.program_windows()) == 2, timeout=20, message="the second copy")
+        program.windows_pid = next(w.pid for w in installation.program_windows() if w.pid != other_copy.main.pid)
+        _, window = self.check_now(Quodo(self, program))
+        wait_until(lambda: "Start Downloaden" in self.buttons(window), timeout=15, message="update advised")
+        window.press("Start Downloaden")
+        wait_until(lambda: "Installeer" in self.buttons(window), timeout=60, message="downloaded")
+        window.press("Installeer")
+        self.assertEqual(program.wait(30), 0)
+
+        # The installer waits 30 seconds for the other copy, gives up and starts the program again.
+        popups = wait_until(lambda: self.session.windows("TMessageForm", visible=True), timeout=90, interval=0.2,
+                            message="the popup of the program started again")
+        self.assertEqual(self.memo(popups[0]), ["Installatie van versie 1.07 is mislukt.", "Het programma was nog actief."])
+        with open(os.path.join(self.data_folder, "Error.log"), "rb") as f:
+            self.assertEqual(f.read(), b"7-12-2026.\r\nInstallatie van versie 1.07 mislukt. Het programma was nog actief.\r\n")
+        self.assertEqual(installation.file_facts().get("FileVersion"), "1.06")
+        self.assertTrue(other_copy.program.running)
 
 
 if __name__ == "__main__":

@@ -1,7 +1,8 @@
 """The version list writer (tools/write_version_list.py): the lines it writes for an installer,
-with its size in kilobytes rounded up, its SHA-256 and a signature by a key the key tool made
-(tools/update_signing_key.py; the running program checks it), among the maker's other programs."""
+with its size in kilobytes rounded up, its SHA-256, its time and a signature by a key the key tool
+made (tools/update_signing_key.py), among the maker's other programs; and the key tool's header."""
 
+import datetime
 import os
 import shutil
 import subprocess
@@ -28,12 +29,12 @@ class VersionListTest(unittest.TestCase):
             f.write(data)
         return path
 
-    def write(self, *installers):
+    def write(self, *installers, options=()):
         """Runs the writer: (exit code, the list's bytes or None, error output)."""
         out = os.path.join(self.folder, "versions.dat")
         if os.path.exists(out):
             os.remove(out)
-        result = subprocess.run([sys.executable, WRITER, "--key", self.key, out] + list(installers),
+        result = subprocess.run([sys.executable, WRITER, "--key", self.key] + list(options) + [out] + list(installers),
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         data = None
         if os.path.exists(out):
@@ -65,7 +66,16 @@ class VersionListTest(unittest.TestCase):
                 self.assertEqual(entry[:4], ["Quodo", "Quodo107.exe", "", str(kilobytes)])
                 self.assertRegex(entry[4], "^[0-9a-f]{64}$")
                 self.assertEqual(entry[5:7], ["Quodo versie 1.07", "Quodo version 1.07"])
-                self.assertRegex(entry[7], "^[0-9a-f]{128}$")
+                self.assertRegex(entry[9], "^[0-9a-f]{128}$")
+
+    def test_the_list_holds_for_thirty_days_from_its_signing_or_as_asked(self):
+        path = self.installer("Quodo107.exe", b"MZ" + bytes(3000))
+        before = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%dT%H:%M:%SZ")
+        self.assertGreaterEqual(self.entry(self.write(path)[1], "Quodo")[7], before)  # signed now
+        versions = self.write(path, options=("--signed-at", "2026-02-27T23:30:00Z", "--days", "2"))[1]
+        self.assertEqual(self.entry(versions, "Quodo")[7:9], ["2026-02-27T23:30:00Z", "2026-03-01T23:30:00Z"])
+        self.assertEqual(self.entry(self.write(path, options=("--signed-at", "2026-02-27T23:30:00Z"))[1], "Quodo")[8],
+                         "2026-03-29T23:30:00Z")
 
     def test_the_hash_is_the_sha256_of_the_whole_installer(self):
         data = b"MZ" + bytes(range(256)) * 40 + b"end"
@@ -94,6 +104,13 @@ class VersionListTest(unittest.TestCase):
                 self.assertEqual(code, 1)
                 self.assertIsNone(versions)
                 self.assertIn("write_version_list:", error)
+
+    def test_the_key_tool_gives_the_program_the_same_key_from_the_public_pem_alone(self):
+        paths = [os.path.join(self.folder, name) for name in ("key.pub.pem", "a.h", "copy.pub.pem", "b.h")]
+        subprocess.run([sys.executable, KEY_TOOL, "public", self.key] + paths[0:2], check=True)
+        subprocess.run([sys.executable, KEY_TOOL, "public"] + paths[0:1] + paths[2:4], check=True)
+        with open(paths[1]) as a, open(paths[3]) as b:
+            self.assertEqual(a.read(), b.read())
 
 
 if __name__ == "__main__":

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSigner.h"
+#include "fixtures/SignatureCases.h"
 #include "native/NativeCrypto.h"
 #include "update/Digests.h"
 #include "update/EntrySignature.h"
@@ -20,6 +21,14 @@ TEST(OpenSslCrypto, Sha256OfAKnownTextFedInPieces) {
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
+// The cases the system's cryptography meets under Wine (tests/win32/update), with the same verdicts.
+TEST(OpenSslCrypto, TheSharedSignatureCasesGetTheirVerdicts) {
+    native::OpenSslCrypto crypto;
+    const update::EntryTrust trust{crypto, update::ReadSignature(signature_cases::kPublicKeyHex).value()};
+    for (const signature_cases::Case& c : signature_cases::Cases())
+        EXPECT_EQ(update::IsTrustedEntry(trust, c.entry), c.believed) << c.name;
+}
+
 class EntrySignature : public ::testing::Test {
 protected:
     bool Trusted(const std::string& line) { return update::IsTrustedEntry({crypto, maker.publicKey}, line); }
@@ -29,24 +38,27 @@ protected:
     const std::string entry = "Quodo,Quodo107.exe,,850," + kHash + ",Nieuwe versie,New version";
 };
 
-TEST_F(EntrySignature, TheMakersSignatureIsBelievedAndNoByteOfFieldsZeroToSixCanChange) {
+TEST_F(EntrySignature, TheMakersSignatureIsBelievedAndNoByteOfFieldsZeroToEightCanChange) {
     const std::string line = maker.Signed(entry);
     EXPECT_TRUE(Trusted(line));
-    for (size_t at = 0; at <= entry.size(); ++at) {
+    for (size_t at = 0; at < line.rfind(','); ++at) {
         std::string changed = line;
         changed[at] = changed[at] == '7' ? '8' : '7';
         EXPECT_FALSE(Trusted(changed)) << "byte " << at;
     }
 }
 
-TEST_F(EntrySignature, AnotherKeyAField7ThatIsNoSignatureOrNoInstallerHashIsRefused) {
+TEST_F(EntrySignature, AnotherKeyAField9ThatIsNoSignatureOrNoHashOrTimesSignedAreRefused) {
     EXPECT_FALSE(Trusted(testing_keys::TestSigner().Signed(entry)));
     const std::string signature = maker.SignatureHex(entry);
-    EXPECT_FALSE(Trusted(entry)) << "no field 7";
+    EXPECT_FALSE(Trusted(entry + "," + signature)) << "fields 0 to 6 signed, without times";
+    const std::string line = maker.Signed(entry), timed = line.substr(0, line.rfind(','));
     for (const std::string& field : {signature.substr(0, 126), signature + "00", signature.substr(0, 127) + "g"})
-        EXPECT_FALSE(Trusted(entry + "," + field)) << "field 7: " << field;
+        EXPECT_FALSE(Trusted(timed + "," + field)) << "field 9: " << field;
     for (const std::string& field : {std::string(), std::string("-"), kHash.substr(1)})
         EXPECT_FALSE(Trusted(maker.Signed("Quodo,Quodo107.exe,,850," + field + ",Nieuw,New"))) << "field 4: " << field;
+    EXPECT_FALSE(Trusted(maker.Signed(entry, "2026-01-01"))) << "signed at no time";
+    EXPECT_FALSE(Trusted(maker.Signed(entry, "2026-01-01T00:00:00Z", ""))) << "valid until no time";
 }
 
 }  // namespace

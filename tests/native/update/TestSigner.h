@@ -1,5 +1,6 @@
 // A P-256 key pair of the test's own (OpenSSL) that signs version-list entries as the build's list
-// writer does: field 7 is r || s, in hex, of the signature over the entry's bytes before it.
+// writer does: fields 7 and 8 are the times of the signing, field 9 is r || s, in hex, of the
+// signature over the entry's bytes before it.
 #pragma once
 
 #include <openssl/core_names.h>
@@ -20,7 +21,13 @@ struct TestSigner {
     }
     ~TestSigner() { EVP_PKEY_free(key); }
 
-    std::string Signed(const std::string& entry) const { return entry + "," + SignatureHex(entry); }
+    // Fields 0 to 6 with the times, by default a month that holds the fake clock's day (2026-01-05),
+    // and the signature of them all.
+    std::string Signed(const std::string& fields, const std::string& signedAt = "2026-01-01T00:00:00Z",
+                       const std::string& validUntil = "2026-01-31T00:00:00Z") const {
+        const std::string text = fields + "," + signedAt + "," + validUntil;
+        return text + "," + SignatureHex(text);
+    }
     std::string SignatureHex(const std::string& text) const {
         unsigned char der[80], raw[64];
         size_t size = sizeof der;

@@ -54,6 +54,8 @@ TEST(UpdateTexts, OnDemandLinesPerResult) {
     EXPECT_EQ(english(CheckResult::PingTimeOut), (Lines{"", "Ping to quodosoft.nl gives Time-out"}));
     EXPECT_EQ(dutch(CheckResult::SignatureInvalid), (Lines{"", "Handtekening van de versielijst klopt niet."}));
     EXPECT_EQ(english(CheckResult::SignatureInvalid), (Lines{"", "The version list's signature is not valid."}));
+    EXPECT_EQ(dutch(CheckResult::ListOutOfDate), (Lines{"", "De versielijst is verlopen of nog niet geldig."}));
+    EXPECT_EQ(english(CheckResult::ListOutOfDate), (Lines{"", "The version list has expired or is not yet valid."}));
     EXPECT_EQ(dutch(CheckResult::UpdateAdvised), update::AutomaticCheckMemo(true, kRunning, "1.07", "Quodo107.exe"));
     EXPECT_EQ(english(CheckResult::UpdateAdvised), update::AutomaticCheckMemo(false, kRunning, "1.07", "Quodo107.exe"));
 }
@@ -110,6 +112,8 @@ TEST(ErrorLog, TwoDutchLinesPerFailure) {
     EXPECT_EQ(update::ErrorLogText(day, "d-M-yyyy", CheckResult::ProgramNotFound),
               "7-3-2026.\r\nProgramma-naam niet gevonden.\r\n");
     EXPECT_EQ(update::ErrorLogText(day, "d-M-yyyy", CheckResult::PingTimeOut), "7-3-2026.\r\nTime-out bij Ping.\r\n");
+    EXPECT_EQ(update::ErrorLogText(day, "d-M-yyyy", CheckResult::ListOutOfDate),
+              "7-3-2026.\r\nVersielijst verlopen of nog niet geldig.\r\n");
     EXPECT_EQ(update::ErrorLogText(day, "d-M-yyyy", CheckResult::UpToDate), "");
     EXPECT_EQ(update::ErrorLogText(day, "d-M-yyyy", CheckResult::UpdateAdvised), "");
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "TestSigner.h"
+#include "fakes/FakeSystem.h"
 #include "native/NativeCrypto.h"
 #include "update/VersionList.h"
 
@@ -36,8 +37,11 @@ std::string List(const std::string& ourEntry) {
            "\r\nOtherApp,OtherApp200.exe,,1024,-\r\n";
 }
 
-update::CheckOutcome Read(const std::string& text, const std::string& versionText = kRunning) {
-    return ReadVersionListText(text, kProduct, versionText, trust);
+const update::UtcSeconds kNow = update::ParseListTime("2026-01-05T11:00:00Z").value();
+
+update::CheckOutcome Read(const std::string& text, const std::string& versionText = kRunning,
+                          update::UtcSeconds now = kNow) {
+    return ReadVersionListText(text, kProduct, versionText, trust, now);
 }
 
 TEST(Versions, CurrentFromTheVersionTextListedFromTheInstallerNameAndTheirDisplay) {
@@ -89,7 +93,7 @@ TEST(SplitFields, EmptyFieldsKeepTheirPlaceATrailingCommaAddsNone) {
     EXPECT_EQ(SplitFields("Quodo,Quodo107.exe,,850,,"),
               (std::vector<std::string>{"Quodo", "Quodo107.exe", "", "850", ""}));
     EXPECT_EQ(SplitFields("Quodo"), (std::vector<std::string>{"Quodo"}));
-    EXPECT_EQ(SplitFields("a,b,c,d,e,f,g,h,i,j" + std::string(100000, ',')).size(), 8u);  // no more than it reads
+    EXPECT_EQ(SplitFields("a,b,c,d,e,f,g,h,i,j,k,l" + std::string(100000, ',')).size(), 10u);  // no more than it reads
     EXPECT_EQ(SplitFields(""), (std::vector<std::string>{""}));
 }
 
@@ -124,6 +128,23 @@ TEST(ReadVersionList, AdvisedUpdateWithEveryField) {
     EXPECT_EQ(outcome.listFromEntry.substr(0, 19), "Quodo,Quodo107.exe,");
     EXPECT_NE(outcome.listFromEntry.find("OtherApp"), std::string::npos);
     EXPECT_EQ(outcome.listFromEntry.find("zvTool"), std::string::npos);
+}
+
+// A signed list is no answer once its time is over: a replayed older entry put first is refused,
+// never read as "up to date". The program's clock is read as UTC.
+TEST(ReadVersionList, OnlyWhileTheSignedTimeHolds) {
+    const auto at = [](const char* time) { return update::ParseListTime(time).value(); };
+    const std::string list = List(Ours("Quodo107.exe"));
+    for (const char* now : {"2026-01-31T00:00:00Z", "2025-12-31T00:00:00Z"})  // a clock a day behind holds
+        EXPECT_EQ(Read(list, kRunning, at(now)).result, CheckResult::UpdateAdvised) << now;
+    for (const char* now : {"2026-01-31T00:00:01Z", "2025-12-30T23:59:59Z"})
+        EXPECT_FALSE(Read(list, kRunning, at(now)).entry.has_value()) << now;
+    const std::string replayed = maker.Signed(Ours("Quodo105.exe"), "2025-11-01T00:00:00Z", "2025-12-01T00:00:00Z");
+    EXPECT_EQ(Read(replayed + "\r\n" + list).result, CheckResult::ListOutOfDate);
+    EXPECT_FALSE(update::ParseListTime("2023-02-29T00:00:00Z"));
+    EXPECT_EQ(update::UniversalTime(fakes::MakeDateTime(2026, 7, 1, 12, 0, 30), fakes::CentralEuropeanZone()),
+              at("2026-07-01T10:00:30Z"));  // summer time
+    EXPECT_EQ(update::UniversalTime(fakes::MakeDateTime(2026, 1, 5, 12, 0), fakes::CentralEuropeanZone()), kNow);
 }
 
 // Other programs' lines, and older lists, may have five or six fields.

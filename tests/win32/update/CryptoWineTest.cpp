@@ -1,0 +1,15 @@
+// The system's cryptography (CNG) under Wine, through the program's own check of an entry: the
+// shared signature cases get the verdicts OpenSSL gives them natively.
+#include <gtest/gtest.h>
+
+#include "fixtures/SignatureCases.h"
+#include "update/EntrySignature.h"
+#include "win32/Win32Crypto.h"
+
+TEST(CngSignatures, TheSharedCasesGetTheirVerdicts) {
+    win32::InstallCrypto();
+    const update::EntryTrust trust{*platform::Current().crypto,
+                                   update::ReadSignature(signature_cases::kPublicKeyHex).value()};
+    for (const signature_cases::Case& c : signature_cases::Cases())
+        EXPECT_EQ(update::IsTrustedEntry(trust, c.entry), c.believed) << c.name;
+}
