@@ -56,7 +56,7 @@ class SignatureTest(E2ETestCase):
         install = Installation(self.session)
         install.remove()
         self.addCleanup(install.remove)
-        self.assertEqual(install.run(self.release_installer, "/SP- /silent /noicons"), 0)
+        self.assertEqual(install.run(self.release_installer, "/silent /noicons"), 0)
 
         for path in (self.release_installer, install.path("Quodo.exe"), install.path("Uninstall.exe")):
             with self.subTest(file=os.path.basename(path)):

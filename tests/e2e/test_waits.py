@@ -3,6 +3,7 @@ the bar shows the failed fetch after the bounded tries, and "Afsluiten" ends the
 what happens meanwhile acts when it comes (a blink timer stopped stays stopped, typed keys reach
 their field before OK stores it); refreshes go on during a slow download."""
 
+import datetime
 import hashlib
 import json
 import os
@@ -25,6 +26,9 @@ from write_version_list import signed_line  # noqa: E402
 TRADING = "2026-12-07 10:00:00"
 SILENT = {"stall_after": -1, "stall_ms": 120000}  # the connection is taken, nothing is said
 MAKER = "www.quodosoft.nl"
+# The signed list holds for the month the program's clock is in.
+THIS_MONTH = (datetime.datetime(2026, 12, 1, tzinfo=datetime.timezone.utc),
+              datetime.datetime(2026, 12, 31, tzinfo=datetime.timezone.utc))
 
 
 def page(level, second=5):
@@ -105,7 +109,7 @@ class SlowDownloadTest(QuodoTestCase):
         with open(installer, "wb") as f:
             f.write(data)
         fields = ["Quodo", "Quodo107.exe", "", len(data) // 1024, hashlib.sha256(data).hexdigest(), "Nieuw", "New"]
-        listing = "QuodoPro,QuodoPro210.exe,,812,x\r\n" + signed_line(load_private_key(signing_key()), fields) + "\r\n"
+        listing = "QuodoPro,QuodoPro210.exe,,812,x\r\n" + signed_line(load_private_key(signing_key()), fields, *THIS_MONTH) + "\r\n"
         self.serve({INVESTING: [{"body": page("450,%02d" % (n % 100), n % 60)} for n in range(100)],
                     MAKER + "/versions.dat": [{"body": listing}],
                     MAKER + "/Quodo107.exe": [{"body_file": installer, "pieces": [2048], "rate": 15 * 1024}]})
