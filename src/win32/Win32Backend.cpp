@@ -154,12 +154,13 @@ Win32Backend::~Win32Backend() {
 }
 
 // The common controls (arrows, hints) are loaded when the first window needs them, not at start:
-// the main window uses none.
+// the main window uses none. They are loaded by name, so that the program's manifest binds version
+// 6 (a full path would bypass that redirection and give the old version 5), from the system
+// folder only; a system too old to know that restriction looks there first for it anyway.
 bool Win32Backend::EnsureCommonControls() {
     if (commonControls_) return true;
-    const std::string path = SystemFilePath("comctl32.dll");
-    if (path.empty()) return false;
-    commonControls_ = LoadLibraryA(path.c_str());
+    commonControls_ = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!commonControls_ && GetLastError() == ERROR_INVALID_PARAMETER) commonControls_ = LoadLibraryA("comctl32.dll");
     using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     auto init = commonControls_ ? reinterpret_cast<Init>(
                                       reinterpret_cast<void*>(GetProcAddress(commonControls_, "InitCommonControlsEx")))
