@@ -112,8 +112,7 @@ void TMainForm::FormCreate() {
 
     settings::SettingsStore store(ProductName);
     settings::MainWindowSettings stored = settings::LoadMainWindowSettings(store);
-    SetTop(stored.top);
-    SetLeft(stored.left);
+    PlaceOnScreen(stored.left, stored.top);
     state_.normalMode = stored.normalMode;
     previousNormalMode_ = state_.normalMode;
 
@@ -349,7 +348,7 @@ void TMainForm::FormDestroy() {
     ui::App().onHelp = savedHelpHook_;
     UnloadHtmlHelp();
     settings::SettingsStore store(ProductName);
-    settings::SaveMainWindowPosition(store, Top(), Left());
+    settings::SaveMainWindowPosition(store, ScreenPlace().y, ScreenPlace().x);
 }
 
 }  // namespace app

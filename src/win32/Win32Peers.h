@@ -58,6 +58,10 @@ protected:
     };
     virtual WindowTraits Traits() const = 0;
     virtual void AfterCreate() {}
+    // A length of the control's units in the window's pixels.
+    int Px(int value) const;
+    // Moves and sizes the window to the control's place at its scale.
+    void PlaceWindow();
     // Own classes paint into a memory bitmap the size of the window.
     virtual void Paint(HDC dc, const RECT& rc);
     void PaintBuffered();
