@@ -475,6 +475,12 @@ public:
     std::vector<PopupMenu*> shortcutMenus;
     // Runs the handler of the first item whose shortcut text is keyName; true when one was found.
     bool RunShortcut(const std::string& keyName);
+    // The menu that the keyboard opens (Shift+F10, the menu key), at the top-left corner of
+    // `contextMenuPlace` (of the form itself when none).
+    PopupMenu* contextMenu = nullptr;
+    Control* contextMenuPlace = nullptr;
+    // The keyboard asks for the context menu (called by the backend); false when there is none.
+    bool OpenContextMenu();
     bool Realized() const { return realized_; }
 
     // The controls that the tab key visits, in order: visible, enabled tab stops.

@@ -205,6 +205,18 @@ bool Form::RunShortcut(const std::string& keyName) {
     return false;
 }
 
+// At the place's top-left corner, as a right click there would open it.
+bool Form::OpenContextMenu() {
+    if (!contextMenu) return false;
+    int x = left_, y = top_;
+    for (const Control* c = contextMenuPlace; c && c != this; c = c->Parent()) {
+        x += c->Left();
+        y += c->Top();
+    }
+    contextMenu->Popup(x, y);
+    return true;
+}
+
 void Form::Repaint() { Changed(Aspect::Colors); }
 
 std::vector<Control*> Form::TabOrderList() {

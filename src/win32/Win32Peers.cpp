@@ -1,5 +1,6 @@
 #include "win32/Win32Peers.h"
 
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 
 #include "chart/Glyphs.h"
 #include "ui/Application.h"
+#include "win32/Accessible.h"
 #include "win32/Scoped.h"
 #include "win32/Win32Backend.h"
 
@@ -157,7 +159,7 @@ void WindowPeer::Create() {
     }
     if (traits.ownClass) backend_.EnsureClass(traits.className);
     const ui::Rect place = control_.DeviceBounds();
-    hwnd_ = CreateWindowExA(traits.exStyle, traits.className.c_str(), control_.Text().c_str(), style, place.left,
+    hwnd_ = CreateWindowExA(traits.exStyle, traits.className.c_str(), WindowText().c_str(), style, place.left,
                             place.top, place.right - place.left, place.bottom - place.top, parent, id,
                             backend_.Instance(), traits.ownClass ? this : nullptr);
     if (!hwnd_) throw std::runtime_error("Cannot create window " + control_.Name());
@@ -211,7 +213,7 @@ void WindowPeer::Changed(ui::Aspect aspect) {
             if (control_.Visible()) UpdateWindow(hwnd_);
             break;
         case ui::Aspect::Text:
-            SetWindowTextA(hwnd_, control_.Text().c_str());
+            SetWindowTextA(hwnd_, WindowText().c_str());
             InvalidateRect(hwnd_, nullptr, FALSE);
             break;
         case ui::Aspect::Enabled:
@@ -312,6 +314,8 @@ bool WindowPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             SetCursor(LoadCursor(nullptr, backend_.Busy() ? IDC_WAIT : c->handCursor ? IDC_HAND : IDC_ARROW));
             result = TRUE;
             return true;
+        case WM_GETOBJECT:
+            return AccessibleRole() != 0 && AnswerAccessibleObject(hwnd_, wp, lp, AccessibleRole(), result);
         default:
             return false;
     }
@@ -463,7 +467,15 @@ bool FormPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             result = 0;
             return true;
         }
-
+        case WM_CONTEXTMENU: {
+            // From the keyboard (Shift+F10, the menu key) the position is -1, -1; the mouse opens
+            // the menus of our windows itself, at its button press.
+            if (lp != -1) return false;
+            bool opened = false;
+            ui::App().Dispatch([&] { opened = form_.OpenContextMenu(); });
+            result = 0;
+            return opened;
+        }
         case WM_PAINT:
             PaintBuffered();
             ui::App().Dispatch([&] { form_.Painted(); });
@@ -527,6 +539,7 @@ public:
 
 protected:
     WindowTraits Traits() const override { return {"TLabel", true, 0, 0}; }
+    long AccessibleRole() const override { return ROLE_SYSTEM_STATICTEXT; }
     void Paint(HDC dc, const RECT& rc) override {
         FillBack(dc, rc);
         Selected font(dc, Font());
@@ -541,12 +554,20 @@ private:
     ui::Label& label_;
 };
 
+// A button that shows only a picture: its window's text, never drawn, is its hint, which a screen
+// reader reads as the button's name.
 class SpeedButtonPeer : public WindowPeer {
 public:
     SpeedButtonPeer(Win32Backend& b, ui::SpeedButton& button) : WindowPeer(b, button), button_(button) {}
+    void Changed(ui::Aspect aspect) override {
+        WindowPeer::Changed(aspect);
+        if (aspect == ui::Aspect::Hint) SetWindowTextA(hwnd_, WindowText().c_str());
+    }
 
 protected:
     WindowTraits Traits() const override { return {"TSpeedButton", true, 0, 0}; }
+    std::string WindowText() const override { return button_.Hint(); }
+    long AccessibleRole() const override { return ROLE_SYSTEM_PUSHBUTTON; }
     void Paint(HDC dc, const RECT& rc) override {
         FillBack(dc, rc);
         const ui::Bitmap& glyph = chart::Glyph(button_.Glyph(), !button_.Enabled(), button_.GetScale().Dpi());

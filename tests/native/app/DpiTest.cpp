@@ -1,5 +1,6 @@
 // The main window and the settings dialog on screens of 96, 120, 144 and 192 dpi: sizes and fonts
-// scaled, stored places in the screen's pixels, and the bar kept in place by a mode switch.
+// scaled, stored places in the screen's pixels, the bar kept in place by a mode switch, and the
+// main menu opened from the keyboard at the bar.
 #include "AppFixture.h"
 
 namespace apptest {
@@ -45,6 +46,17 @@ TEST_F(AppTest, At144DpiAModeSwitchKeepsTheBarInPlaceAndComesBackToTheSamePixel)
     EXPECT_EQ(f.DeviceBounds().bottom - f.DeviceBounds().top, ui::Scale(144).ToDevice(23));
     f.AltijdopvoorgrondClick();
     EXPECT_EQ(f.ScreenPlace().y, 301);
+}
+
+TEST_F(AppTest, TheKeyboardOpensTheMainMenuAtTheBar) {
+    backend.dpi = 144;
+    auto& f = Start();
+    EXPECT_TRUE(f.OpenContextMenu());
+    ASSERT_EQ(backend.popups.size(), 1u);
+    EXPECT_EQ(backend.popups[0].menu, "PopupMenu");
+    const ui::Rect bar = OnScreen(f.KoersPanel);
+    EXPECT_NEAR(backend.popups[0].x, bar.left, 1);
+    EXPECT_NEAR(backend.popups[0].y, bar.top, 1);
 }
 
 TEST_F(AppTest, At144DpiTheSettingsDialogIsCentredAndStoredInPixels) {
