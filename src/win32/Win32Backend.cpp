@@ -10,7 +10,6 @@
 #include "win32/Dpi.h"
 #include "win32/Scoped.h"
 #include "win32/Win32Peers.h"
-#include "win32/Win32System.h"
 
 namespace win32 {
 
