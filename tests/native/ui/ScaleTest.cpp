@@ -71,7 +71,6 @@ TEST_F(ScaledFormTest, EverySizePlaceAndFontIsScaledByTheWindowsDpiAndItsScreenP
         const ui::Size frame = backend.FrameSize(ui::BorderStyle::Single, dpi);
         EXPECT_EQ(form.DeviceBounds(), (ui::Rect{300, 200, 300 + scale.ToDevice(200) + frame.width,
                                                  200 + scale.ToDevice(100) + frame.height})) << dpi;
-        EXPECT_EQ(form.ScreenPlace(), (ui::Point{300, 200}));
         EXPECT_EQ(form.Left(), scale.FromDevice(300));
         EXPECT_EQ(form.ClientHeight(), 100);
         EXPECT_EQ(form.bar.DeviceBounds().bottom, scale.ToDevice(100)) << "the bar touches the bottom";
@@ -96,19 +95,13 @@ TEST_F(ScaledFormTest, AMoveOntoAnotherDpiTakesTheSuggestedPlaceAndComesBackWith
     EXPECT_EQ(form.label.DeviceBounds(), ui::Scale(96).ToDevice(ui::Rect{10, 0, 10 + form.label.Width(), 17}));
 }
 
-TEST_F(ScaledFormTest, ScreenPositionsOfTheFormsAreThoseOfTheMainWindowsScale) {
-    backend.dpi = 144;
+TEST_F(ScaledFormTest, TheScreenIsMeasuredInTheMainWindowsUnits) {
     backend.screen = {1920, 1200};
     Dialog main;
     ui::App().SetMainForm(&main);
+    main.SetDpi(144);
     EXPECT_EQ(backend.ScreenSize().width, 1280);
     EXPECT_EQ(backend.Monitors()[0].workArea.bottom, 800);
-    ui::PopupMenu menu("Menu");
-    main.PlaceOnScreen(300, 201);
-    menu.Popup(main.Left(), main.Top() + main.bar.Top());
-    ASSERT_EQ(backend.popups.size(), 1u);
-    EXPECT_EQ(backend.popups[0].x, 300);
-    EXPECT_EQ(backend.popups[0].y, ui::Scale(144).ToDevice(main.Top() + main.bar.Top()));
 }
 
 }  // namespace
