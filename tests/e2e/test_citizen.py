@@ -74,7 +74,8 @@ class SingleCopyTest(QuodoTestCase):
         self.session.reset_registry()
         second = self.launch("Quodo.exe", cwd=self.session.bin_dir, env={"QUODO_CLOCK": OPEN_DAY})
         self.assertEqual(second.wait(20), 0)
-        self.assertEqual(self.session.auto_one("active")["hwnd"], first.main.hwnd)
+        wait_until(lambda: self.session.auto_one("active")["hwnd"] == first.main.hwnd, timeout=5,
+                   message="the first copy's main window in front")
         self.assertTrue(first.program.running)
         self.assertFalse(self.session.reg_key_exists(PRODUCT_KEY), "the second copy wrote settings")
 
