@@ -54,6 +54,11 @@ void TMainForm::SetUpComponents() {
         c->SetFont(barFont);
 
     ButtonInfo.SetBounds(1, 1, 20, 21);
+    // The names a screen reader gives the buttons that show only a picture.
+    ButtonInfo.SetHint("Help en informatie");
+    ButtonMax.SetHint("Koers boven de bovengrens");
+    ButtonMin.SetHint("Koers onder de ondergrens");
+    ButtonCheck.SetHint("Koers binnen de grenzen");
     for (ui::SpeedButton* b : {&ButtonMax, &ButtonMin, &ButtonCheck}) b->SetBounds(22, -1, 22, 24);
     for (ui::Label* l : {&Label1, &Label2, &Label3}) {
         l->SetBackColor(ui::kButtonFace);
@@ -96,6 +101,8 @@ void TMainForm::BuildMenus() {
     InfoPopup.Add("Help1", "Help", "F1", [this] { Help1Click(); });
     InfoPopup.Add("OverQuodo2", "Over Quodo", "", [this] { OverQuodo2Click(); });
     shortcutMenus = {&PopupMenu, &InfoPopup};
+    contextMenu = &PopupMenu;
+    contextMenuPlace = &KoersPanel;
 }
 
 void TMainForm::HookMouse(ui::Control& control) {
@@ -112,8 +119,7 @@ void TMainForm::FormCreate() {
 
     settings::SettingsStore store(ProductName);
     settings::MainWindowSettings stored = settings::LoadMainWindowSettings(store);
-    SetTop(stored.top);
-    SetLeft(stored.left);
+    PlaceOnScreen(stored.left, stored.top);
     state_.normalMode = stored.normalMode;
     previousNormalMode_ = state_.normalMode;
 
@@ -345,7 +351,7 @@ void TMainForm::FormDestroy() {
     ui::App().onHelp = savedHelpHook_;
     UnloadHtmlHelp();
     settings::SettingsStore store(ProductName);
-    settings::SaveMainWindowPosition(store, Top(), Left());
+    settings::SaveMainWindowPosition(store, ScreenPlace().y, ScreenPlace().x);
 }
 
 }  // namespace app

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <tuple>
 #include <utility>
+
+#include "ui/Scale.h"
 
 namespace chart {
 namespace {
@@ -185,6 +188,17 @@ const ui::Bitmap& Glyph(const std::string& name, bool greyed) {
     static const ui::Bitmap none;
     const auto it = table.find({name, greyed});
     return it == table.end() ? none : it->second;
+}
+
+const ui::Bitmap& Glyph(const std::string& name, bool greyed, int dpi) {
+    const int size = ui::Scale(dpi).ToDevice(kGlyphSize);
+    const ui::Bitmap& picture = Glyph(name, greyed);
+    if (size == kGlyphSize || picture.width == 0) return picture;
+    // Made once for each size a window asks for; the window thread alone draws them.
+    static std::map<std::tuple<std::string, bool, int>, ui::Bitmap> scaled;
+    auto [it, added] = scaled.try_emplace({name, greyed, size});
+    if (added) it->second = ui::Resampled(picture, size, size);
+    return it->second;
 }
 
 }  // namespace chart

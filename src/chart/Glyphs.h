@@ -16,4 +16,8 @@ constexpr int kGlyphSize = 16;
 // bar), "check" (tick). An unknown name gives an empty bitmap (0 by 0).
 const ui::Bitmap& Glyph(const std::string& name, bool greyed);
 
+// The picture as a window of this dpi shows it: kGlyphSize scaled (24 by 24 at 144 dpi), each
+// pixel of the picture drawn over the area it covers there; at 96 dpi the picture itself.
+const ui::Bitmap& Glyph(const std::string& name, bool greyed, int dpi);
+
 }  // namespace chart

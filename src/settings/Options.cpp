@@ -119,20 +119,23 @@ void TOptionsForm::FormCreate() {
 
 // Where the dialog was left, or centred on the primary screen; kept within all monitors together,
 // and on the nearest monitor where that place lies on none.
+// The stored place is in the screen's pixels, so the dialog is placed in them.
 void TOptionsForm::PlaceFromStore() {
     auto& backend = ui::CurrentBackend();
-    const ui::Size screen = backend.ScreenSize();
-    const std::vector<ui::Monitor> monitors = backend.Monitors();
+    const ui::Size screen = backend.DeviceScreenSize();
+    const std::vector<ui::Monitor> monitors = backend.DeviceMonitors();
     const ui::Rect all = ui::VirtualScreen(monitors);
-    DialogPosition place{(screen.height - Height()) / 2, (screen.width - Width()) / 2};
+    const ui::Rect own = DeviceBounds();
+    const Extent size{own.right - own.left, own.bottom - own.top};
+    DialogPosition place{(screen.height - size.height) / 2, (screen.width - size.width) / 2};
     app::DeferredError error;
     error.Run([&] {
         SettingsStore store(main_.ProductName);
-        LoadDialogPosition(store, Extent{screen.width, screen.height}, Extent{Width(), Height()}, place,
+        LoadDialogPosition(store, Extent{screen.width, screen.height}, size, place,
                            ScreenArea{all.left, all.top, all.right, all.bottom});
     });
-    const ui::Point reachable = ui::OntoNearestMonitor(place.left, place.top, Width(), Height(), monitors);
-    SetBounds(reachable.x, reachable.y, Width(), Height());
+    const ui::Point reachable = ui::OntoNearestMonitor(place.left, place.top, size.width, size.height, monitors);
+    PlaceOnScreen(reachable.x, reachable.y);
     error.RaiseIfAny();
 }
 
@@ -270,7 +273,7 @@ void TOptionsForm::BtnCheckClick() {
 
 void TOptionsForm::FormDestroy() {
     SettingsStore store(main_.ProductName);
-    SaveDialogPosition(store, Top(), Left());
+    SaveDialogPosition(store, ScreenPlace().y, ScreenPlace().x);
 }
 
 }  // namespace settings

@@ -72,6 +72,17 @@ void ComputeDaylightSaving() {
     DaylightShift = DaylightInEffect ? DaylightShiftOf(zone) : 0;
 }
 
+// The version as the program saw it before it declared, in its manifest, the systems it supports:
+// Windows then told every program without that declaration 6.2 from Windows 8 on. The program's
+// Windows name stays the one it always had ("Windows 8" on 8.1, 10 and 11).
+platform::WindowsVersion AsWithoutManifest(platform::WindowsVersion v) {
+    if (v.platformId == 2 && (v.major > 6 || (v.major == 6 && v.minor > 2))) {
+        v.major = 6;
+        v.minor = 2;
+    }
+    return v;
+}
+
 bool IsDriveOnly(const std::string& path) { return path.size() == 2 && path[1] == ':'; }
 
 // The drive letter of a path; a relative path lies on the drive of its full name.
@@ -132,7 +143,7 @@ void Initialize() {
     g_initialized = true;
     platform::Services& services = platform::Current();
     LanguageCode = LanguageCodeFor(services.locale ? services.locale->LanguageId() : 0);
-    WindowsName = services.system ? WindowsNameFor(services.system->Version()) : "";
+    WindowsName = services.system ? WindowsNameFor(AsWithoutManifest(services.system->Version())) : "";
     NtFamily = IsNtFamilyName(WindowsName);
     DesktopFolder = ReadDesktopFolder();
     ComputeDaylightSaving();

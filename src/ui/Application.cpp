@@ -14,10 +14,19 @@ Backend* g_backend = nullptr;
 Backend& CurrentBackend() { return *g_backend; }
 void SetBackend(Backend* backend) { g_backend = backend; }
 
-std::vector<Monitor> Backend::Monitors() {
-    const Size screen = ScreenSize();
+std::vector<Monitor> Backend::DeviceMonitors() {
+    const Size screen = DeviceScreenSize();
     const Rect all{0, 0, screen.width, screen.height};
     return {Monitor{all, all}};
+}
+
+Size Backend::ScreenSize() { return ScreenScale().FromDevice(DeviceScreenSize()); }
+
+std::vector<Monitor> Backend::Monitors() {
+    const Scale scale = ScreenScale();
+    std::vector<Monitor> monitors = DeviceMonitors();
+    for (Monitor& m : monitors) m = {scale.FromDevice(m.bounds), scale.FromDevice(m.workArea)};
+    return monitors;
 }
 
 Application& App() {

@@ -35,6 +35,7 @@ public:
     virtual ~Backend() = default;
     virtual std::unique_ptr<ControlPeer> CreatePeer(Control& control) = 0;
     virtual std::unique_ptr<TimerPeer> CreateTimerPeer(Timer& timer) = 0;
+    // The size of a text in a font, both in the screen's pixels (the font as a window shows it).
     virtual Size MeasureText(const Font& font, const std::string& text) = 0;
     virtual void Popup(PopupMenu& menu, int x, int y) = 0;  // runs the chosen item's handler
     virtual void MessageDialog(const std::string& text, const std::string& caption, MessageKind kind) = 0;
@@ -42,12 +43,21 @@ public:
     virtual void Quit() = 0;
     // Runs the form modally until it has a modal result (or the program ends).
     virtual void ShowModal(Form& form) = 0;
-    virtual Size ScreenSize() = 0;  // the primary monitor's
-    // The monitors, the primary one first; by default the primary screen alone, all of it work area.
-    virtual std::vector<Monitor> Monitors();
-    virtual int PixelsPerInch() { return 96; }
-    // How much a title bar and border of this style add to the client area's width and height.
-    virtual Size FrameSize(BorderStyle style) = 0;
+    // The primary monitor's size and the monitors (the primary one first) in the forms' screen
+    // units (ScreenScale), which the forms place their windows in.
+    Size ScreenSize();
+    std::vector<Monitor> Monitors();
+    // The same in the screen's pixels; by default the primary screen alone, all of it work area.
+    virtual Size DeviceScreenSize() = 0;
+    virtual std::vector<Monitor> DeviceMonitors();
+    // The dots per inch of the forms' units: their sizes are pixels of a 96-dpi screen everywhere.
+    virtual int PixelsPerInch() { return kDesignDpi; }
+    // The dots per inch of the system (of the primary monitor when the program started): a form's
+    // until its window says otherwise.
+    virtual int SystemDpi() { return kDesignDpi; }
+    // How much a title bar and border of this style add to the client area's width and height, in
+    // pixels at this dpi.
+    virtual Size FrameSize(BorderStyle style, int dpi) = 0;
     virtual void SetBusyCursor(bool busy) = 0;
     virtual void SetApplicationTitle(const std::string& title) = 0;
     virtual void Focus(Control& control) = 0;

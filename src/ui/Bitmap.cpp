@@ -24,6 +24,31 @@ uint32_t Over(uint32_t src, uint32_t dst) {
     return out;
 }
 
+// Which source pixels make up one target pixel along one axis, and how much of it each covers: on
+// a line where the source has targetLength units a pixel and the target sourceLength, so that the
+// shares are whole numbers adding up to sourceLength.
+struct Share {
+    int index;
+    int64_t weight;
+};
+
+std::vector<std::vector<Share>> Shares(int sourceLength, int targetLength) {
+    std::vector<std::vector<Share>> shares(static_cast<size_t>(targetLength));
+    for (int t = 0; t < targetLength; ++t) {
+        const int64_t start = int64_t{t} * sourceLength, end = start + sourceLength;
+        for (int64_t s = start / targetLength; s < sourceLength && s * targetLength < end; ++s) {
+            const int64_t covered = std::min(end, (s + 1) * targetLength) - std::max(start, s * targetLength);
+            if (covered > 0) shares[size_t(t)].push_back({int(s), covered});
+        }
+    }
+    return shares;
+}
+
+uint32_t Channel(uint32_t pixel, int shift) { return (pixel >> shift) & 0xFFu; }
+
+// numerator / denominator rounded to the nearest (both positive).
+uint32_t Nearest(int64_t numerator, int64_t denominator) { return uint32_t((numerator + denominator / 2) / denominator); }
+
 }  // namespace
 
 bool HasPixels(const Bitmap& b) {
@@ -42,6 +67,34 @@ void Blit(Bitmap& target, const Bitmap& source, int x, int y) {
         uint32_t* to = &target.pixels[size_t(ty) * target.width];
         for (long long tx = left; tx < right; ++tx) to[tx] = Over(from[tx - x], to[tx]);
     }
+}
+
+Bitmap Resampled(const Bitmap& source, int width, int height) {
+    Bitmap out;
+    out.width = std::max(width, 0);
+    out.height = std::max(height, 0);
+    out.pixels.assign(size_t(out.width) * out.height, 0u);
+    if (!HasPixels(source) || out.pixels.empty()) return out;
+    if (source.width == out.width && source.height == out.height) return source;
+    const auto across = Shares(source.width, out.width), down = Shares(source.height, out.height);
+    const int64_t area = int64_t{source.width} * source.height;
+    for (int y = 0; y < out.height; ++y)
+        for (int x = 0; x < out.width; ++x) {
+            int64_t alpha = 0, red = 0, green = 0, blue = 0;
+            for (const Share& row : down[size_t(y)])
+                for (const Share& column : across[size_t(x)]) {
+                    const uint32_t p = source.pixels[size_t(row.index) * source.width + column.index];
+                    const int64_t a = Channel(p, 24) * row.weight * column.weight;
+                    alpha += a;
+                    red += Channel(p, 16) * a;
+                    green += Channel(p, 8) * a;
+                    blue += Channel(p, 0) * a;
+                }
+            if (alpha == 0) continue;
+            out.pixels[size_t(y) * out.width + x] = Nearest(alpha, area) << 24 | Nearest(red, alpha) << 16 |
+                                                   Nearest(green, alpha) << 8 | Nearest(blue, alpha);
+        }
+    return out;
 }
 
 }  // namespace ui

@@ -20,4 +20,11 @@ bool HasPixels(const Bitmap& bitmap);
 // target by its alpha, so transparent parts show the target behind them.
 void Blit(Bitmap& target, const Bitmap& source, int x, int y);
 
+// The bitmap drawn at another size: each new pixel is the average of the part of the picture it
+// covers, weighted by how much of each pixel it covers (and by alpha, so that transparent pixels
+// lend no colour to an edge). Enlarged by a whole factor it is the picture with each pixel repeated;
+// in between, only the pixels on a seam between two are blended, so edges stay as sharp as the
+// size allows.
+Bitmap Resampled(const Bitmap& source, int width, int height);
+
 }  // namespace ui

@@ -74,6 +74,22 @@ Form* Control::OwnerForm() {
     return nullptr;
 }
 
+const Form* Control::OwnerForm() const { return const_cast<Control*>(this)->OwnerForm(); }
+
+Scale Control::GetScale() const {
+    const Form* form = OwnerForm();
+    return Scale(form ? form->Dpi() : CurrentBackend().SystemDpi());
+}
+
+Rect Control::DeviceBounds() const { return GetScale().ToDevice(Rect{left_, top_, left_ + width_, top_ + height_}); }
+
+Font Control::DeviceFont() const { return GetScale().ToDevice(font_); }
+
+Scale ScreenScale() {
+    const Form* main = App().MainForm();
+    return main ? main->GetScale() : Scale(CurrentBackend().SystemDpi());
+}
+
 void Control::CreatePeer() {
     peer_ = CurrentBackend().CreatePeer(*this);
     for (Control* child : children_) child->CreatePeer();
@@ -213,10 +229,12 @@ void Label::SetText(const std::string& text) {
     Fit();
 }
 
+// Measured in the font the window shows, so that the text fits at any scale.
 void Label::Fit() {
     if (!autoSize_) return;
-    Size s = CurrentBackend().MeasureText(font_, text_);
-    SetBounds(left_, top_, s.width, s.height);
+    const Scale scale = GetScale();
+    const Size shown = CurrentBackend().MeasureText(scale.ToDevice(font_), text_);
+    SetBounds(left_, top_, scale.FromDeviceUp(shown.width), scale.FromDeviceUp(shown.height));
 }
 
 // --- SpeedButton
@@ -476,7 +494,10 @@ MenuItem* PopupMenu::Find(const std::string& name) {
     return nullptr;
 }
 
-void PopupMenu::Popup(int x, int y) { CurrentBackend().Popup(*this, x, y); }
+void PopupMenu::Popup(int x, int y) {
+    const Scale scale = ScreenScale();
+    CurrentBackend().Popup(*this, scale.ToDevice(x), scale.ToDevice(y));
+}
 
 void PopupMenu::Choose(const MenuItem& item) {
     if (item.onClick) App().Dispatch(item.onClick);

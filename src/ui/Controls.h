@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/Bitmap.h"
+#include "ui/Scale.h"
 
 namespace ui {
 
@@ -51,7 +52,8 @@ class PopupMenu;
 class ControlPeer;
 class TimerPeer;
 
-enum class Aspect { Bounds, Visible, Text, Colors, Image, Topmost, Enabled, Checked, Value, Hint, Progress };
+// Scale: the window's dpi has changed; sizes, fonts and pictures are to be drawn anew.
+enum class Aspect { Bounds, Visible, Text, Colors, Image, Topmost, Enabled, Checked, Value, Hint, Progress, Scale };
 
 using MouseHandler = std::function<void(Control& sender, MouseButton button, int x, int y)>;
 using Handler = std::function<void()>;
@@ -77,6 +79,7 @@ public:
     Control* Parent() const { return parent_; }
     const std::vector<Control*>& Children() const { return children_; }
     Form* OwnerForm();
+    const Form* OwnerForm() const;
 
     int Left() const { return left_; }
     int Top() const { return top_; }
@@ -87,6 +90,14 @@ public:
     void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
     void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
     virtual void SetBounds(int left, int top, int width, int height);
+
+    // The factor between the control's sizes and its window's pixels: its form's dpi.
+    Scale GetScale() const;
+    // Where the control's window lies in pixels at that scale: in its parent's client area, its
+    // edges scaled (so that controls that touch stay touching); a form's lies on the screen.
+    virtual Rect DeviceBounds() const;
+    // The control's font at that scale.
+    Font DeviceFont() const;
 
     bool Visible() const { return visible_; }
     void SetVisible(bool v);
@@ -138,12 +149,6 @@ public:
     void MouseMove(MouseButton b, int x, int y) { if (onMouseMove) onMouseMove(*this, b, x, y); }
     void MouseUp(MouseButton b, int x, int y) { if (onMouseUp) onMouseUp(*this, b, x, y); }
     virtual void Click() { if (onClick) onClick(); }
-    // The system has moved the window (the user dragged its title bar): the control takes over
-    // the new place as its own, without placing the window again.
-    void Moved(int left, int top) {
-        left_ = left;
-        top_ = top;
-    }
 
     ControlPeer* Peer() const { return peer_.get(); }
     void* userData = nullptr;  // free for the backend
@@ -384,7 +389,8 @@ public:
     MenuItem* Find(const std::string& name);
     std::vector<MenuItem>& Items() { return items_; }
     const std::string& Name() const { return name_; }
-    // Shows the menu at a screen position and runs the chosen item's handler.
+    // Shows the menu at a screen position (in the forms' units, see ScreenScale) and runs the
+    // chosen item's handler.
     void Popup(int x, int y);
     // The user has chosen the item (called by the backend).
     static void Choose(const MenuItem& item);
@@ -421,6 +427,28 @@ public:
     void SetClientSize(int width, int height);
     void SetClientWidth(int width) { SetClientSize(width, ClientHeight()); }
     void SetClientHeight(int height) { SetClientSize(ClientWidth(), height); }
+    void SetBounds(int left, int top, int width, int height) override;
+
+    // Where the window lies on the screen, in the screen's pixels: the place that is stored. Left
+    // and Top are this place in the form's units; a move through them moves it by as much, scaled,
+    // and a place the system gives is kept as it is, so that nothing drifts by rounding.
+    Point ScreenPlace() const { return screen_; }
+    void PlaceOnScreen(int x, int y);
+    // The system has moved the window to this screen place (the user dragged its title bar): the
+    // form takes it over, without placing the window again.
+    void Moved(int x, int y);
+    Rect DeviceBounds() const override;
+
+    // The dots per inch of the monitor the window is on; the system's until the window exists.
+    int Dpi() const;
+    // The window is on a monitor of this dpi now (it was made there, or moved there): it keeps its
+    // client size and its controls in the form's units and its place on the screen, and every
+    // window of it takes its new size and font.
+    void SetDpi(int dpi);
+    // The system has moved the window onto a monitor of another dpi and suggests where it goes
+    // now: the form takes the suggested place and lays itself out again at the new dpi (its size
+    // follows from its layout, which is what the suggestion scaled it to, up to rounding).
+    void DpiChanged(int dpi, const Rect& suggested);
 
     bool Topmost() const { return topmost_; }
     void SetTopmost(bool v);
@@ -449,6 +477,12 @@ public:
     std::vector<PopupMenu*> shortcutMenus;
     // Runs the handler of the first item whose shortcut text is keyName; true when one was found.
     bool RunShortcut(const std::string& keyName);
+    // The menu that the keyboard opens (Shift+F10, the menu key), at the top-left corner of
+    // `contextMenuPlace` (of the form itself when none).
+    PopupMenu* contextMenu = nullptr;
+    Control* contextMenuPlace = nullptr;
+    // The keyboard asks for the context menu (called by the backend); false when there is none.
+    bool OpenContextMenu();
     bool Realized() const { return realized_; }
 
     // The controls that the tab key visits, in order: visible, enabled tab stops.
@@ -468,11 +502,18 @@ private:
 
     std::string className_;
     BorderStyle border_ = BorderStyle::None;
-    Size frame_;
+    Size frame_;         // the title bar and border in the form's units
+    Size deviceFrame_;   // and in the window's pixels
+    Point screen_;
+    int dpi_ = 0;        // 0: the system's
     bool topmost_ = false;
     bool realized_ = false;
     bool modal_ = false;
     int modalResult_ = kResultNone;
 };
+
+// The factor between the screen positions the forms work with (their places, the monitors, menu
+// positions) and the screen's pixels: the main window's, or the system's before there is one.
+Scale ScreenScale();
 
 }  // namespace ui

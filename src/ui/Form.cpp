@@ -1,5 +1,7 @@
 // Forms: their frame and client area, showing (also modally), and the keyboard of their controls.
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "ui/Application.h"
 #include "ui/Backend.h"
@@ -39,6 +41,14 @@ Button* FindDefaultButton(Control& parent) {
     return nullptr;
 }
 
+// In 64 bits: a stored place may lie anywhere an int reaches. Unscaled, the place is the unit's.
+int ScreenAfterMove(int screen, int from, int to, const Scale& scale) {
+    if (scale.IsIdentity()) return to;
+    const int64_t move = (int64_t{to} - from) * scale.Dpi(), half = kDesignDpi / 2;
+    const int64_t scaled = move >= 0 ? (move + half) / kDesignDpi : -((-move + half) / kDesignDpi);
+    return int(std::clamp<int64_t>(screen + scaled, INT_MIN, INT_MAX));
+}
+
 }  // namespace
 
 Form::Form(std::string className, std::string name)
@@ -55,13 +65,77 @@ Form::~Form() {
 void Form::SetBorder(BorderStyle style) {
     const int clientWidth = ClientWidth(), clientHeight = ClientHeight();
     border_ = style;
-    frame_ = CurrentBackend().FrameSize(style);
+    deviceFrame_ = CurrentBackend().FrameSize(style, Dpi());
+    frame_ = GetScale().FromDevice(deviceFrame_);
     dialogKeys = style != BorderStyle::None;
     SetClientSize(clientWidth, clientHeight);
 }
 
 void Form::SetClientSize(int width, int height) {
     SetBounds(left_, top_, width + frame_.width, height + frame_.height);
+}
+
+// A move in the form's units moves the screen place by as much, scaled: a move there and back (a
+// mode switch, say) returns to the very pixel it started from.
+void Form::SetBounds(int left, int top, int width, int height) {
+    const Scale scale = GetScale();
+    screen_.x = ScreenAfterMove(screen_.x, left_, left, scale);
+    screen_.y = ScreenAfterMove(screen_.y, top_, top, scale);
+    Control::SetBounds(left, top, width, height);
+}
+
+void Form::PlaceOnScreen(int x, int y) {
+    Moved(x, y);
+    Changed(Aspect::Bounds);
+}
+
+void Form::Moved(int x, int y) {
+    const Scale scale = GetScale();
+    screen_ = {x, y};
+    left_ = scale.FromDevice(x);
+    top_ = scale.FromDevice(y);
+}
+
+// The client area is scaled; the title bar and border are the system's at the window's dpi.
+Rect Form::DeviceBounds() const {
+    const Size client = GetScale().ToDevice(Size{ClientWidth(), ClientHeight()});
+    return {screen_.x, screen_.y, screen_.x + client.width + deviceFrame_.width,
+            screen_.y + client.height + deviceFrame_.height};
+}
+
+int Form::Dpi() const { return dpi_ > 0 ? dpi_ : CurrentBackend().SystemDpi(); }
+
+namespace {
+
+void Rescaled(Control& control) {
+    if (ControlPeer* peer = control.Peer()) peer->Changed(Aspect::Scale);
+    for (Control* child : control.Children()) Rescaled(*child);
+}
+
+}  // namespace
+
+void Form::SetDpi(int dpi) {
+    const bool changed = dpi != Dpi();
+    const int clientWidth = ClientWidth(), clientHeight = ClientHeight();
+    dpi_ = dpi;
+    if (!changed) return;
+    const Scale scale = GetScale();
+    deviceFrame_ = CurrentBackend().FrameSize(border_, dpi);
+    frame_ = scale.FromDevice(deviceFrame_);
+    left_ = scale.FromDevice(screen_.x);
+    top_ = scale.FromDevice(screen_.y);
+    width_ = clientWidth + frame_.width;
+    height_ = clientHeight + frame_.height;
+    Rescaled(*this);
+}
+
+void Form::DpiChanged(int dpi, const Rect& suggested) {
+    screen_ = {suggested.left, suggested.top};
+    if (dpi == Dpi()) {
+        PlaceOnScreen(suggested.left, suggested.top);
+        return;
+    }
+    SetDpi(dpi);
 }
 
 void Form::Realize() {
@@ -130,6 +204,18 @@ bool Form::RunShortcut(const std::string& keyName) {
         }
     }
     return false;
+}
+
+// At the place's top-left corner, as a right click there would open it.
+bool Form::OpenContextMenu() {
+    if (!contextMenu) return false;
+    int x = left_, y = top_;
+    for (const Control* c = contextMenuPlace; c && c != this; c = c->Parent()) {
+        x += c->Left();
+        y += c->Top();
+    }
+    contextMenu->Popup(x, y);
+    return true;
 }
 
 void Form::Repaint() { Changed(Aspect::Colors); }

@@ -108,7 +108,9 @@ void HeadlessBackend::ShowModal(Form& form) {
     form.SetVisible(false);
 }
 
-Size HeadlessBackend::FrameSize(BorderStyle style) { return style == BorderStyle::None ? Size{} : kFrame; }
+Size HeadlessBackend::FrameSize(BorderStyle style, int frameDpi) {
+    return style == BorderStyle::None ? Size{} : Scale(frameDpi).ToDevice(kFrame);
+}
 
 void HeadlessBackend::SetBusyCursor(bool b) {
     if (b != busy) ++busyChanges;

@@ -30,9 +30,10 @@ public:
     void Run(Form& mainForm) override;
     void Quit() override { quitRequested = true; }
     void ShowModal(Form& form) override;
-    Size ScreenSize() override { return screen; }
-    std::vector<Monitor> Monitors() override { return monitors.empty() ? Backend::Monitors() : monitors; }
-    Size FrameSize(BorderStyle style) override;
+    Size DeviceScreenSize() override { return screen; }
+    std::vector<Monitor> DeviceMonitors() override { return monitors.empty() ? Backend::DeviceMonitors() : monitors; }
+    int SystemDpi() override { return dpi; }
+    Size FrameSize(BorderStyle style, int dpi) override;
     void Focus(Control& control) override { focused = &control; }
     Control* FocusedControl() override { return focused; }
     void BringToFront(Form& form) override { broughtToFront.push_back(form.Name()); }
@@ -70,9 +71,12 @@ public:
     // The width the fake text metrics give a text: one font height per two characters, rounded up.
     static int TextWidth(const Font& font, const std::string& text);
 
+    // In the screen's pixels.
     Size screen{1280, 1024};
     // Empty: one monitor of the screen's size.
     std::vector<Monitor> monitors;
+    // The system's dots per inch: the forms' until told otherwise (Form::SetDpi).
+    int dpi = kDesignDpi;
     std::string applicationTitle;
     bool quitRequested = false;
     bool busy = false;
@@ -82,7 +86,8 @@ public:
     std::vector<std::string> modalForms;
     std::vector<std::string> broughtToFront;
     Control* focused = nullptr;
-    // What a title bar and border add to a form's client area, as the headless frames have them.
+    // What a title bar and border add to a form's client area at 96 dpi, as the headless frames
+    // have them; scaled at other dpi.
     static constexpr Size kFrame{6, 25};
     // The name of the menu item that the next popup chooses (empty: the menu is dismissed).
     std::string nextMenuChoice;

@@ -11,9 +11,9 @@
 
 #include "platform/Wait.h"
 #include "ui/Application.h"
+#include "win32/Dpi.h"
 #include "win32/Scoped.h"
 #include "win32/Win32Peers.h"
-#include "win32/Win32System.h"
 
 namespace win32 {
 
@@ -153,12 +153,13 @@ Win32Backend::~Win32Backend() {
 }
 
 // The common controls (arrows, hints) are loaded when the first window needs them, not at start:
-// the main window uses none.
+// the main window uses none. They are loaded by name, so that the program's manifest binds version
+// 6 (a full path would bypass that redirection and give the old version 5), from the system
+// folder only; a system too old to know that restriction looks there first for it anyway.
 bool Win32Backend::EnsureCommonControls() {
     if (commonControls_) return true;
-    const std::string path = SystemFilePath("comctl32.dll");
-    if (path.empty()) return false;
-    commonControls_ = LoadLibraryA(path.c_str());
+    commonControls_ = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!commonControls_ && GetLastError() == ERROR_INVALID_PARAMETER) commonControls_ = LoadLibraryA("comctl32.dll");
     using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     auto init = commonControls_ ? reinterpret_cast<Init>(
                                       reinterpret_cast<void*>(GetProcAddress(commonControls_, "InitCommonControlsEx")))
@@ -376,7 +377,7 @@ void Win32Backend::ShowModal(ui::Form& form) {
     if (previous && IsWindow(previous) && previous != self) SetActiveWindow(previous);
 }
 
-ui::Size Win32Backend::ScreenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+ui::Size Win32Backend::DeviceScreenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
 namespace {
 
@@ -397,22 +398,19 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
 
 }  // namespace
 
-std::vector<ui::Monitor> Win32Backend::Monitors() {
+std::vector<ui::Monitor> Win32Backend::DeviceMonitors() {
     std::vector<ui::Monitor> monitors;
     EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-    return monitors.empty() ? ui::Backend::Monitors() : monitors;
+    return monitors.empty() ? ui::Backend::DeviceMonitors() : monitors;
 }
 
-int Win32Backend::PixelsPerInch() {
-    WindowDC screen(nullptr);
-    return GetDeviceCaps(screen.get(), LOGPIXELSY);
-}
+int Win32Backend::SystemDpi() { return win32::SystemDpi(); }
 
-ui::Size Win32Backend::FrameSize(ui::BorderStyle style) {
+ui::Size Win32Backend::FrameSize(ui::BorderStyle style, int dpi) {
     DWORD windowStyle = 0, exStyle = 0;
     FormPeer::StylesOf(style, windowStyle, exStyle);
     RECT rc{0, 0, 100, 100};
-    AdjustWindowRectEx(&rc, windowStyle, FALSE, exStyle);
+    AdjustForDpi(rc, windowStyle, exStyle, dpi);
     return {int(rc.right - rc.left - 100), int(rc.bottom - rc.top - 100)};
 }
 
@@ -431,7 +429,11 @@ void Win32Backend::BringToFront(ui::Form& form) {
     SetWindowPos(HandleOf(form), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void Win32Backend::Realized(ui::Form& form) { ArrangeStacking(form); }
+// A window is made on the monitor its place lies on, which may have another dpi than the system.
+void Win32Backend::Realized(ui::Form& form) {
+    ArrangeStacking(form);
+    form.SetDpi(WindowDpi(HandleOf(form)));
+}
 
 void Win32Backend::SetApplicationTitle(const std::string& title) { SetWindowTextA(appWindow_, title.c_str()); }
 

@@ -32,10 +32,10 @@ public:
     void Run(ui::Form& mainForm) override;
     void Quit() override;
     void ShowModal(ui::Form& form) override;
-    ui::Size ScreenSize() override;
-    std::vector<ui::Monitor> Monitors() override;
-    int PixelsPerInch() override;
-    ui::Size FrameSize(ui::BorderStyle style) override;
+    ui::Size DeviceScreenSize() override;
+    std::vector<ui::Monitor> DeviceMonitors() override;
+    int SystemDpi() override;
+    ui::Size FrameSize(ui::BorderStyle style, int dpi) override;
     void SetBusyCursor(bool busy) override;
     void SetApplicationTitle(const std::string& title) override;
     void Focus(ui::Control& control) override;

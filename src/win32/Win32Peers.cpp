@@ -1,5 +1,6 @@
 #include "win32/Win32Peers.h"
 
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 
 #include "chart/Glyphs.h"
 #include "ui/Application.h"
+#include "win32/Accessible.h"
 #include "win32/Scoped.h"
 #include "win32/Win32Backend.h"
 
@@ -29,6 +31,17 @@ BITMAPINFO TopDownInfo(const ui::Bitmap& bitmap) {
     return bi;
 }
 
+// One pixel of a glyph laid over the background by its alpha (the edges of a scaled glyph).
+uint32_t Over(uint32_t glyph, uint32_t background) {
+    const uint32_t alpha = glyph >> 24;
+    uint32_t mixed = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const uint32_t g = (glyph >> shift) & 0xFFu, b = (background >> shift) & 0xFFu;
+        mixed |= ((g * alpha + b * (255u - alpha) + 127u) / 255u) << shift;
+    }
+    return mixed;
+}
+
 // Lays a glyph over what the DC shows, in memory: one copy in and one out instead of a call a pixel.
 void DrawGlyph(HDC dc, const ui::Bitmap& glyph, int x, int y) {
     if (glyph.width <= 0 || glyph.height <= 0) return;
@@ -42,7 +55,7 @@ void DrawGlyph(HDC dc, const ui::Bitmap& glyph, int x, int y) {
     GdiFlush();
     auto* pixels = static_cast<uint32_t*>(bits);
     for (size_t i = 0; i < glyph.pixels.size(); ++i)
-        if ((glyph.pixels[i] >> 24) >= 128) pixels[i] = glyph.pixels[i] & 0xFFFFFFu;  // opaque parts only
+        if (glyph.pixels[i] >> 24) pixels[i] = Over(glyph.pixels[i], pixels[i]);
     BitBlt(dc, x, y, glyph.width, glyph.height, work.get(), 0, 0, SRCCOPY);
 }
 
@@ -145,9 +158,10 @@ void WindowPeer::Create() {
         id = ChildId(control_);
     }
     if (traits.ownClass) backend_.EnsureClass(traits.className);
-    hwnd_ = CreateWindowExA(traits.exStyle, traits.className.c_str(), control_.Text().c_str(), style, control_.Left(),
-                            control_.Top(), control_.Width(), control_.Height(), parent, id, backend_.Instance(),
-                            traits.ownClass ? this : nullptr);
+    const ui::Rect place = control_.DeviceBounds();
+    hwnd_ = CreateWindowExA(traits.exStyle, traits.className.c_str(), WindowText().c_str(), style, place.left,
+                            place.top, place.right - place.left, place.bottom - place.top, parent, id,
+                            backend_.Instance(), traits.ownClass ? this : nullptr);
     if (!hwnd_) throw std::runtime_error("Cannot create window " + control_.Name());
     if (!traits.ownClass) {
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -170,7 +184,15 @@ LRESULT WindowPeer::CallStandardProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     return standardProc_ ? CallWindowProcA(standardProc_, hwnd, msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-HFONT WindowPeer::Font() const { return backend_.FontFor(control_.GetFont()); }
+HFONT WindowPeer::Font() const { return backend_.FontFor(control_.DeviceFont()); }
+
+int WindowPeer::Px(int value) const { return control_.GetScale().ToDevice(value); }
+
+void WindowPeer::PlaceWindow() {
+    const ui::Rect place = control_.DeviceBounds();
+    SetWindowPos(hwnd_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 void WindowPeer::FillBack(HDC dc, const RECT& rc) const {
     FillRect(dc, &rc, backend_.BrushFor(Resolve(control_.ShownBackColor())));
@@ -179,15 +201,19 @@ void WindowPeer::FillBack(HDC dc, const RECT& rc) const {
 void WindowPeer::Changed(ui::Aspect aspect) {
     switch (aspect) {
         case ui::Aspect::Bounds:
-            SetWindowPos(hwnd_, nullptr, control_.Left(), control_.Top(), control_.Width(), control_.Height(),
-                         SWP_NOZORDER | SWP_NOACTIVATE);
+            PlaceWindow();
+            break;
+        case ui::Aspect::Scale:
+            PlaceWindow();
+            SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+            InvalidateRect(hwnd_, nullptr, FALSE);
             break;
         case ui::Aspect::Visible:
             ShowWindow(hwnd_, control_.Visible() ? SW_SHOWNA : SW_HIDE);
             if (control_.Visible()) UpdateWindow(hwnd_);
             break;
         case ui::Aspect::Text:
-            SetWindowTextA(hwnd_, control_.Text().c_str());
+            SetWindowTextA(hwnd_, WindowText().c_str());
             InvalidateRect(hwnd_, nullptr, FALSE);
             break;
         case ui::Aspect::Enabled:
@@ -252,7 +278,10 @@ bool WindowPeer::OnStandardMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
 }
 
 bool WindowPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+    const int deviceX = GET_X_LPARAM(lp), deviceY = GET_Y_LPARAM(lp);
+    // The pointer in the control's units, as its handlers place things.
+    const ui::Scale scale = control_.GetScale();
+    const int x = scale.FromDevice(deviceX), y = scale.FromDevice(deviceY);
     ui::Control* c = &control_;
     result = 0;
     switch (msg) {
@@ -276,7 +305,7 @@ bool WindowPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             ui::App().Dispatch([&] { c->MouseUp(ButtonOf(msg, wp), x, y); });
             RECT rc;
             GetClientRect(hwnd_, &rc);
-            const POINT pt{x, y};
+            const POINT pt{deviceX, deviceY};
             if (click && PtInRect(&rc, pt) && c->Kind() == ui::ControlKind::SpeedButton)
                 ui::App().Dispatch([c] { c->Click(); });
             return true;
@@ -285,6 +314,8 @@ bool WindowPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             SetCursor(LoadCursor(nullptr, backend_.Busy() ? IDC_WAIT : c->handCursor ? IDC_HAND : IDC_ARROW));
             result = TRUE;
             return true;
+        case WM_GETOBJECT:
+            return AccessibleRole() != 0 && AnswerAccessibleObject(hwnd_, wp, lp, AccessibleRole(), result);
         default:
             return false;
     }
@@ -346,6 +377,10 @@ void FormPeer::Changed(ui::Aspect aspect) {
             break;
         case ui::Aspect::Colors:
             RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            break;
+        case ui::Aspect::Scale:
+            PlaceWindow();
+            RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
             break;
         default:
             WindowPeer::Changed(aspect);
@@ -425,6 +460,22 @@ bool FormPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             if (!(place->flags & SWP_NOMOVE) && !IsIconic(hwnd_)) form_.Moved(place->x, place->y);
             return false;  // the system still sends its move and size messages
         }
+        case WM_DPICHANGED: {
+            const auto& suggested = *reinterpret_cast<const RECT*>(lp);
+            const ui::Rect place{int(suggested.left), int(suggested.top), int(suggested.right), int(suggested.bottom)};
+            ui::App().Dispatch([&] { form_.DpiChanged(HIWORD(wp), place); });
+            result = 0;
+            return true;
+        }
+        case WM_CONTEXTMENU: {
+            // From the keyboard (Shift+F10, the menu key) the position is -1, -1; the mouse opens
+            // the menus of our windows itself, at its button press.
+            if (lp != -1) return false;
+            bool opened = false;
+            ui::App().Dispatch([&] { opened = form_.OpenContextMenu(); });
+            result = 0;
+            return opened;
+        }
         case WM_PAINT:
             PaintBuffered();
             ui::App().Dispatch([&] { form_.Painted(); });
@@ -471,10 +522,11 @@ protected:
     void Paint(HDC dc, const RECT& client) override {
         FillBack(dc, client);
         RECT rc = client;
-        if (panel_.singleBorder) Frame3D(dc, rc, GetSysColor(COLOR_WINDOWFRAME), GetSysColor(COLOR_WINDOWFRAME), 1);
-        Cut3D(dc, rc, panel_.bevelOuter, panel_.bevelWidth);
-        InflateRect(&rc, -panel_.borderWidth, -panel_.borderWidth);
-        Cut3D(dc, rc, panel_.bevelInner, panel_.bevelWidth);
+        if (panel_.singleBorder)
+            Frame3D(dc, rc, GetSysColor(COLOR_WINDOWFRAME), GetSysColor(COLOR_WINDOWFRAME), Px(1));
+        Cut3D(dc, rc, panel_.bevelOuter, Px(panel_.bevelWidth));
+        InflateRect(&rc, -Px(panel_.borderWidth), -Px(panel_.borderWidth));
+        Cut3D(dc, rc, panel_.bevelInner, Px(panel_.bevelWidth));
     }
 
 private:
@@ -487,6 +539,7 @@ public:
 
 protected:
     WindowTraits Traits() const override { return {"TLabel", true, 0, 0}; }
+    long AccessibleRole() const override { return ROLE_SYSTEM_STATICTEXT; }
     void Paint(HDC dc, const RECT& rc) override {
         FillBack(dc, rc);
         Selected font(dc, Font());
@@ -501,15 +554,23 @@ private:
     ui::Label& label_;
 };
 
+// A button that shows only a picture: its window's text, never drawn, is its hint, which a screen
+// reader reads as the button's name.
 class SpeedButtonPeer : public WindowPeer {
 public:
     SpeedButtonPeer(Win32Backend& b, ui::SpeedButton& button) : WindowPeer(b, button), button_(button) {}
+    void Changed(ui::Aspect aspect) override {
+        WindowPeer::Changed(aspect);
+        if (aspect == ui::Aspect::Hint) SetWindowTextA(hwnd_, WindowText().c_str());
+    }
 
 protected:
     WindowTraits Traits() const override { return {"TSpeedButton", true, 0, 0}; }
+    std::string WindowText() const override { return button_.Hint(); }
+    long AccessibleRole() const override { return ROLE_SYSTEM_PUSHBUTTON; }
     void Paint(HDC dc, const RECT& rc) override {
         FillBack(dc, rc);
-        const ui::Bitmap& glyph = chart::Glyph(button_.Glyph(), !button_.Enabled());
+        const ui::Bitmap& glyph = chart::Glyph(button_.Glyph(), !button_.Enabled(), button_.GetScale().Dpi());
         DrawGlyph(dc, glyph, (rc.right - glyph.width) / 2, (rc.bottom - glyph.height) / 2);
     }
 
@@ -517,19 +578,34 @@ private:
     ui::SpeedButton& button_;
 };
 
+// The picture is drawn at the window's size; at another scale than 96 dpi through a copy resampled
+// once for each new picture or size.
 class ImagePeer : public WindowPeer {
 public:
     ImagePeer(Win32Backend& b, ui::Image& image) : WindowPeer(b, image), image_(image) {}
+    void Changed(ui::Aspect aspect) override {
+        if (aspect == ui::Aspect::Image) scaled_ = ui::Bitmap();
+        WindowPeer::Changed(aspect);
+    }
 
 protected:
     WindowTraits Traits() const override { return {"TImage", true, 0, 0}; }
     void Paint(HDC dc, const RECT& rc) override {
         FillBack(dc, rc);
-        DrawSurface(dc, image_.Surface());
+        const ui::Bitmap& surface = image_.Surface();
+        if (image_.GetScale().IsIdentity()) {
+            DrawSurface(dc, surface);
+            return;
+        }
+        const ui::Rect place = image_.DeviceBounds();
+        const int width = place.right - place.left, height = place.bottom - place.top;
+        if (scaled_.width != width || scaled_.height != height) scaled_ = ui::Resampled(surface, width, height);
+        DrawSurface(dc, scaled_);
     }
 
 private:
     ui::Image& image_;
+    ui::Bitmap scaled_;
 };
 
 // A frame from the middle of the caption's height down, with the caption over its top edge.
@@ -551,7 +627,7 @@ protected:
         if (caption.empty()) return;
         SIZE size{};
         GetTextExtentPoint32A(dc, caption.c_str(), int(caption.size()), &size);
-        RECT text{8, 0, 8 + size.cx, metrics.tmHeight};
+        RECT text{Px(8), 0, Px(8) + size.cx, metrics.tmHeight};
         SetBkMode(dc, OPAQUE);
         SetBkColor(dc, Resolve(control_.ShownBackColor()));
         SetTextColor(dc, control_.Enabled() ? Resolve(control_.GetFont().color) : GetSysColor(COLOR_GRAYTEXT));
@@ -691,7 +767,7 @@ public:
         DrawFace(dc, rc, shift, item.itemState & ODS_DISABLED);
         if (item.itemState & ODS_FOCUS) {
             RECT focus = rc;
-            InflateRect(&focus, -3, -3);
+            InflateRect(&focus, -Px(3), -Px(3));
             DrawFocusRect(dc, &focus);
         }
     }
@@ -718,8 +794,10 @@ private:
         const std::string& caption = button_.Text();
         SIZE size{};
         GetTextExtentPoint32A(dc, caption.c_str(), int(caption.size()), &size);
-        const ui::Bitmap& glyph = button_.glyph.empty() ? ui::Bitmap{} : chart::Glyph(button_.glyph, disabled);
-        const int gap = glyph.width > 0 && !caption.empty() ? 4 : 0;
+        static const ui::Bitmap none;
+        const ui::Bitmap& glyph =
+            button_.glyph.empty() ? none : chart::Glyph(button_.glyph, disabled, button_.GetScale().Dpi());
+        const int gap = glyph.width > 0 && !caption.empty() ? Px(4) : 0;
         const int total = glyph.width + gap + size.cx;
         int x = (rc.left + rc.right - total) / 2 + shift;
         const int middle = (rc.top + rc.bottom) / 2 + shift;
@@ -772,7 +850,9 @@ public:
                 }
                 break;
             case ui::Aspect::Bounds:
+            case ui::Aspect::Scale:
                 WindowPeer::Changed(aspect);
+                SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
                 Layout();
                 break;
             case ui::Aspect::Enabled:
@@ -810,8 +890,6 @@ protected:
         Subclass(edit_);
         SendMessageA(arrows_, UDM_SETRANGE32, 0, 100);
         SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
-        // A narrow field: the text may use all of it.
-        SendMessageA(edit_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(1, 0));
         Layout();
     }
 
@@ -827,9 +905,12 @@ private:
     void Layout() {
         RECT rc;
         GetClientRect(hwnd_, &rc);
-        const int arrowsWidth = std::min<int>(kArrowsWidth, rc.right / 2);
-        MoveWindow(edit_, 1, 1, std::max<int>(rc.right - arrowsWidth - 1, 0), std::max<int>(rc.bottom - 1, 0), TRUE);
+        const int arrowsWidth = std::min<int>(Px(kArrowsWidth), rc.right / 2), inset = Px(1);
+        MoveWindow(edit_, inset, inset, std::max<int>(rc.right - arrowsWidth - inset, 0),
+                   std::max<int>(rc.bottom - inset, 0), TRUE);
         MoveWindow(arrows_, rc.right - arrowsWidth, 0, arrowsWidth, rc.bottom, TRUE);
+        // A narrow field: the text may use all of it.
+        SendMessageA(edit_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(inset, 0));
     }
 
     static constexpr int kArrowsWidth = 13;

@@ -58,6 +58,14 @@ protected:
     };
     virtual WindowTraits Traits() const = 0;
     virtual void AfterCreate() {}
+    // The window's text: what the control shows, and what a screen reader reads as its name.
+    virtual std::string WindowText() const { return control_.Text(); }
+    // The role a screen reader is told (ROLE_SYSTEM_...); 0: the system's own for the window.
+    virtual long AccessibleRole() const { return 0; }
+    // A length of the control's units in the window's pixels.
+    int Px(int value) const;
+    // Moves and sizes the window to the control's place at its scale.
+    void PlaceWindow();
     // Own classes paint into a memory bitmap the size of the window.
     virtual void Paint(HDC dc, const RECT& rc);
     void PaintBuffered();

@@ -1,4 +1,5 @@
-// The program entry: installs the Win32 services and the window backend, then runs the program.
+// The program entry: one copy a user and session; installs the Win32 services and the window
+// backend, then runs the program.
 #include <windows.h>
 
 #include "app/Startup.h"
@@ -11,9 +12,16 @@
 #include "win32/Win32Services.h"
 #include "win32/Win32Shell.h"
 #include "win32/Win32System.h"
+#include "win32/SingleInstance.h"
 #include "win32/Win32Web.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // A second start brings the running copy forward and ends, before it reads or writes anything.
+    const win32::SingleInstance copy;
+    if (!copy.IsFirst()) {
+        copy.BringFirstForward("TMainForm", 10000);
+        return 0;
+    }
     win32::InstallSystemServices();
     win32::InstallRegistry();
     win32::InstallWeb();

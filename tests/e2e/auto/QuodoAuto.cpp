@@ -31,11 +31,18 @@
 //                                                  open, letting others read and write it but not
 //                                                  rename or delete it, until ended
 //   mutex NAME                                     whether a mutex of that name exists
+//   active                                         the foreground window
+//   accessible WINDOW                              what a screen reader learns of the window's
+//                                                  client area: name and role (ROLE_SYSTEM_...)
+//   module WINDOW NAME                             the path of a library loaded in the window's
+//                                                  program (error when it is not loaded)
 // With --stored, the commands that read windows (list, find, info, children) read texts as the
 // system keeps them, without a message to the window's program: a program that is busy (waiting
 // for a web page, say) is read at once instead of after a time-out, with its texts.
 #include <windows.h>
 
+#include <oleacc.h>
+#include <tlhelp32.h>
 #include <wincrypt.h>
 #include <fcntl.h>
 #include <io.h>
@@ -727,6 +734,47 @@ void Mutex(const Args& args) {
     if (mutex) CloseHandle(mutex);
 }
 
+void Active(const Args&) {
+    HWND hwnd = GetForegroundWindow();
+    if (!hwnd) Fail("no foreground window");
+    Describe(hwnd).Print();
+}
+
+void Accessible(const Args& args) {
+    HWND hwnd = WindowArg(args, 0);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, IID_IAccessible, (void**)&object)) || !object)
+        Fail("no accessible object");
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    object->get_accName(self, &name);
+    VARIANT role;
+    VariantInit(&role);
+    object->get_accRole(self, &role);
+    Json().Str("name", std::wstring(name ? name : L"")).Int("role", role.vt == VT_I4 ? role.lVal : -1).Print();
+    SysFreeString(name);
+    object->Release();
+}
+
+void Module(const Args& args) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(WindowArg(args, 0), &pid);
+    const std::wstring& wanted = args.At(1, "name");
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, pid);
+    if (snapshot == INVALID_HANDLE_VALUE) Fail("cannot list the program's modules");
+    MODULEENTRY32W module{};
+    module.dwSize = sizeof module;
+    std::wstring found;
+    for (BOOL more = Module32FirstW(snapshot, &module); more && found.empty(); more = Module32NextW(snapshot, &module))
+        if (_wcsicmp(module.szModule, wanted.c_str()) == 0) found = module.szExePath;
+    CloseHandle(snapshot);
+    if (found.empty()) Fail("not loaded: " + Utf8(wanted));
+    Json().Str("path", found).Print();
+}
+
 struct CommandEntry {
     const wchar_t* name;
     void (*run)(const Args&);
@@ -761,6 +809,9 @@ const CommandEntry kCommands[] = {
     {L"runall", RunAll},
     {L"holdfile", HoldFile},
     {L"mutex", Mutex},
+    {L"active", Active},
+    {L"accessible", Accessible},
+    {L"module", Module},
 };
 
 }  // namespace

@@ -123,3 +123,18 @@ TEST(Glyphs, UnknownNameGivesAnEmptyPicture) {
     // Asking again hands back the very same picture.
     EXPECT_EQ(&chart::Glyph("info", false), &chart::Glyph("info", false));
 }
+
+TEST(Glyphs, EachDpiHasItsOwnSizeWithThePictureRepeatedByWholeFactors) {
+    const ui::Bitmap& info = chart::Glyph("info", false);
+    EXPECT_EQ(&chart::Glyph("info", false, 96), &info);
+    for (const auto& [dpi, size] : {std::pair{120, 20}, std::pair{144, 24}, std::pair{192, 32}}) {
+        const ui::Bitmap& scaled = chart::Glyph("info", true, dpi);
+        EXPECT_EQ(scaled.width, size) << dpi;
+        EXPECT_EQ(scaled.height, size) << dpi;
+        EXPECT_EQ(&chart::Glyph("info", true, dpi), &scaled) << "made once";
+    }
+    const ui::Bitmap& doubled = chart::Glyph("info", false, 192);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) ASSERT_EQ(At(doubled, x, y), At(info, x / 2, y / 2)) << x << "," << y;
+    EXPECT_EQ(chart::Glyph("nothing", false, 144).width, 0);
+}

@@ -194,6 +194,17 @@ TEST_F(SystemValues, InitializeFillsEveryValue) {
     EXPECT_DOUBLE_EQ(support::DaylightShift, 1.0 / 24);
 }
 
+// The manifest declares Windows 10 and 11 supported, so the system tells the program its real
+// version; the name stays the one the program had before, and with it the data folder.
+TEST_F(SystemValues, NewerSystemsKeepTheNameTheyHadWithoutTheManifest) {
+    for (const auto& version : {Version(2, 6, 3), Version(2, 10, 0)}) {
+        sys.system.version = version;
+        InitializeAt(MakeDateTime(2026, 7, 1, 12, 0));
+        EXPECT_EQ(support::WindowsName, "Windows 8") << version.major << "." << version.minor;
+        EXPECT_TRUE(support::NtFamily);
+    }
+}
+
 TEST_F(SystemValues, InitializeRunsOnce) {
     sys.locale.languageId = 1031;
     sys.system.version = Version(2, 5, 3);
