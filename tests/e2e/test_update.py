@@ -269,14 +269,15 @@ class UpdateTest(QuodoTestCase):
     def test_an_install_that_waits_in_vain_brings_the_program_back_saying_so(self):
         installation = self.install_106()
         folder = installation.folder
-        other_copy = self.start(exe=os.path.join(folder, "Quodo.exe"), cwd=folder)
+        # Another copy holds the program (one of another session: in this one a second start only
+        # brings the first copy forward), as a running program holds its file.
+        other_copy = self.launch("QuodoAuto.exe", ["holdfile", self.session._wine_path(os.path.join(folder, "Quodo.exe")),
+                                                   "--running"])
+        wait_until(lambda: '"held"' in other_copy.output(), timeout=10, message="the program held")
         self.serve_list(self.signed(self.fields(self.site_file("Quodo107.exe"))),
                         [{"body_file": os.path.join(self.site, "Quodo107.exe")}])
-        # The copy that updates: its windows are those of the process that is not the other copy's.
         program = self.launch(os.path.join(folder, "Quodo.exe"), cwd=folder,
                               env=dict(DUTCH, QUODO_CLOCK=OPEN_DAY, QUODO_PING_LAYOUT="nl-reply"))
-        wait_until(lambda: len(installation.program_windows()) == 2, timeout=20, message="the second copy")
-        program.windows_pid = next(w.pid for w in installation.program_windows() if w.pid != other_copy.main.pid)
         _, window = self.check_now(Quodo(self, program))
         wait_until(lambda: "Start Downloaden" in self.buttons(window), timeout=15, message="update advised")
         window.press("Start Downloaden")
@@ -291,7 +292,7 @@ class UpdateTest(QuodoTestCase):
         with open(os.path.join(self.data_folder, "Error.log"), "rb") as f:
             self.assertEqual(f.read(), b"7-12-2026.\r\nInstallatie van versie 1.07 mislukt. Het programma was nog actief.\r\n")
         self.assertEqual(installation.file_facts().get("FileVersion"), "1.06")
-        self.assertTrue(other_copy.program.running)
+        self.assertTrue(other_copy.running)
 
 
 if __name__ == "__main__":

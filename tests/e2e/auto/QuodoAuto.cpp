@@ -27,9 +27,10 @@
 //   hold                                           waits forever, keeping Wine's desktop open
 //   runall PROGRAM [ARGUMENT...] [--timeout=MS]    runs a program and waits until it and every
 //                                                  process it started have ended: its exit code
-//   holdfile PATH                                  opens (or makes) a file for reading and keeps it
+//   holdfile PATH [--running]                      opens (or makes) a file for reading and keeps it
 //                                                  open, letting others read and write it but not
-//                                                  rename or delete it, until ended
+//                                                  rename or delete it, until ended; --running:
+//                                                  only read it, as a running program holds its exe
 //   mutex NAME                                     whether a mutex of that name exists
 //   active                                         the foreground window
 //   accessible WINDOW                              what a screen reader learns of the window's
@@ -721,8 +722,8 @@ void RunAll(const Args& args) {
 
 void HoldFile(const Args& args) {
     const std::wstring& path = args.At(0, "file");
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD sharing = args.Has(L"running") ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) Fail("cannot open " + Utf8(path));
     Json().Str("held", path).Print();
     for (;;) Sleep(INFINITE);
