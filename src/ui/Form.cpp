@@ -1,4 +1,5 @@
-// Forms: their frame and client area, showing (also modally), and the keyboard of their controls.
+#include "ui/Form.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -289,5 +290,11 @@ bool Form::DialogKey(Key key, Control* focused) {
     }
     return false;
 }
+
+Scale ScreenScale() {
+    const Form* main = App().MainForm();
+    return main ? main->GetScale() : Scale(CurrentBackend().SystemDpi());
+}
+
 
 }  // namespace ui
