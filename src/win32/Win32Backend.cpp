@@ -13,7 +13,8 @@
 #include "ui/Application.h"
 #include "win32/Dpi.h"
 #include "win32/Scoped.h"
-#include "win32/Win32Peers.h"
+#include "win32/ControlPeers.h"
+#include "win32/FormPeer.h"
 
 namespace win32 {
 

@@ -1,4 +1,4 @@
-// The window backend of the control layer: every control is a real child window (see Win32Peers.h),
+// The window backend of the control layer: every control is a real child window (see WindowPeer.h),
 // every form a top-level window of a class named after the form's class ("TMainForm", ...), so
 // that screen readers and UI automation see texts and places.
 #pragma once

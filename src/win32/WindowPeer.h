@@ -1,14 +1,14 @@
-// The windows behind the controls: one peer type for each kind of control. Drawn controls (labels,
-// pictures, panels, frames) are windows of our own classes named after their kind ("TLabel",
-// "TPanel", ...); check boxes, push buttons and text fields are the system's own controls, so that
-// the keyboard, focus and UI automation work on them as everywhere else.
+// The windows behind the controls: one peer type for each kind of control (the form's in
+// FormPeer.h, the controls' in ControlPeers.h). Drawn controls (labels, pictures, panels, frames)
+// are windows of our own classes named after their kind ("TLabel", "TPanel", ...); check boxes,
+// push buttons and text fields are the system's own controls, so that the keyboard, focus and UI
+// automation work on them as everywhere else.
 #pragma once
 
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include <memory>
 #include <string>
 
 #include "ui/Backend.h"
@@ -79,44 +79,11 @@ protected:
     WNDPROC standardProc_ = nullptr;
 };
 
-// A top-level window: the form itself.
-class FormPeer : public WindowPeer {
-public:
-    FormPeer(Win32Backend& backend, ui::Form& form);
-    ~FormPeer() override;
-    ui::Form& Form() const { return form_; }
-    void Changed(ui::Aspect aspect) override;
-    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-    // Shows a control's hint while the pointer rests on it.
-    void SetToolTip(HWND control, const std::string& text);
-    // The window styles of a border style, for making the window and for measuring its frame.
-    static void StylesOf(ui::BorderStyle border, DWORD& style, DWORD& exStyle);
-
-protected:
-    WindowTraits Traits() const override;
-    void AfterCreate() override;
-    void Paint(HDC dc, const RECT& rc) override;
-
-private:
-    void ShowWindowNow(bool visible);
-    void SetOnTop(bool onTop);
-    void Activated(bool active);
-    ui::Form& form_;
-    HWND toolTip_ = nullptr;
-    HWND lastFocus_ = nullptr;
-};
-
 // The peer of a window, found through its window data; null for windows that are not ours.
 WindowPeer* PeerOf(HWND hwnd);
 ui::Control* ControlOf(HWND hwnd);
 
-// Makes the peer of the right kind for a control, with its window.
-std::unique_ptr<WindowPeer> MakePeer(Win32Backend& backend, ui::Control& control);
-
 // The window procedure of every window of our own classes.
 LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-
-// A colour of the control layer as the screen shows it (system colours resolved).
-COLORREF Resolve(ui::Color color);
 
 }  // namespace win32
