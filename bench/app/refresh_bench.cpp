@@ -119,7 +119,7 @@ public:
         form_ = std::make_unique<app::TMainForm>(state_);
         ui::App().SetMainForm(form_.get());
         ui::App().Dispatch([&] { form_->FormCreate(); });
-        options_ = std::make_unique<settings::TOptionsForm>(*form_);
+        options_ = std::make_unique<settings::TOptionsForm>(*form_, form_->ProductName);
         app::ConnectOptions(*form_, *options_);
         ui::App().Dispatch([&] { options_->FormCreate(); });
         ui::App().Run(*form_);

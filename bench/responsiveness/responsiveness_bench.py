@@ -22,10 +22,14 @@ again.
 """
 
 import argparse
+import datetime
 import hashlib
+import importlib.util
+import inspect
 import json
 import os
 import random
+import re
 import shutil
 import sys
 import tempfile
@@ -60,6 +64,32 @@ def pages(base=450, count=400):
             for n in range(count)]
 
 
+def build_module(root, name):
+    """A tool of the build under test's own source tree (QUODO_BIN's), as a module."""
+    spec = importlib.util.spec_from_file_location("build_" + name, os.path.join(root, "tools", name + ".py"))
+    module = importlib.util.module_from_spec(spec)
+    sys.modules[spec.name] = module
+    spec.loader.exec_module(module)
+    return module
+
+
+def signed_entry(fields):
+    """Our entry signed as the build under test signs its own list: with its key, by its own list
+    writer (one from before the list carried its times signs it without them)."""
+    build = os.path.dirname(os.environ["QUODO_BIN"])
+    root = os.path.dirname(os.path.dirname(build))
+    with open(os.path.join(build, "CMakeCache.txt")) as f:
+        key_path = re.search(r"^QUODO_UPDATE_KEY_IN_USE:INTERNAL=(.*)$", f.read(), re.M).group(1)
+    sys.path.insert(0, os.path.join(root, "tools"))
+    key = build_module(root, "update_signing_key").load_private_key(key_path)
+    writer = build_module(root, "write_version_list")
+    if len(inspect.signature(writer.signed_line).parameters) == 2:
+        return writer.signed_line(key, fields)
+    utc = datetime.timezone.utc
+    return writer.signed_line(key, fields, datetime.datetime(2026, 12, 1, tzinfo=utc),
+                              datetime.datetime(2026, 12, 31, tzinfo=utc))
+
+
 class Bench:
     """The session, the fixture server and what the situations share."""
 
@@ -81,8 +111,8 @@ class Bench:
         return {"path": path, "kilobytes": (size + 1023) // 1024, "sha256": hashlib.sha256(data).hexdigest()}
 
     def version_list(self):
-        entry = "Quodo,Quodo107.exe,,%d,%s,Nieuw,New\r\n" % (self.installer["kilobytes"], self.installer["sha256"])
-        return "QuodoPro,QuodoPro210.exe,,812,x\r\n" + entry
+        fields = ["Quodo", "Quodo107.exe", "", self.installer["kilobytes"], self.installer["sha256"], "Nieuw", "New"]
+        return "QuodoPro,QuodoPro210.exe,,812,x\r\n" + signed_entry(fields) + "\r\n"
 
     def start_fixture(self):
         if self.fixture is None:

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "app/DeferredError.h"
+#include "ui/DeferredError.h"
 #include "platform/Platform.h"
 #include "quotes/Hosts.h"
 #include "settings/StoredSettings.h"
@@ -183,7 +183,7 @@ void TMainForm::FormShow() {
     if (shown_) return;
     shown_ = true;
     // The first show completes, and the chart timer starts, whatever the arrangement meets.
-    DeferredError error;
+    ui::DeferredError error;
     error.Run([&] { ArrangeWindow(); });
     if (!state_.alarm.alarmOn) {
         ButtonMax.Hide();
@@ -222,7 +222,7 @@ void TMainForm::ArrangeWindow() {
 
     // A chart that cannot be drawn still leaves the window arranged and on the screen; the error is
     // reported after that. The refresh comes after the arrangement and reports its own errors.
-    DeferredError error;
+    ui::DeferredError error;
     if (state_.normalMode) {
         CheckMarketClosed();
         SetHeight(kNormalHeight);
@@ -266,7 +266,7 @@ void TMainForm::AltijdopvoorgrondClick() {
     state_.normalMode = !state_.normalMode;
     if (onModeSwitch) onModeSwitch(state_.normalMode);
     // The switch is completed and stored also when the chart cannot be drawn; the error comes last.
-    DeferredError error;
+    ui::DeferredError error;
     error.Run([&] { ArrangeWindow(); });
     ShowQuote();
     settings::SettingsStore store(ProductName);

@@ -10,13 +10,14 @@
 #include "app/Version.h"
 #include "chart/Png.h"
 #include "quotes/IndexQuote.h"
+#include "settings/TickerControl.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "ui/Operations.h"
 
 namespace app {
 
-class TMainForm : public ui::Form {
+class TMainForm : public ui::Form, public settings::TickerControl {
 public:
     explicit TMainForm(ProgramState& state);
     ~TMainForm() override;
@@ -71,6 +72,14 @@ public:
     void CheckAlarm();
     void ArrangeWindow();
     void CheckMarketClosed();
+
+    // What the settings dialog asks of the window.
+    bool NormalMode() const override { return state_.normalMode; }
+    void SwitchMode() override { AltijdopvoorgrondClick(); }
+    void SetRefresh(unsigned intervalMs, bool on) override;
+    void SetUpdateCheck(bool on) override { UpdateTimer.SetEnabled(on); }
+    void SetAlarmSwitches(bool alarmOn, bool soundOn) override;
+    void ShowAlarm(bool on) override;
 
     // Hooks to the windows that are built on top of this one (settings dialog, information box,
     // update check); empty until those windows exist.

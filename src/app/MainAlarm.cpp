@@ -67,6 +67,27 @@ platform::Task<> TMainForm::Sweep(int step) {
     co_await tones;
 }
 
+void TMainForm::SetAlarmSwitches(bool alarmOn, bool soundOn) {
+    state_.alarm.alarmOn = alarmOn;
+    state_.alarm.soundOn = soundOn;
+}
+
+void TMainForm::ShowAlarm(bool on) {
+    if (on) {
+        ButtonMax.Show();
+        ButtonMin.Show();
+        MaxTimer.Start();
+        MinTimer.Start();
+        CheckAlarm();
+    } else {
+        ButtonMax.Hide();
+        ButtonMin.Hide();
+        ButtonCheck.Hide();
+        MaxTimer.Stop();
+        MinTimer.Stop();
+    }
+}
+
 void TMainForm::MaxTimerTimer() { ButtonMax.SetVisible(!ButtonMax.Visible()); }
 void TMainForm::MinTimerTimer() { ButtonMin.SetVisible(!ButtonMin.Visible()); }
 

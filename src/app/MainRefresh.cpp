@@ -59,6 +59,11 @@ void TMainForm::UpdateTimerTimer() {
 
 void TMainForm::Download1Click() { RefreshQuote(); }
 
+void TMainForm::SetRefresh(unsigned intervalMs, bool on) {
+    DownloadTimer.SetInterval(intervalMs);
+    DownloadTimer.SetEnabled(on);
+}
+
 void TMainForm::ApplyTopmost() { SetTopmost(!state_.normalMode); }
 
 void TMainForm::CheckMarketClosed() {

@@ -62,7 +62,7 @@ int RunProgram() {
     TMainForm mainForm(state);
     app.SetMainForm(&mainForm);
     app.Dispatch([&] { mainForm.FormCreate(); });
-    settings::TOptionsForm options(mainForm);
+    settings::TOptionsForm options(mainForm, mainForm.ProductName);
     ConnectOptions(mainForm, options);
     if (!app.Terminated()) app.Dispatch([&] { options.FormCreate(); });
     dialogs::TAboutBox about(mainForm, {mainForm.ProductName, mainForm.VersionText, mainForm.NoticeText});

@@ -1,7 +1,6 @@
 #include "settings/Options.h"
 
-#include "app/DeferredError.h"
-#include "app/Main.h"
+#include "ui/DeferredError.h"
 #include "ui/Backend.h"
 
 namespace settings {
@@ -25,7 +24,8 @@ void Fixed(ui::Label& label, int left, int top, int width, int height, const std
 
 }  // namespace
 
-TOptionsForm::TOptionsForm(app::TMainForm& main) : ui::Form("TOptionsForm", "OptionsForm"), main_(main) {
+TOptionsForm::TOptionsForm(TickerControl& ticker, std::string productName)
+    : ui::Form("TOptionsForm", "OptionsForm"), ticker_(ticker), productName_(std::move(productName)) {
     SetUpComponents();
 }
 
@@ -103,14 +103,14 @@ void TOptionsForm::FormCreate() {
         button->SetBackColor(kPaleYellow);
         button->hoverColor = kAqua;
     }
-    SetCaption(main_.ProductName + " - Instellingen");
+    SetCaption(productName_ + " - Instellingen");
     SetClientSize(ModusBox.Left() + ModusBox.Width() + GroupBox1.Left(),
                   GroupBox2.Top() + GroupBox2.Height() + GroupBox1.Top());
 
     // Whatever the store meets (a value of a kind it cannot read, say), the dialog is placed and the
     // settings read so far are applied: the refresh timer must not keep its 100 ms placeholder and
     // fetch the quote ten times a second. The first error is reported after.
-    app::DeferredError error;
+    ui::DeferredError error;
     error.Run([&] { PlaceFromStore(); });
     error.Run([&] { LoadSettings(); });
     error.Run([&] { ApplySettings(true); });
@@ -128,9 +128,9 @@ void TOptionsForm::PlaceFromStore() {
     const ui::Rect own = DeviceBounds();
     const Extent size{own.right - own.left, own.bottom - own.top};
     DialogPosition place{(screen.height - size.height) / 2, (screen.width - size.width) / 2};
-    app::DeferredError error;
+    ui::DeferredError error;
     error.Run([&] {
-        SettingsStore store(main_.ProductName);
+        SettingsStore store(productName_);
         LoadDialogPosition(store, Extent{screen.width, screen.height}, size, place,
                            ScreenArea{all.left, all.top, all.right, all.bottom});
     });
@@ -165,7 +165,7 @@ void TOptionsForm::Show(const DialogSettings& s) {
 }
 
 void TOptionsForm::LoadSettings() {
-    SettingsStore store(main_.ProductName);
+    SettingsStore store(productName_);
     DialogSettings loaded = Current();
     // A refused read stops the batch; what was read before it still shows.
     try {
@@ -185,13 +185,11 @@ void TOptionsForm::ShowMode(bool normalMode) {
 // Everything is applied also when the mode switch meets an error (a quote time that is no time);
 // the error comes last.
 void TOptionsForm::ApplySettings(bool initial) {
-    main_.State().alarm.alarmOn = AlarmCheck.Checked();
-    main_.State().alarm.soundOn = GeluidCheck.Checked();
-    app::DeferredError error;
-    if (!initial && RadioNormal.Checked() != main_.State().normalMode)
-        error.Run([&] { main_.AltijdopvoorgrondClick(); });
+    ticker_.SetAlarmSwitches(AlarmCheck.Checked(), GeluidCheck.Checked());
+    ui::DeferredError error;
+    if (!initial && RadioNormal.Checked() != ticker_.NormalMode()) error.Run([&] { ticker_.SwitchMode(); });
     ApplyDownloadSwitch();
-    main_.UpdateTimer.SetEnabled(UpdatesCheck.Checked());
+    ticker_.SetUpdateCheck(UpdatesCheck.Checked());
     ApplyAlarmSwitch();
     error.RaiseIfAny();
 }
@@ -202,8 +200,7 @@ void TOptionsForm::ApplyDownloadSwitch() {
                            static_cast<ui::Control*>(&Label3)})
         c->SetEnabled(on);
     // What is typed but not yet corrected (a 1, say) never reaches the timer as it stands.
-    main_.DownloadTimer.SetInterval(unsigned(BoundSeconds(SecondsEdit.Value())) * 1000u);
-    main_.DownloadTimer.SetEnabled(on);
+    ticker_.SetRefresh(unsigned(BoundSeconds(SecondsEdit.Value())) * 1000u, on);
 }
 
 void TOptionsForm::ApplyAlarmSwitch() {
@@ -212,23 +209,11 @@ void TOptionsForm::ApplyAlarmSwitch() {
                            static_cast<ui::Control*>(&Label4), static_cast<ui::Control*>(&SpinOnder),
                            static_cast<ui::Control*>(&GeluidCheck)})
         c->SetEnabled(on);
-    if (on) {
-        main_.ButtonMax.Show();
-        main_.ButtonMin.Show();
-        main_.MaxTimer.Start();
-        main_.MinTimer.Start();
-        main_.CheckAlarm();
-    } else {
-        main_.ButtonMax.Hide();
-        main_.ButtonMin.Hide();
-        main_.ButtonCheck.Hide();
-        main_.MaxTimer.Stop();
-        main_.MinTimer.Stop();
-    }
+    ticker_.ShowAlarm(on);
 }
 
 void TOptionsForm::SaveSettings() {
-    SettingsStore store(main_.ProductName);
+    SettingsStore store(productName_);
     SaveDialogSettings(store, Current());
 }
 
@@ -256,9 +241,9 @@ void TOptionsForm::ReportUnlessClosing() {
     if (!Modal()) TakeClosingError().RaiseIfAny();
 }
 
-app::DeferredError TOptionsForm::TakeClosingError() {
-    app::DeferredError error = std::move(closing_);
-    closing_ = app::DeferredError();
+ui::DeferredError TOptionsForm::TakeClosingError() {
+    ui::DeferredError error = std::move(closing_);
+    closing_ = ui::DeferredError();
     return error;
 }
 
@@ -272,7 +257,7 @@ void TOptionsForm::BtnCheckClick() {
 }
 
 void TOptionsForm::FormDestroy() {
-    SettingsStore store(main_.ProductName);
+    SettingsStore store(productName_);
     SaveDialogPosition(store, ScreenPlace().y, ScreenPlace().x);
 }
 

@@ -5,19 +5,16 @@
 
 #include <functional>
 
-#include "app/DeferredError.h"
+#include "ui/DeferredError.h"
 #include "settings/StoredSettings.h"
+#include "settings/TickerControl.h"
 #include "ui/Controls.h"
-
-namespace app {
-class TMainForm;
-}
 
 namespace settings {
 
 class TOptionsForm : public ui::Form {
 public:
-    explicit TOptionsForm(app::TMainForm& main);
+    TOptionsForm(TickerControl& ticker, std::string productName);
     ~TOptionsForm() override;
 
     // Components, in the order the dialog declares them.
@@ -72,11 +69,12 @@ private:
     void SetUpComponents();
     void PlaceFromStore();
     void ReportUnlessClosing();
-    app::DeferredError TakeClosingError();
+    ui::DeferredError TakeClosingError();
     DialogSettings Current() const;
     void Show(const DialogSettings& s);
-    app::TMainForm& main_;
-    app::DeferredError closing_;  // what OK or Cancel met, reported once the dialog has closed
+    TickerControl& ticker_;
+    const std::string productName_;
+    ui::DeferredError closing_;  // what OK or Cancel met, reported once the dialog has closed
 };
 
 }  // namespace settings

@@ -4,7 +4,7 @@
 
 #include <exception>
 
-namespace app {
+namespace ui {
 
 class DeferredError {
 public:
@@ -25,4 +25,4 @@ private:
     std::exception_ptr error_;
 };
 
-}  // namespace app
+}  // namespace ui

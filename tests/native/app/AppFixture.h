@@ -121,7 +121,7 @@ protected:
         form = std::make_unique<app::TMainForm>(state);
         ui::App().SetMainForm(form.get());
         ui::App().Dispatch([&] { form->FormCreate(); });
-        options = std::make_unique<settings::TOptionsForm>(*form);
+        options = std::make_unique<settings::TOptionsForm>(*form, form->ProductName);
         app::ConnectOptions(*form, *options);
         if (!ui::App().Terminated()) ui::App().Dispatch([&] { options->FormCreate(); });
         if (show && !ui::App().Terminated()) ui::App().Run(*form);
