@@ -40,15 +40,27 @@ void ConnectAbout(TMainForm& main, dialogs::TAboutBox& about) {
     main.onAbout = [&about] { about.ShowModal(); };
 }
 
+namespace {
+
+// Once the main window has been painted (a timer comes after the paint messages): the popup lies
+// over the window, and the start pays nothing for the look in the registry.
+platform::Task<> TellFailedInstall(TMainForm& main, dialogs::TMessageForm& popup) {
+    platform::Pause painted(0);
+    co_await painted;
+    update::ReportFailedInstall(platform::Current(), main.ProductName, main.State().dataFolder,
+                                update::IsDutch(support::LanguageCode),
+                                [&](const std::string& line1, const std::string& line2, int durationMs) {
+                                    popup.ShowMessagePopup(main.Top(), main.Left(), main.Height(), main.Width(),
+                                                           line1, line2, durationMs);
+                                });
+}
+
+}  // namespace
+
 void ConnectInstallOutcome(TMainForm& main, dialogs::TMessageForm& popup) {
     main.onFirstShow = [firstShow = std::move(main.onFirstShow), &main, &popup] {
         if (firstShow) firstShow();
-        update::ReportFailedInstall(platform::Current(), main.ProductName, main.State().dataFolder,
-                                    update::IsDutch(support::LanguageCode),
-                                    [&](const std::string& line1, const std::string& line2, int durationMs) {
-                                        popup.ShowMessagePopup(main.Top(), main.Left(), main.Height(), main.Width(),
-                                                               line1, line2, durationMs);
-                                    });
+        ui::App().Start(TellFailedInstall(main, popup));
     };
 }
 
