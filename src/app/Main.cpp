@@ -167,7 +167,6 @@ void TMainForm::FormCreate() {
     // The library itself is loaded at the first help request; here it only has to be there.
     if (!sys.help->Available()) {
         TellHelpIsMissing();
-        startupFailed_ = true;
         ui::App().Terminate();
         return;
     }

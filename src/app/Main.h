@@ -99,15 +99,12 @@ public:
     bool Shown() const { return shown_; }
     bool FirstRun() const { return firstRun_; }
     bool Dragging() const { return dragging_; }
-    bool PreviousNormalMode() const { return previousNormalMode_; }
     const std::string& StartDir() const { return startDir_; }
     const std::string& HelpFilePath() const { return helpFilePath_; }
-    const std::string& LastHandledPrice() const { return lastHandledPrice_; }
     double CurrentLevel() const { return currentLevel_; }
     double PreviousLevel() const { return previousLevel_; }
     bool Refreshing() const { return refreshes_.Running(); }
     bool Sounding() const { return sounds_.Running(); }
-    bool StartupFailed() const { return startupFailed_; }
 
 private:
     void BuildMenus();
@@ -148,7 +145,6 @@ private:
     std::string startDir_;
     std::string helpFilePath_;
     ui::Application::HelpHook savedHelpHook_;
-    bool startupFailed_ = false;
 
     // The day chart's decoder and bitmap, made with the window and reused for every draw.
     chart::PngDecoder chartPng_;

@@ -133,7 +133,6 @@ public:
     // Calls off every wait in progress (after the message loop has ended): their operations end
     // quietly, on the calling thread, and nothing of them is left.
     void EndWaits();
-    size_t WaitsInProgress() const { return waits_.size(); }
 
 private:
     friend class detail::WaitState;

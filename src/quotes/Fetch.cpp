@@ -102,8 +102,9 @@ private:
     uint64_t lastId_ = 0;
 };
 
-// One try's time: when it is up, the session's request is cut from this side, whatever it is
-// doing (connecting, sending, reading), so that no server holds a try past it.
+// One try's time: when it is up, the session's request is cut: whatever it is doing (connecting,
+// sending, reading) ends by its own bounds, and its next call fails, so that no server that keeps
+// answering a little holds a try past it.
 class TryDeadline {
 public:
     TryDeadline(platform::Web& web, platform::Web::Handle session, uint32_t milliseconds)

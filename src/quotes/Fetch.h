@@ -39,8 +39,9 @@ struct FetchProfile {
     // (0: no limit).
     uint64_t fileLimit = 0;
     // The bounds of every try, set on its own requests, never the process's: the connect, each wait
-    // for data (also for the start of the answer), and the whole try, after which the waiting side
-    // cuts the request (a server that trickles a byte before each time-out cannot hold it).
+    // for data (also for the start of the answer), and the whole try, after which a watchdog cuts
+    // the request: its next call fails (a server that trickles a byte before each time-out cannot
+    // hold it). The waiting side gives up a second after all tries' deadlines (WaitingBound).
     platform::RequestBounds bounds{kConnectTimeoutMs, 2000};
     uint32_t tryDeadlineMs = 10000;
 };
