@@ -50,7 +50,11 @@ start() {
     for h in $(hostnames); do echo "127.0.0.1 $h"; done
   } > "/etc/netns/$netns/hosts"
 
-  # A display number nobody uses yet.
+  # A display number nobody uses yet. Sessions starting at once (the test lanes do) take turns
+  # here, so that two of them never pick the same number: each Xvfb runs in a network namespace of
+  # its own, where it cannot see that another one already listens on that number.
+  exec 9>/tmp/.quodo-display.lock
+  flock 9
   local d=77
   while [ -e "/tmp/.X11-unix/X$d" ] || [ -e "/tmp/.X$d-lock" ]; do d=$((d + 1)); done
   cat > "$state/env" <<ENV
@@ -60,8 +64,10 @@ WINEPREFIX=$state/prefix
 WINEDEBUG=-all
 WINEARCH=win64
 ENV
-  ip netns exec "$netns" sh -c "echo \$\$ > '$state/xvfb.pid'; exec Xvfb :$d -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1" &
+  ip netns exec "$netns" sh -c "echo \$\$ > '$state/xvfb.pid'; exec Xvfb :$d -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1" 9>&- &
   for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$d" ] && break; sleep 0.1; done
+  flock -u 9
+  exec 9>&-
 
   WINEDLLOVERRIDES="mscoree,mshtml=" "$root/scripts/in-wine" wineboot -i >/dev/null 2>&1
   "$root/scripts/in-wine" wineserver -w
