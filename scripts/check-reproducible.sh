@@ -15,6 +15,10 @@ work=${2:-$(mktemp -d /tmp/quodo-repro.XXXXXX)}
 mkdir -p "$work"
 echo "check-reproducible: commit $commit in $work" >&2
 
+# Each build compiles everything itself: from the compiler cache the second would only copy the
+# first's objects, and prove nothing.
+export CCACHE_DISABLE=1
+
 key=$work/update-signing-key.pem
 [ -f "$key" ] || python3 "$root/tools/update_signing_key.py" new "$key" >/dev/null
 

@@ -3,12 +3,10 @@
 // its installer, so that all three always agree.
 #pragma once
 
-#ifndef QUODO_VERSION
-#error "QUODO_VERSION is not defined: the build defines it from the CMake cache variable of that name"
-#endif
-
 namespace app {
 
-constexpr const char* kVersionNumber = QUODO_VERSION;
+// Defined in Version.cpp, the one file compiled with the number: a build of another version
+// compiles that file again, not every file that shows the number.
+extern const char* const kVersionNumber;
 
 }  // namespace app
