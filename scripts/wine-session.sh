@@ -38,6 +38,34 @@ stop() {
   rm -rf "/etc/netns/$netns" "$state"
 }
 
+# The session's Wine prefix: a copy of a template that the first session makes (under a lock, so
+# that sessions starting at once make it once) and later ones copy, which takes a second where
+# making one takes twenty. The template's name holds Wine's version and this script's checksum, so
+# a newer Wine or a change to the settings below makes a new one.
+make_prefix() {
+  local template
+  template="$root/.sessions/.prefix-$( (wine --version; cat "$root/scripts/wine-session.sh") | md5sum | cut -c1-12)"
+  exec 8>"$root/.sessions/.prefix.lock"
+  flock 8
+  if [ -d "$template" ]; then
+    cp -a "$template" "$state/prefix"
+  else
+    WINEDLLOVERRIDES="mscoree,mshtml=" "$root/scripts/in-wine" wineboot -i >/dev/null 2>&1
+    "$root/scripts/in-wine" wineserver -w
+    local subst='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+    "$root/scripts/in-wine" wine reg add "$subst" /v Verdana /t REG_SZ /d "DejaVu Sans" /f >/dev/null 2>&1
+    "$root/scripts/in-wine" wine reg add "$subst" /v Arial /t REG_SZ /d "Liberation Sans" /f >/dev/null 2>&1
+    # Without a window manager Wine waits for one at every hide; an unmanaged display does not.
+    "$root/scripts/in-wine" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    "$root/scripts/in-wine" wineserver -w
+    rm -rf "$template.new" "$root"/.sessions/.prefix-*
+    cp -a "$state/prefix" "$template.new"
+    mv "$template.new" "$template"
+  fi
+  flock -u 8
+  exec 8>&-
+}
+
 start() {
   stop
   mkdir -p "$state"
@@ -69,14 +97,7 @@ ENV
   flock -u 9
   exec 9>&-
 
-  WINEDLLOVERRIDES="mscoree,mshtml=" "$root/scripts/in-wine" wineboot -i >/dev/null 2>&1
-  "$root/scripts/in-wine" wineserver -w
-  local subst='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
-  "$root/scripts/in-wine" wine reg add "$subst" /v Verdana /t REG_SZ /d "DejaVu Sans" /f >/dev/null 2>&1
-  "$root/scripts/in-wine" wine reg add "$subst" /v Arial /t REG_SZ /d "Liberation Sans" /f >/dev/null 2>&1
-  # Without a window manager Wine waits for one at every hide; an unmanaged display does not.
-  "$root/scripts/in-wine" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  "$root/scripts/in-wine" wineserver -w
+  make_prefix
   # Keep the wineserver alive between programs: a start then takes milliseconds, not seconds.
   # It returns once the server is ready and runs on in the background.
   "$root/scripts/in-wine" wineserver -p </dev/null >/dev/null 2>&1
