@@ -212,7 +212,7 @@ class UpdateTest(QuodoTestCase):
         self.session.keys("UP", "RETURN")
         started = time.monotonic()
         self.assertEqual(quodo.program.wait(10), 0)
-        self.assertLess(time.monotonic() - started, 2.0)
+        self.assertLess(time.monotonic() - started, 4.0)  # the download would take minutes
         self.assertEqual(self.temp_files(), [])
 
     def install_106(self):
