@@ -24,7 +24,7 @@ again.
 import argparse
 import datetime
 import hashlib
-import importlib.util
+import runpy
 import inspect
 import json
 import os
@@ -34,6 +34,7 @@ import shutil
 import sys
 import tempfile
 import time
+import types
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -65,12 +66,8 @@ def pages(base=450, count=400):
 
 
 def build_module(root, name):
-    """A tool of the build under test's own source tree (QUODO_BIN's), as a module."""
-    spec = importlib.util.spec_from_file_location("build_" + name, os.path.join(root, "tools", name + ".py"))
-    module = importlib.util.module_from_spec(spec)
-    sys.modules[spec.name] = module
-    spec.loader.exec_module(module)
-    return module
+    """A tool of the build under test's own source tree (QUODO_BIN's), its names as attributes."""
+    return types.SimpleNamespace(**runpy.run_path(os.path.join(root, "tools", name + ".py")))
 
 
 def signed_entry(fields):
