@@ -148,7 +148,6 @@ template <class T>
 T RunSync(Task<T> task) {
     std::optional<std::conditional_t<std::is_void_v<T>, bool, T>> result;
     std::exception_ptr error;
-    bool done = false;
     Spawn(
         [](Task<T> inner, auto& out) -> Task<> {
             if constexpr (std::is_void_v<T>) {
@@ -159,8 +158,7 @@ T RunSync(Task<T> task) {
             }
         }(std::move(task), result),
         [&](std::exception_ptr e) { error = e; });
-    done = result.has_value() || error != nullptr;
-    if (!done) detail::WaitedInRunSync();
+    if (!result && !error) detail::WaitedInRunSync();
     if (error) std::rethrow_exception(error);
     if constexpr (!std::is_void_v<T>) return std::move(*result);
 }

@@ -135,8 +135,10 @@ void WaitState::End(Outcome outcome) {
     operation_.resume();
 }
 
+// Still pending here only when the wait never began: the program was already ending.
 void WaitState::RaiseUnlessDone() const {
     switch (outcome_) {
+        case Outcome::Pending:
         case Outcome::Cancelled: throw Cancelled();
         case Outcome::Expired: throw DeadlinePassed();
         default: break;
@@ -158,7 +160,6 @@ void Pause::await_suspend(std::coroutine_handle<> operation) {
 
 void Pause::await_resume() {
     if (!loop_) return;
-    if (loop_->Ending() && wait_->outcome() == detail::WaitState::Outcome::Pending) throw Cancelled();
     wait_->RaiseUnlessDone();
 }
 

@@ -192,7 +192,7 @@ public:
     void Begin(Loop& loop, std::coroutine_handle<> operation, unsigned deadlineMs, CancelToken* token);
     void End(Outcome outcome);
     Outcome outcome() const { return outcome_; }
-    // Raises what the outcome says unless the wait is done.
+    // Raises what the outcome says unless the wait is done (Cancelled for one that never began).
     void RaiseUnlessDone() const;
 
 protected:
@@ -327,7 +327,6 @@ public:
             else
                 return std::move(*inline_);
         }
-        if (loop_->Ending() && wait_->outcome() == detail::WaitState::Outcome::Pending) throw Cancelled();
         wait_->RaiseUnlessDone();
         return wait_->Result();
     }
