@@ -3,11 +3,13 @@
 #include <cfenv>
 #include <cmath>
 
+#include "quotes/DayPoints.h"
 #include "support/Support.h"
 
 namespace quotes {
 
 IndexQuoteRecord IndexQuote;
+DayPoints FeedDay;
 
 std::string TwoDecimalsText(const std::string& numberText, char decimalSeparator) {
     const double value = support::ParseNumber(numberText);
