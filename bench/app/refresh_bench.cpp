@@ -70,7 +70,7 @@ std::string FallbackPng() {
 
 struct SilentSound : platform::Sound {
     void Tone(unsigned, unsigned) override {}
-    void Pause(unsigned) override {}
+    void Silence(unsigned, platform::StopSignal&) override {}
 };
 
 struct LoadedHelp : platform::HtmlHelp {

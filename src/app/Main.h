@@ -94,6 +94,8 @@ public:
 
     // What the windows share (the mode, the exchange, the data folder, the alarm).
     ProgramState& State() const { return state_; }
+    // The owner of the window's operations.
+    platform::Owner& Work() { return work_; }
 
     // State, readable by tests and other windows.
     bool Shown() const { return shown_; }
@@ -127,7 +129,6 @@ private:
     void ColourQuote();
     platform::Task<> RefreshOnce();
     platform::Task<> RefreshSteps();
-    void EndBusy();
     platform::Task<> DownloadDayGraph();
     void BeepHigh();
     void BeepLow();
@@ -137,9 +138,14 @@ private:
     bool shown_ = false;
     bool firstRun_ = true;
     bool dragging_ = false;
-    ui::OneAtATime refreshes_{ui::OneAtATime::Asks::Merge};
-    ui::OneAtATime sounds_{ui::OneAtATime::Asks::Queue};
-    bool busyUntilRefreshed_ = false;
+    // What the window starts: one refresh at a time, and one sweep of tones at a time, with at most
+    // one more waiting behind each.
+    platform::Owner work_{ui::App()};
+    ui::OneAtATime refreshes_{work_, ui::OneAtATime::Asks::Merge};
+    ui::OneAtATime sounds_{work_, ui::OneAtATime::Asks::Merge};
+    // A tick of the refresh timer showed the busy pointer; the refresh that starts next takes it
+    // away when it has completed.
+    bool busyAsked_ = false;
     bool previousNormalMode_ = true;
     int dragStartX_ = 0, dragStartY_ = 0;
     std::string startDir_;

@@ -47,8 +47,9 @@ void TMainForm::CheckAlarm() {
     }
 }
 
-// One sound at a time: one asked for while another plays follows it. The tones play on a thread of
-// their own; the window answers meanwhile, and the marker shows as the sound begins.
+// One sound at a time: one asked for while another plays follows it (the last one asked for, if
+// several were). The tones play on a thread of their own; the window answers meanwhile, and the
+// marker shows as the sound begins.
 void TMainForm::BeepHigh() {
     sounds_.Ask([this] { return Sweep(+1); });
 }
@@ -57,22 +58,31 @@ void TMainForm::BeepLow() {
     sounds_.Ask([this] { return Sweep(-1); });
 }
 
+// A sweep that comes to play reads the switches as they are then. Stopped, it ends within a tone:
+// the stop is looked at before every tone, and the silence ends with it.
 platform::Task<> TMainForm::Sweep(int step) {
+    if (!state_.alarm.alarmOn || !state_.alarm.soundOn) co_return;
     auto tones = platform::OnWorker([sound = platform::Current().sound, step](platform::Job& stop) {
-        for (int sweep = 0; sweep < kSweeps && !stop.Stopped(); ++sweep) {
-            for (int j = 1; j <= kTonesPerSweep; ++j) sound->Tone(unsigned(1000 + step * 5 * j), kToneMs);
-            sound->Pause(kSilenceMs);
+        for (int sweep = 0; sweep < kSweeps; ++sweep) {
+            for (int j = 1; j <= kTonesPerSweep; ++j) {
+                if (stop.Stopped()) return;
+                sound->Tone(unsigned(1000 + step * 5 * j), kToneMs);
+            }
+            sound->Silence(kSilenceMs, stop);
         }
     });
     co_await tones;
 }
 
+// The alarm or its sound switched off: what plays stops, and what waits to play is dropped.
 void TMainForm::SetAlarmSwitches(bool alarmOn, bool soundOn) {
     state_.alarm.alarmOn = alarmOn;
     state_.alarm.soundOn = soundOn;
+    if (!alarmOn || !soundOn) sounds_.Stop();
 }
 
 void TMainForm::ShowAlarm(bool on) {
+    if (!on) sounds_.Stop();
     if (on) {
         ButtonMax.Show();
         ButtonMin.Show();

@@ -1,6 +1,7 @@
 // The refresh cycle of the main window: when the quote is fetched, from which site, and how the
 // bar shows and colours it.
 #include <cmath>
+#include <utility>
 
 #include "app/Main.h"
 #include "platform/Platform.h"
@@ -35,21 +36,17 @@ void TMainForm::GrafiekTimerTimer() {
     ApplyTopmost();
 }
 
-// The busy pointer shows from the tick until a refresh has completed.
+// The busy pointer shows from the tick until the refresh it asked for has completed: not one that
+// was already under way when the tick came.
 void TMainForm::DownloadTimerTimer() {
     ui::CurrentBackend().SetBusyCursor(true);
-    busyUntilRefreshed_ = true;
-    if (!firstRun_)
+    if (!firstRun_) {
+        busyAsked_ = true;
         RefreshQuote();
-    else
-        EndBusy();
+    } else {
+        ui::CurrentBackend().SetBusyCursor(false);
+    }
     ApplyTopmost();
-}
-
-void TMainForm::EndBusy() {
-    if (!busyUntilRefreshed_) return;
-    busyUntilRefreshed_ = false;
-    ui::CurrentBackend().SetBusyCursor(false);
 }
 
 void TMainForm::UpdateTimerTimer() {
@@ -84,8 +81,9 @@ void TMainForm::RefreshQuote() {
 
 // A refresh that ends with an error keeps the busy pointer.
 platform::Task<> TMainForm::RefreshOnce() {
+    const bool endsBusy = std::exchange(busyAsked_, false);
     co_await RefreshSteps();
-    EndBusy();
+    if (endsBusy) ui::CurrentBackend().SetBusyCursor(false);
 }
 
 // Each step reads the window's state when it runs: a mode switched while the page was awaited

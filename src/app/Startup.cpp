@@ -60,7 +60,7 @@ platform::Task<> TellFailedInstall(TMainForm& main, dialogs::TMessageForm& popup
 void ConnectInstallOutcome(TMainForm& main, dialogs::TMessageForm& popup) {
     main.onFirstShow = [firstShow = std::move(main.onFirstShow), &main, &popup] {
         if (firstShow) firstShow();
-        ui::App().Start(TellFailedInstall(main, popup));
+        main.Work().Start(TellFailedInstall(main, popup));
     };
 }
 

@@ -178,11 +178,15 @@ constexpr uint32_t kFlagReload = 0x80000000u;
 constexpr uint32_t kFlagNoCacheWrite = 0x04000000u;
 
 // Synchronous tones and pauses.
+class StopSignal;
+
+// Tones and the silences between them, played on a thread of their own.
 class Sound {
 public:
     virtual ~Sound() = default;
     virtual void Tone(unsigned frequency, unsigned milliseconds) = 0;
-    virtual void Pause(unsigned milliseconds) = 0;
+    // Silence for the time given, or until the stop signal comes, whichever is first.
+    virtual void Silence(unsigned milliseconds, StopSignal& stop) = 0;
 };
 
 // The HTML Help library ("hhctrl.ocx", entry "HtmlHelpA"), from the system folder only.

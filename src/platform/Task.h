@@ -1,7 +1,8 @@
 // An operation of the window thread that waits without blocking it: a coroutine. It runs on the
 // window thread up to its first wait (platform/Wait.h), gives control back to the program's message
-// loop while it waits, and goes on, on the window thread, once the wait is over. So its steps still
-// read in their order, while everything else the program does runs in between.
+// loop while it waits, and goes on, on the window thread, from a message of its own once the wait is
+// over. So its steps still read in their order, while everything else the program does runs in
+// between.
 //
 //   platform::Task<> TMainForm::RefreshOnce() {
 //       CheckMarketClosed();
@@ -9,17 +10,21 @@
 //       ShowQuote();
 //   }
 //
-// A task starts when it is awaited by another task, or when Spawn starts it as an operation of its
-// own. A task that is never started does nothing.
+// A task starts when it is awaited by another task, or when an owner (platform/Owner.h) starts it as
+// an operation of its own. A task that is never started does nothing.
 //
-// What is awaited is made in a statement of its own when the call takes arguments
-// (auto page = AwaitText(web, profile); co_await std::move(page);): GCC 12 destroys the temporaries
-// of a co_await's operand twice.
+// A task starts only when it is awaited, after the statement that made it may have ended. Two rules
+// keep what it was given alive until then:
+// - A task coroutine takes by value whatever a caller could hand it as a temporary. A reference to
+//   const would bind the temporary, which dies before the task starts; the compiler refuses such a
+//   parameter (see PromiseBase). A non-const reference binds only named objects, which is fine.
+// - The call that is awaited gets no temporaries as arguments: name them first
+//   (FetchProfile profile = IexQuoteProfile(); co_await Fetch(web, profile);). GCC 12 destroys the
+//   temporaries of a co_await's operand twice.
 #pragma once
 
 #include <coroutine>
 #include <exception>
-#include <functional>
 #include <optional>
 #include <type_traits>
 #include <utility>
@@ -31,7 +36,38 @@ class Task;
 
 namespace detail {
 
-struct PromiseBase {
+class OwnerState;
+
+// Every coroutine of an operation knows the owner of the operation (platform/Owner.h), so that its
+// waits can be called off with the owner's other work.
+struct OwnedPromise {
+    OwnerState* owner = nullptr;
+};
+
+template <class P>
+OwnerState* OwnerOf(std::coroutine_handle<P> coroutine) {
+    if constexpr (std::is_base_of_v<OwnedPromise, P>)
+        return coroutine.promise().owner;
+    else
+        return nullptr;
+}
+
+// True when no parameter is a reference to const, which could bind a temporary that dies before the
+// task starts. A coroutine that is a member function also passes its object: a const member would
+// count too, but for empty objects such as a lambda without captures.
+template <class... Params>
+constexpr bool HoldsNoTemporaries() {
+    return ((!std::is_const_v<Params> || std::is_empty_v<Params>) && ...);
+}
+
+struct PromiseBase : OwnedPromise {
+    PromiseBase() = default;
+    template <class... Params>
+    explicit PromiseBase(Params&...) {
+        static_assert(HoldsNoTemporaries<Params...>(),
+                      "a task coroutine takes by value what a caller could pass as a temporary");
+    }
+
     std::coroutine_handle<> continuation;
     std::exception_ptr error;
 
@@ -53,6 +89,7 @@ struct PromiseBase {
 
 template <class T>
 struct Promise : PromiseBase {
+    using PromiseBase::PromiseBase;
     std::optional<T> value;
     Task<T> get_return_object();
     template <class U>
@@ -67,6 +104,7 @@ struct Promise : PromiseBase {
 
 template <>
 struct Promise<void> : PromiseBase {
+    using PromiseBase::PromiseBase;
     Task<void> get_return_object();
     void return_void() {}
     void Take() {
@@ -98,18 +136,20 @@ public:
 
     // Runs the task (the awaiting one waits until it has finished); gives its result or raises its
     // error.
-    auto operator co_await() && noexcept {
-        struct Awaiter {
-            Handle task;
-            bool await_ready() noexcept { return false; }
-            std::coroutine_handle<> await_suspend(std::coroutine_handle<> awaiting) noexcept {
-                task.promise().continuation = awaiting;
-                return task;
-            }
-            T await_resume() { return task.promise().Take(); }
-        };
-        return Awaiter{handle_};
-    }
+    auto operator co_await() && noexcept { return Awaiter{handle_}; }
+
+    // The awaiting coroutine goes on when the task has finished; the task works for its owner.
+    struct Awaiter {
+        Handle task;
+        bool await_ready() noexcept { return false; }
+        template <class P>
+        std::coroutine_handle<> await_suspend(std::coroutine_handle<P> awaiting) noexcept {
+            task.promise().continuation = awaiting;
+            task.promise().owner = detail::OwnerOf(awaiting);
+            return task;
+        }
+        T await_resume() { return task.promise().Take(); }
+    };
 
 private:
     friend struct detail::Promise<T>;
@@ -130,37 +170,7 @@ inline Task<void> Promise<void>::get_return_object() {
 
 }  // namespace detail
 
-// What becomes of an error that ends an operation started by Spawn.
-using ErrorHandler = std::function<void(std::exception_ptr)>;
-
-// Starts a task as an operation of its own: it runs at once up to its first wait, and ends by
-// itself; its error, if it ends with one, goes to onError.
-void Spawn(Task<> task, ErrorHandler onError);
-
-namespace detail {
-// Reports that a task given to RunSync would have waited; it never returns.
-[[noreturn]] void WaitedInRunSync();
-}  // namespace detail
-
-// Runs a task to its end on the calling thread and gives its result (or raises its error), where
-// no loop is installed and every wait therefore ends at once (native tests of the logic, tools).
-template <class T>
-T RunSync(Task<T> task) {
-    std::optional<std::conditional_t<std::is_void_v<T>, bool, T>> result;
-    std::exception_ptr error;
-    Spawn(
-        [](Task<T> inner, auto& out) -> Task<> {
-            if constexpr (std::is_void_v<T>) {
-                co_await std::move(inner);
-                out.emplace(true);
-            } else {
-                out.emplace(co_await std::move(inner));
-            }
-        }(std::move(task), result),
-        [&](std::exception_ptr e) { error = e; });
-    if (!result && !error) detail::WaitedInRunSync();
-    if (error) std::rethrow_exception(error);
-    if constexpr (!std::is_void_v<T>) return std::move(*result);
-}
-
 }  // namespace platform
+
+// Operations are started by their owners, and run to their end at once by RunSync.
+#include "platform/Owner.h"

@@ -58,6 +58,7 @@ void MailQueue::Post(std::function<void()> f) {
     if (wake) Arrived();
 }
 
+// The wake-up for what remains goes out before the function taken runs, which may open a modal loop.
 bool MailQueue::Take(std::function<void()>& f) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (next_ == posted_.size()) return false;
@@ -65,6 +66,8 @@ bool MailQueue::Take(std::function<void()>& f) {
     if (next_ == posted_.size()) {
         posted_.clear();
         next_ = 0;
+    } else {
+        Arrived();
     }
     return true;
 }
@@ -76,17 +79,16 @@ void MailQueue::Close() {
     next_ = 0;
 }
 
+// A wait whose next step was posted but not run (the loop that would run it is gone) goes on here.
 void Loop::EndWaits() {
     BeginEnding();
     while (!waits_.empty()) {
         const std::shared_ptr<detail::WaitState> wait = waits_.front();
-        wait->End(detail::WaitState::Outcome::Cancelled);
+        if (wait->outcome() == detail::WaitState::Outcome::Pending)
+            wait->End(detail::WaitState::Outcome::Cancelled);
+        else
+            wait->Resume();
     }
-}
-
-void CancelToken::Cancel() {
-    if (const std::shared_ptr<detail::WaitState> wait = wait_.lock())
-        wait->End(detail::WaitState::Outcome::Cancelled);
 }
 
 namespace detail {
@@ -102,11 +104,11 @@ CountedWork::~CountedWork() {
     if (--works.running == 0) works.ended.notify_all();
 }
 
-void WaitState::Begin(Loop& loop, std::coroutine_handle<> operation, unsigned deadlineMs, CancelToken* token) {
+void WaitState::Begin(Loop& loop, std::coroutine_handle<> operation, unsigned deadlineMs, OwnerState* owner) {
     loop_ = &loop;
     operation_ = operation;
     loop.waits_.push_back(shared_from_this());
-    if (token) token->wait_ = weak_from_this();
+    if (owner) owner->Waits(shared_from_this());
     if (deadlineMs == 0) return;
     std::weak_ptr<WaitState> self = weak_from_this();
     timer_ = loop.After(deadlineMs, [self] {
@@ -117,21 +119,38 @@ void WaitState::Begin(Loop& loop, std::coroutine_handle<> operation, unsigned de
     });
 }
 
-// The operation goes on from here, on the window thread; a wait that was done but comes after the
-// end has begun counts as called off, so that nothing of the operation runs any more.
-void WaitState::End(Outcome outcome) {
+void WaitState::End(Outcome outcome, std::exception_ptr error) {
     if (outcome_ != Outcome::Pending || !loop_) return;
-    if (outcome == Outcome::Done && loop_->Ending()) outcome = Outcome::Cancelled;
     outcome_ = outcome;
+    error_ = std::move(error);
     if (timer_ != 0) loop_->CancelAfter(timer_);
     timer_ = 0;
+    if (outcome != Outcome::Done) StopWork();
+    if (loop_->Ending()) {
+        Resume();
+        return;
+    }
+    std::shared_ptr<WaitState> self = shared_from_this();
+    loop_->Mail()->Post([self] { self->Resume(); });
+}
+
+// From the program's end on, whatever the wait ended with counts as called off, so that nothing of
+// the operation runs any more. A last progress report that fails ends the wait with its error.
+void WaitState::Resume() {
+    if (resumed_ || outcome_ == Outcome::Pending) return;
+    resumed_ = true;
     auto& waits = loop_->waits_;
     const std::shared_ptr<WaitState> keep = shared_from_this();
     waits.erase(std::remove(waits.begin(), waits.end(), keep), waits.end());
-    if (outcome == Outcome::Done)
-        Finishing();
-    else
-        StopWork();
+    if (loop_->Ending()) outcome_ = Outcome::Cancelled;
+    if (outcome_ == Outcome::Done) {
+        try {
+            Finishing();
+        } catch (...) {
+            outcome_ = Outcome::Failed;
+            error_ = std::current_exception();
+        }
+    }
     operation_.resume();
 }
 
@@ -141,6 +160,7 @@ void WaitState::RaiseUnlessDone() const {
         case Outcome::Pending:
         case Outcome::Cancelled: throw Cancelled();
         case Outcome::Expired: throw DeadlinePassed();
+        case Outcome::Failed: std::rethrow_exception(error_);
         default: break;
     }
 }
@@ -152,10 +172,6 @@ bool Pause::await_ready() {
     if (loop_) return loop_->Ending();
     if (Clock* clock = Current().clock) clock->Sleep(milliseconds_);
     return true;
-}
-
-void Pause::await_suspend(std::coroutine_handle<> operation) {
-    wait_->Begin(*loop_, operation, milliseconds_ == 0 ? 1 : milliseconds_, nullptr);
 }
 
 void Pause::await_resume() {

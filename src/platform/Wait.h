@@ -1,7 +1,9 @@
 // How an operation of the window thread (platform/Task.h) waits: for slow work that runs on a
 // thread of its own (a page from the web, a sweep of tones, a ping), or for a while. The operation
-// gives control back to the program's message loop, and its next step runs on the window thread
-// once the work has finished, its deadline has passed, or the program ends:
+// gives control back to the program's message loop. Whatever ends the wait (the work's end, its
+// deadline, its owner calling it off) posts the operation's next step to the window thread's
+// mailbox, so the operation never runs inside the code that ended its wait; only the program's end
+// goes on with it at once, to unwind it:
 //
 //   auto page = platform::OnWorker([web, profile](platform::Job& job) { return FetchUrlToFile(*web, profile, &job); },
 //                                  platform::WaitOptions::Within(31000));
@@ -25,6 +27,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Owner.h"
 #include "platform/Platform.h"
 
 namespace platform {
@@ -90,8 +93,10 @@ public:
     virtual void Post(std::function<void()> f) = 0;
 };
 
-// A mailbox as a queue that the window thread empties: the loop is told when the first function
-// comes into an empty queue.
+// A mailbox as a queue that the window thread empties one function per wake-up: the loop is woken
+// when the first function comes into an empty queue, and again after each function taken while
+// others remain. So there is a wake-up on its way whenever the queue holds something, and a modal
+// loop that a function opens (a message box) runs the ones behind it.
 class MailQueue : public Mailbox {
 public:
     void Post(std::function<void()> f) override;
@@ -101,7 +106,7 @@ public:
     void Close();
 
 protected:
-    // Something came into a queue that was empty; under the queue's lock.
+    // The loop is to take the next function; under the queue's lock.
     virtual void Arrived() = 0;
     std::mutex mutex_;
 
@@ -140,24 +145,13 @@ private:
     std::vector<std::shared_ptr<detail::WaitState>> waits_;
 };
 
-// Calls off the wait that was made with it, if it still waits (the download's window is closed).
-class CancelToken {
-public:
-    void Cancel();
-
-private:
-    friend class detail::WaitState;
-    std::weak_ptr<detail::WaitState> wait_;
-};
-
 struct WaitOptions {
     // The wait ends with DeadlinePassed when its work has not ended by then (0: no deadline); the
     // work is told to stop.
     unsigned deadlineMs = 0;
     // Runs on the window thread when the work has told of progress (several reports may come as
-    // one), and once more when it has finished.
+    // one), and once more when it has finished. An error it raises ends the wait with that error.
     std::function<void()> onProgress;
-    CancelToken* token = nullptr;
 
     static WaitOptions Within(unsigned deadlineMs) {
         WaitOptions options;
@@ -181,16 +175,21 @@ public:
     CountedWork& operator=(const CountedWork&) = delete;
 };
 
-// One wait of a suspended operation, on the window thread. It ends once: done, called off or
-// expired; then the operation goes on.
+// One wait of a suspended operation, on the window thread. It ends once: done, called off, expired,
+// or failed on the waiting side; then the operation goes on from a message of its own.
 class WaitState : public std::enable_shared_from_this<WaitState> {
 public:
-    enum class Outcome { Pending, Done, Cancelled, Expired };
+    enum class Outcome { Pending, Done, Cancelled, Expired, Failed };
     virtual ~WaitState() = default;
 
-    // Suspends the operation on this wait: registers it, arms its deadline.
-    void Begin(Loop& loop, std::coroutine_handle<> operation, unsigned deadlineMs, CancelToken* token);
-    void End(Outcome outcome);
+    // Suspends the operation on this wait: registers it with the loop and the operation's owner,
+    // arms its deadline.
+    void Begin(Loop& loop, std::coroutine_handle<> operation, unsigned deadlineMs, OwnerState* owner);
+    // Ends the wait (once) and posts the operation's next step; at the program's end the operation
+    // goes on at once instead, to unwind.
+    void End(Outcome outcome, std::exception_ptr error = nullptr);
+    // The operation's next step: it goes on, once.
+    void Resume();
     Outcome outcome() const { return outcome_; }
     // Raises what the outcome says unless the wait is done (Cancelled for one that never began).
     void RaiseUnlessDone() const;
@@ -208,6 +207,8 @@ private:
     std::coroutine_handle<> operation_;
     uint64_t timer_ = 0;
     Outcome outcome_ = Outcome::Pending;
+    std::exception_ptr error_;
+    bool resumed_ = false;
 };
 
 template <class R>
@@ -256,7 +257,12 @@ public:
             auto wait = std::static_pointer_cast<WorkWait>(self.lock());
             if (!wait) return;
             wait->progressPosted_ = false;
-            if (wait->outcome() == Outcome::Pending) wait->onProgress_();
+            if (wait->outcome() != Outcome::Pending) return;
+            try {
+                wait->onProgress_();
+            } catch (...) {
+                wait->End(Outcome::Failed, std::current_exception());
+            }
         });
     }
     Job job{};
@@ -305,7 +311,8 @@ public:
         return true;
     }
 
-    void await_suspend(std::coroutine_handle<> operation) {
+    template <class P>
+    void await_suspend(std::coroutine_handle<P> operation) {
         std::shared_ptr<Mailbox> mail = loop_->Mail();
         std::weak_ptr<detail::WorkWait<R>> weak = wait_;
         wait_->job.SetProgressed([weak, mail] {
@@ -317,7 +324,7 @@ public:
             wait->Run(work);
             mail->Post([wait] { wait->End(detail::WaitState::Outcome::Done); });
         });
-        wait->Begin(*loop_, operation, options_.deadlineMs, options_.token);
+        wait->Begin(*loop_, operation, options_.deadlineMs, detail::OwnerOf(operation));
     }
 
     R await_resume() {
@@ -351,7 +358,10 @@ class Pause {
 public:
     explicit Pause(unsigned milliseconds) : milliseconds_(milliseconds) {}
     bool await_ready();
-    void await_suspend(std::coroutine_handle<> operation);
+    template <class P>
+    void await_suspend(std::coroutine_handle<P> operation) {
+        wait_->Begin(*loop_, operation, milliseconds_ == 0 ? 1 : milliseconds_, detail::OwnerOf(operation));
+    }
     void await_resume();
 
 private:

@@ -34,6 +34,22 @@ Application& App() {
     return app;
 }
 
+// An error whose report itself failed (the box could not be shown at that moment) gets the plain box
+// once more, from here; should that fail too, nothing more can be done.
+Application::Application() {
+    platform::SetLastResort([](std::exception_ptr error) noexcept {
+        try {
+            try {
+                std::rethrow_exception(error);
+            } catch (const platform::Cancelled&) {
+            } catch (const std::exception& e) {
+                CurrentBackend().MessageDialog(e.what(), App().Title(), MessageKind::Error);
+            }
+        } catch (...) {
+        }
+    });
+}
+
 void Application::SetTitle(const std::string& title) {
     title_ = title;
     CurrentBackend().SetApplicationTitle(title);
@@ -46,10 +62,6 @@ void Application::Run(Form& mainForm) {
     if (terminated_) return;
     Dispatch([&] { mainForm.ShowForm(); });
     if (!terminated_) CurrentBackend().Run(mainForm);
-}
-
-void Application::Start(platform::Task<> operation) {
-    platform::Spawn(std::move(operation), [this](std::exception_ptr error) { Report(error); });
 }
 
 void Application::Report(std::exception_ptr error) {

@@ -1,5 +1,5 @@
 // The application object: title, the main loop, termination, the help hook, and the general error
-// handler through which every event and every operation is dispatched.
+// handler through which every event is dispatched and every operation's error is reported.
 #pragma once
 
 #include <exception>
@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Task.h"
+#include "platform/Owner.h"
 #include "platform/Wait.h"
 
 namespace ui {
@@ -19,8 +19,10 @@ class Form;
 constexpr unsigned kHelpContext = 1;
 constexpr unsigned kHelpContextPopup = 8;
 
-class Application {
+class Application : public platform::ErrorSink {
 public:
+    Application();
+
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& title);
 
@@ -45,16 +47,13 @@ public:
         try {
             f();
         } catch (...) {
-            Report(std::current_exception());
+            platform::ReportTo(*this, std::current_exception());
         }
     }
 
-    // Starts an operation that waits (a refresh, a version check): it runs at once up to its first
-    // wait and goes on from the message loop; an error that ends it is reported as an event's is.
-    void Start(platform::Task<> operation);
-
-    // Reports an error as the general handler does; a wait called off ends quietly.
-    void Report(std::exception_ptr error);
+    // Reports an error as the general handler does; a wait called off ends quietly. The owners of
+    // the windows' operations report here.
+    void Report(std::exception_ptr error) override;
 
 private:
 

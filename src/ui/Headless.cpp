@@ -20,19 +20,33 @@ public:
 }  // namespace
 
 // What works on threads of their own post: kept in order until the test thread runs it.
+// Wake-ups are counted as a window's posted messages would be: the loop takes a function only for a
+// wake-up, so a function left without one (behind a modal loop, say) is seen to wait.
 class HeadlessBackend::Postbox : public platform::MailQueue {
 public:
     // Until something is there to take, or the bound has passed.
     void WaitFor(std::chrono::milliseconds bound) {
         std::unique_lock<std::mutex> lock(mutex_);
-        arrived_.wait_for(lock, bound);
+        arrived_.wait_for(lock, bound, [this] { return wakeUps_ > 0; });
+    }
+    bool TakeWoken(std::function<void()>& f) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (wakeUps_ == 0) return false;
+            --wakeUps_;
+        }
+        return Take(f);
     }
 
 protected:
-    void Arrived() override { arrived_.notify_all(); }
+    void Arrived() override {
+        ++wakeUps_;
+        arrived_.notify_all();
+    }
 
 private:
     std::condition_variable arrived_;
+    size_t wakeUps_ = 0;
 };
 
 class HeadlessTimerPeer : public TimerPeer {
@@ -94,6 +108,7 @@ void HeadlessBackend::Popup(PopupMenu& menu, int x, int y) {
 
 void HeadlessBackend::MessageDialog(const std::string& text, const std::string& caption, MessageKind kind) {
     messages.push_back({text, caption, kind});
+    if (onMessage) onMessage(messages.back());
 }
 
 void HeadlessBackend::Run(Form&) {}
@@ -144,7 +159,7 @@ void HeadlessBackend::CancelAfter(uint64_t timer) {
 
 bool HeadlessBackend::RunOnePending() {
     std::function<void()> next;
-    if (!mail_->Take(next)) {
+    if (!mail_->TakeWoken(next)) {
         if (holdWorks || works_.empty()) return false;
         next = std::move(works_.front());
         works_.pop_front();

@@ -93,6 +93,8 @@ public:
     std::string nextMenuChoice;
     // Runs while a form is shown modally (what the user does in it); may be empty.
     std::function<void(Form&)> onModal;
+    // Runs while a message box is open (what its modal loop runs meanwhile); may be empty.
+    std::function<void(const Message&)> onMessage;
 
 private:
     friend class HeadlessTimerPeer;

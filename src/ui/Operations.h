@@ -5,41 +5,32 @@
 #include <deque>
 #include <functional>
 
-#include "platform/Task.h"
+#include "platform/Owner.h"
 
 namespace ui {
-
-// Sets a flag for as long as a scope runs, also when an error (or the program's end) ends it.
-class Flagged {
-public:
-    explicit Flagged(bool& flag) : flag_(flag) { flag_ = true; }
-    ~Flagged() { flag_ = false; }
-    Flagged(const Flagged&) = delete;
-    Flagged& operator=(const Flagged&) = delete;
-
-private:
-    bool& flag_;
-};
 
 class OneAtATime {
 public:
     enum class Asks {
-        Merge,  // what is asked for while one runs makes one more run after it, however often it was asked
+        Merge,  // what is asked for while one runs makes one more run after it (the last one asked)
         Queue,  // each ask makes a run of its own, in the order they came
     };
-    explicit OneAtATime(Asks asks) : asks_(asks) {}
+    // The runs are part of the window's work: its owner reports their errors and can call them off.
+    OneAtATime(platform::Owner& window, Asks asks) : owner_(&window), asks_(asks) {}
 
     using Operation = std::function<platform::Task<>()>;
     // Starts the operation at once, or after the ones that run or wait; nothing once the program
     // ends. An error that ends a run is reported as an event's is, and the next run follows.
     void Ask(Operation operation);
-    bool Running() const { return running_; }
+    // Drops what waits and calls off the run in progress: it ends with its next step.
+    void Stop();
+    bool Running() const { return owner_.Running() > 0; }
     size_t Waiting() const { return waiting_.size(); }
 
 private:
     platform::Task<> RunAll();
+    platform::Owner owner_;
     Asks asks_;
-    bool running_ = false;
     std::deque<Operation> waiting_;
 };
 

@@ -8,7 +8,6 @@
 #include "support/Support.h"
 #include "ui/Application.h"
 #include "ui/Backend.h"
-#include "ui/Operations.h"
 #include "update/ErrorLog.h"
 #include "update/Installer.h"
 #include "update/PingProbe.h"
@@ -81,7 +80,7 @@ void TVersionsForm::SetUpComponents() {
     BtnExit.onClick = [this] { BtnExitClick(); };
     onShow = [this] { FormShow(); };
     onPaint = [this] { FormPaint(); };
-    onClose = [this] { download_.Cancel(); };
+    onClose = [this] { fetches_.CancelAll(); };
 }
 
 void TVersionsForm::FormCreate() {
@@ -102,16 +101,14 @@ void TVersionsForm::FocusIfShown(ui::Button& button) {
     if (Visible() && button.CanFocus()) button.SetFocus();
 }
 
+// "Check nu" and "Start Downloaden" are greyed from the ping until the list has been read.
 platform::Task<CheckResult> TVersionsForm::ReadVersionList(std::string& name, std::string& latest) {
+    const Greyed checking(checkButton);
+    const Greyed downloading(&BtnDownload);
     platform::Services& services = platform::Current();
     auto ping = PingUpdateServer(services, program_.dataFolder);
     if (co_await std::move(ping) < 0) co_return CheckResult::PingTimeOut;
-
-    {
-        // "Check nu" is greyed from the start of the wait until the worker has ended.
-        Greyed waiting(checkButton);
-        versionListText_ = co_await TThread1::Run(*services.web);
-    }
+    versionListText_ = co_await TThread1::Run(*services.web);
 
     const CheckOutcome outcome = ReadVersionListText(versionListText_, name, program_.versionText,
                                                      EntryTrust{*services.crypto, program_.updateKey},
@@ -133,17 +130,16 @@ void TVersionsForm::Advise(bool automatic) {
     BtnExit.Show();
 }
 
-// A check asked for while another waits, or while a download runs, is dropped.
+// A check asked for while another waits, while a download runs or an install starts, is dropped.
 void TVersionsForm::RunAutomaticCheck() {
-    if (!Busy()) ui::App().Start(AutomaticCheck());
+    if (!Busy()) fetches_.Start(AutomaticCheck());
 }
 
 void TVersionsForm::RunCheckOnDemand(int top, int left, int height, int width) {
-    if (!Busy()) ui::App().Start(CheckOnDemand(top, left, height, width));
+    if (!Busy()) fetches_.Start(CheckOnDemand(top, left, height, width));
 }
 
 platform::Task<> TVersionsForm::AutomaticCheck() {
-    ui::Flagged running(checking_);
     versionListText_.clear();
     std::string name = program_.productName, latest;
     const CheckResult result = co_await ReadVersionList(name, latest);
@@ -157,7 +153,6 @@ platform::Task<> TVersionsForm::AutomaticCheck() {
 }
 
 platform::Task<> TVersionsForm::CheckOnDemand(int top, int left, int height, int width) {
-    ui::Flagged running(checking_);
     versionListText_.clear();
     std::string name = program_.productName, latest;
     const CheckResult result = co_await ReadVersionList(name, latest);
@@ -199,7 +194,6 @@ platform::Task<bool> TVersionsForm::DownloadInstaller() {
     auto kilobytes = std::make_shared<std::atomic<uint32_t>>(0);
     platform::WaitOptions wait;
     wait.deadlineMs = quotes::WaitingBound(quotes::InstallerProfile(request.baseUrl + request.downloadName));
-    wait.token = &download_;
     wait.onProgress = [this, kilobytes] {
         downloadedKB_ = *kilobytes;
         Gauge1.SetProgress(int(downloadedKB_) + 1);
@@ -226,7 +220,7 @@ platform::Task<bool> TVersionsForm::DownloadInstaller() {
 }
 
 void TVersionsForm::BtnDownloadClick() {
-    if (!Busy()) ui::App().Start(Download());
+    if (!Busy()) fetches_.Start(Download());
 }
 
 // "Check nu" is greyed while the download runs; the window's own buttons stay as they are.
@@ -235,8 +229,7 @@ platform::Task<> TVersionsForm::Download() {
     installerReady_ = false;
     bool sound = false;
     {
-        ui::Flagged running(downloading_);
-        Greyed checking(checkButton);
+        const Greyed checking(checkButton);
         sound = co_await DownloadInstaller();
     }
     if (!sound) {
@@ -265,7 +258,7 @@ void TVersionsForm::BtnExitClick() {
 // pause before the program ends can start a second installer.
 void TVersionsForm::StartInstaller() {
     installing_ = true;
-    ui::App().Start(Install());
+    work_.Start(Install());
 }
 
 platform::Task<> TVersionsForm::Install() {

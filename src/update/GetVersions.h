@@ -10,6 +10,7 @@
 #include "platform/Task.h"
 #include "platform/Wait.h"
 #include "update/VersionList.h"
+#include "ui/Application.h"
 #include "ui/Controls.h"
 
 namespace update {
@@ -52,7 +53,8 @@ public:
 
     // The check one minute after start-up: silent unless an update is advised; failures go to
     // "Error.log". It starts now and goes on while the program runs; none starts while a check
-    // waits or a download runs.
+    // waits, a download runs or an install starts. While a check waits, "Start Downloaden" is
+    // greyed: what it would fetch is being checked again.
     void RunAutomaticCheck();
     // "Check nu": always shows its outcome, centred over the asking window's rectangle; started as
     // the automatic one.
@@ -78,7 +80,7 @@ public:
     bool InstallerReady() const { return installerReady_; }
     uint32_t DownloadedKB() const { return downloadedKB_; }
     const std::string& VersionListText() const { return versionListText_; }
-    bool Busy() const { return checking_ || downloading_; }
+    bool Busy() const { return work_.Running() > 0; }
 
 
 private:
@@ -100,10 +102,11 @@ private:
     AdvisedInstaller downloaded_;
     bool installerReady_ = false;
     uint32_t downloadedKB_ = 0;
-    bool checking_ = false;
-    bool downloading_ = false;
     bool installing_ = false;
-    platform::CancelToken download_;  // closing the window calls the download off
+    // What the window starts; the checks and the download are called off when it is closed, the
+    // install (which ends the program) is not.
+    platform::Owner work_{ui::App()};
+    platform::Owner fetches_{&work_};
 };
 
 }  // namespace update

@@ -45,7 +45,7 @@ int ParsePingReply(const std::string& thirdLine) {
     return DigitsValue(support::TextAfterLastChar('=', support::TextBefore("ms", thirdLine)));
 }
 
-platform::Task<int> PingUpdateServer(const platform::Services& services, std::string dataFolder) {
+platform::Task<int> PingUpdateServer(platform::Services& services, std::string dataFolder) {
     const std::string systemFolder = services.system->SystemFolder();
     if (systemFolder.empty()) co_return kPingNotRun;
     const std::string output = dataFolder + kPingOutputName;

@@ -33,6 +33,6 @@ int ParsePingReply(const std::string& thirdLine);
 // negative value when the probe failed. The output file (dataFolder + kPingOutputName) is deleted
 // before and after. The ping runs on a thread of its own while the operation waits, at most
 // kPingWaitMs; whatever it started is ended with it.
-platform::Task<int> PingUpdateServer(const platform::Services& services, std::string dataFolder);
+platform::Task<int> PingUpdateServer(platform::Services& services, std::string dataFolder);
 
 }  // namespace update

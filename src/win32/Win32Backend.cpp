@@ -106,7 +106,7 @@ private:
     UINT_PTR id_ = 0;
 };
 
-// What works post, kept in order; the first one into an empty box wakes the window thread.
+// What works post, kept in order; each wake-up is a message to the message-only window.
 class Win32Backend::WindowMail : public platform::MailQueue {
 public:
     explicit WindowMail(HWND window) : window_(window) {}
@@ -303,9 +303,11 @@ void Win32Backend::Dispatch(MSG& msg) {
 
 std::shared_ptr<platform::Mailbox> Win32Backend::Mail() { return mail_; }
 
+// One function a message: the queue posts the next wake-up itself while more remain, so a modal loop
+// that this function opens runs the ones behind it.
 void Win32Backend::RunMail() {
     std::function<void()> next;
-    while (mail_->Take(next)) ui::App().Dispatch(next);
+    if (mail_->Take(next)) ui::App().Dispatch(next);
 }
 
 void Win32Backend::StartWork(std::function<void()> work) { std::thread(std::move(work)).detach(); }

@@ -141,8 +141,9 @@ public:
 }  // namespace
 
 void InstallCrypto() {
-    static Crypto crypto;
-    platform::Current().crypto = &crypto;
+    // Lives until the process ends: a download cut short at the end may still be hashing.
+    static Crypto* const crypto = new Crypto;
+    platform::Current().crypto = crypto;
 }
 
 }  // namespace win32

@@ -300,8 +300,9 @@ std::string Win32ErrorText(unsigned long code) {
 }
 
 void InstallProcesses() {
-    static Processes processes;
-    platform::Current().processes = &processes;
+    // Lives until the process ends: the ping or a pass over the processes may outlive the program.
+    static Processes* const processes = new Processes;
+    platform::Current().processes = processes;
 }
 
 }  // namespace win32

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/Platform.h"
+#include "platform/Wait.h"
 #include "win32/PeExports.h"
 #include "win32/Win32System.h"
 
@@ -13,7 +14,17 @@ namespace {
 class Sound : public platform::Sound {
 public:
     void Tone(unsigned frequency, unsigned milliseconds) override { Beep(frequency, milliseconds); }
-    void Pause(unsigned milliseconds) override { Sleep(milliseconds); }
+
+    // The silence is a wait on an event that the stop sets.
+    void Silence(unsigned milliseconds, platform::StopSignal& stop) override {
+        const HANDLE stopped = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        if (!stopped) return;
+        {
+            const platform::StopSignal::Cut cut(&stop, [stopped] { SetEvent(stopped); });
+            WaitForSingleObject(stopped, milliseconds);
+        }
+        CloseHandle(stopped);
+    }
 };
 
 constexpr UINT kHhCloseAll = 0x0012;
@@ -66,9 +77,10 @@ private:
 }  // namespace
 
 void InstallSoundAndHelp() {
-    static Sound sound;
+    // A sweep cut short at the end may still be playing while the program's static objects go.
+    static Sound* const sound = new Sound;
     static HtmlHelp help;
-    platform::Current().sound = &sound;
+    platform::Current().sound = sound;
     platform::Current().help = &help;
 }
 

@@ -311,15 +311,17 @@ std::string SystemFilePath(const std::string& name) {
 }
 
 void InstallSystemServices() {
-    static Clock clock;
+    // The clock and the files live until the process ends: work cut short at the end (a download
+    // deleting its partial file) may still use them while the static objects are destroyed.
+    static Clock* const clock = new Clock;
     static Locale locale;
     static SystemInfo system;
-    static FileSystem files;
+    static FileSystem* const files = new FileSystem;
     platform::Services& services = platform::Current();
-    services.clock = &clock;
+    services.clock = clock;
     services.locale = &locale;
     services.system = &system;
-    services.files = &files;
+    services.files = files;
 }
 
 }  // namespace win32

@@ -182,7 +182,8 @@ class TickerTest(QuodoTestCase):
         self.assertTrue(quodo.program.running)
 
     def test_alarm_markers_and_tone_sweeps(self):
-        self.session.reg_set("RelayInclude", "kernel32.Beep;kernel32.Sleep", key="HKCU\\Software\\Wine\\Debug")
+        self.session.reg_set("RelayInclude", "kernel32.Beep;kernel32.WaitForSingleObject",
+                             key="HKCU\\Software\\Wine\\Debug")
         self.addCleanup(self.session.reg_delete, "RelayInclude", "HKCU\\Software\\Wine\\Debug")
         self.session.reg_update({"Bovengrens": 550, "Ondergrens": 400})
         self.serve({INVESTING: [page("500,00", time="10:00:05")]})
@@ -215,9 +216,11 @@ class TickerTest(QuodoTestCase):
         self.serve({INVESTING: [page("399,99", time="10:01:35")]})
         quodo.download()
         quodo.wait_bar(lambda b: b.level == "399,99", timeout=20)
-        # Each sweep ends with its pause: the tenth pause is the last thing the two alarms do.
+        # Each sweep ends with its silence, a wait of 300 ms that a stop would cut short: the tenth
+        # is the last thing the two alarms do.
         def pauses():
-            return len(re.findall(r"Call KERNEL32\.Sleep\(0000012c\)", quodo.program.output()))
+            waits = r"Call KERNEL32\.WaitForSingleObject\([0-9a-f]+,0000012c\)"
+            return len(re.findall(waits, quodo.program.output()))
         wait_until(lambda: pauses() >= 10, timeout=20, message="falling sweeps and their pauses")
         self.assertEqual(sweeps()[250:], [(1000 - 5 * j, 5) for j in range(1, 51)] * 5)
         self.assertEqual(pauses(), 10)

@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/Task.h"
+#include "platform/Owner.h"
 
 namespace fakes {
 
@@ -21,14 +21,23 @@ struct Outcome {
     bool Ended() const { return value.has_value() || error != nullptr; }
 };
 
+// The operations tests start keep their own errors, so their owner's sink hears of none.
+struct NoErrors : platform::ErrorSink {
+    void Report(std::exception_ptr) override {}
+};
+
 template <class T>
 std::shared_ptr<Outcome<T>> Start(platform::Task<T> task) {
+    static NoErrors none;
+    static platform::Owner tests(none);
     auto outcome = std::make_shared<Outcome<T>>();
-    platform::Spawn(
-        [](platform::Task<T> inner, std::shared_ptr<Outcome<T>> kept) -> platform::Task<> {
+    tests.Start([](platform::Task<T> inner, std::shared_ptr<Outcome<T>> kept) -> platform::Task<> {
+        try {
             kept->value.emplace(co_await std::move(inner));
-        }(std::move(task), outcome),
-        [outcome](std::exception_ptr error) { outcome->error = error; });
+        } catch (...) {
+            kept->error = std::current_exception();
+        }
+    }(std::move(task), outcome));
     return outcome;
 }
 

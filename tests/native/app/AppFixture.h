@@ -30,8 +30,13 @@ struct PlayedTone {
 
 struct RecordingSound : platform::Sound {
     std::vector<PlayedTone> played;
-    void Tone(unsigned frequency, unsigned milliseconds) override { played.push_back({frequency, milliseconds}); }
-    void Pause(unsigned milliseconds) override { played.push_back({0, milliseconds}); }
+    // Runs after each tone (what the user does while it sounds); may be empty.
+    std::function<void()> onTone;
+    void Tone(unsigned frequency, unsigned milliseconds) override {
+        played.push_back({frequency, milliseconds});
+        if (onTone) onTone();
+    }
+    void Silence(unsigned milliseconds, platform::StopSignal&) override { played.push_back({0, milliseconds}); }
 };
 
 struct RecordingHelp : platform::HtmlHelp {

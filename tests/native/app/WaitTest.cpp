@@ -136,6 +136,66 @@ TEST_F(WaitTest, ARefreshWhosePageHangsEndsAtItsBound) {
     EXPECT_EQ(PageFetches(), 0);
 }
 
+// The busy pointer of a tick stays until the refresh the tick asked for has completed, not the one
+// that was under way when it came.
+TEST_F(WaitTest, TheBusyPointerWaitsForTheRefreshItsTickAskedFor) {
+    SetStored("Aantal seconden", 10);
+    auto& f = Start();
+    Serve("905,10", "10:00:01");
+    Serve("906,20", "10:00:11");
+    backend.holdWorks = true;
+    backend.Advance(1000);  // the first refresh waits for its page
+    backend.Advance(9000);  // the tick
+    EXPECT_TRUE(backend.busy);
+    backend.FinishWork();  // the first refresh's page, then its chart
+    backend.FinishWork();
+    EXPECT_TRUE(f.Refreshing()) << "the refresh the tick asked for";
+    EXPECT_TRUE(backend.busy);
+    backend.FinishWorks();
+    EXPECT_EQ(f.Label2.Text(), "906,20");
+    EXPECT_FALSE(backend.busy);
+}
+
+// A sweep stops within a tone when the sound is switched off while it plays; sweeps asked for
+// meanwhile (at most one waits behind the one that plays) are dropped with it.
+TEST_F(WaitTest, SwitchingTheSoundOffStopsTheSweepAndDropsTheOnesAskedFor) {
+    SetStored("Bovengrens", 900);
+    auto& f = Start();
+    Serve("905,10", "10:00:01");
+    backend.holdWorks = true;
+    backend.Advance(1000);
+    backend.FinishWork();  // the page: above the band, the sweep waits to play
+    backend.onModal = [&](ui::Form&) { options->BtnOK.Click(); };
+    for (int i = 0; i < 3; ++i) f.Instellingen1Click();  // three more sweeps asked for
+    EXPECT_EQ(backend.HeldWorks(), 2u) << "the sweep and the chart";
+    backend.onModal = [&](ui::Form&) {
+        options->GeluidCheck.SetChecked(false);
+        options->BtnOK.Click();
+    };
+    f.Instellingen1Click();
+    backend.FinishWorks();
+    EXPECT_TRUE(sound.played.empty());
+    EXPECT_FALSE(f.Sounding());
+
+    // Sound on again: the next sweep plays, and switching it off during its third tone ends it there.
+    backend.onModal = [&](ui::Form&) {
+        options->GeluidCheck.SetChecked(true);
+        options->BtnOK.Click();
+    };
+    f.Instellingen1Click();
+    sound.onTone = [&] {
+        if (sound.played.size() != 3) return;
+        backend.onModal = [&](ui::Form&) {
+            options->GeluidCheck.SetChecked(false);
+            options->BtnOK.Click();
+        };
+        f.Instellingen1Click();
+    };
+    backend.FinishWorks();
+    EXPECT_LE(sound.played.size(), 4u);
+    EXPECT_FALSE(f.Sounding());
+}
+
 TEST_F(WaitTest, EndingWhileThePageIsAwaitedFinishesNothingOfTheRefresh) {
     auto& f = Start();
     Serve("905,10", "10:00:01");

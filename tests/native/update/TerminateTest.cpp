@@ -91,7 +91,8 @@ TEST_F(TerminateTest, BothCopiesInTheProgramFolderEndAndTheDecoyLives) {
     // Each pass is a work of its own, which the window thread waits for without running it.
     platform::Current().loop = &backend;
     backend.holdWorks = true;
-    ui::App().Start(form.TerminateProcessesByName(update::CompanionProgramPath()));
+    platform::Owner work(ui::App());
+    work.Start(form.TerminateProcessesByName(update::CompanionProgramPath()));
     std::vector<size_t> endingsAfterEachPass;
     while (backend.HeldWorks() > 0) {
         endingsAfterEachPass.push_back(processes.endings.size());

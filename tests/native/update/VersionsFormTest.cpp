@@ -232,6 +232,27 @@ TEST_F(VersionsFormTest, ADownloadFillsTheGaugeAndInstallingStartsTheInstallerAn
     EXPECT_EQ(form.Memo1.Lines().back(), update::InstallStartedLine(true, "Quodo"));
 }
 
+// "Start Downloaden" in a window that an earlier check left open is greyed while a later check
+// waits (what it would fetch is being checked again), and pressed then it starts nothing.
+TEST_F(VersionsFormTest, StartDownloadenIsGreyedWhileACheckWaits) {
+    form.checkButton = &checkNow;
+    ServeList(AdvisingEntry());
+    form.RunAutomaticCheck();
+    ASSERT_TRUE(form.BtnDownload.Visible());
+    Loop();
+    backend.holdWorks = true;
+    ServeList(AdvisingEntry());
+    form.RunAutomaticCheck();
+    EXPECT_FALSE(form.BtnDownload.Enabled());
+    EXPECT_FALSE(checkNow.Enabled());
+    form.BtnDownload.Click();
+    backend.FinishWorks();
+    EXPECT_TRUE(form.BtnDownload.Enabled());
+    EXPECT_TRUE(checkNow.Enabled());
+    EXPECT_FALSE(form.Busy());
+    EXPECT_EQ(ListFetches(), 2u) << "two lists, and no installer";
+}
+
 TEST_F(VersionsFormTest, TheCloseBoxDuringADownloadCutsItAndNothingIsReady) {
     form.checkButton = &checkNow;
     ServeList(AdvisingEntry());
@@ -243,7 +264,9 @@ TEST_F(VersionsFormTest, TheCloseBoxDuringADownloadCutsItAndNothingIsReady) {
     ASSERT_TRUE(backend.RunUntil([&] { return form.Gauge1.Progress() == 3; }));  // the rest of the body is awaited
     form.BtnDownloadClick();  // a second press while it runs starts nothing
     EXPECT_FALSE(checkNow.Enabled());
-    form.Close();  // the close box
+    form.Close();  // the close box: the download ends from a message of its own
+    EXPECT_TRUE(form.Busy());
+    backend.RunPending();
     EXPECT_FALSE(form.Busy());
     EXPECT_TRUE(checkNow.Enabled());
     ASSERT_TRUE(platform::WorksEnded(std::chrono::seconds(20)));  // the cut ends the work on its thread
