@@ -44,7 +44,8 @@ void TOptionsForm::SetUpComponents() {
     Place(DownloadCheck, 9, 26, 193, 17, 1);
     DownloadCheck.SetText("DownloadTimer Aan");
     Fixed(Label2, 9, 52, 101, 17, "Download elke");
-    Place(SecondsEdit, 116, 49, 45, 27, 0);
+    // Wide enough for "600" in the dialog's font; it grows to the left, away from "seconden".
+    Place(SecondsEdit, 114, 49, 47, 27, 0);
     SecondsEdit.minValue = kMinSeconds;
     SecondsEdit.maxValue = kMaxSeconds;
     SecondsEdit.increment = 5;
@@ -56,9 +57,10 @@ void TOptionsForm::SetUpComponents() {
     Place(AlarmCheck, 9, 26, 204, 17, 0);
     AlarmCheck.SetText("Alarm Aan");
     Fixed(Label1, 17, 54, 90, 17, "Bovengrens:");
-    Place(SpinBoven, 111, 51, 50, 27, 1);
+    // The bounds take four digits: the index stands near a thousand.
+    Place(SpinBoven, 111, 51, 56, 27, 1);
     Fixed(Label4, 17, 88, 89, 17, "Ondergrens:");
-    Place(SpinOnder, 111, 85, 50, 27, 2);
+    Place(SpinOnder, 111, 85, 56, 27, 2);
     for (ui::SpinEdit* bound : {&SpinBoven, &SpinOnder}) bound->SetValue(450);
     Place(GeluidCheck, 18, 120, 181, 19, 3);
     GeluidCheck.SetText("Geluid Aan");
