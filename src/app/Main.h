@@ -141,8 +141,8 @@ private:
     // What the window starts: one refresh at a time, and one sweep of tones at a time, with at most
     // one more waiting behind each.
     platform::Owner work_{ui::App()};
-    ui::OneAtATime refreshes_{work_, ui::OneAtATime::Asks::Merge};
-    ui::OneAtATime sounds_{work_, ui::OneAtATime::Asks::Merge};
+    ui::OneAtATime refreshes_{work_};
+    ui::OneAtATime sounds_{work_};
     // A tick of the refresh timer showed the busy pointer; the refresh that starts next takes it
     // away when it has completed.
     bool busyAsked_ = false;

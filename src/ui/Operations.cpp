@@ -14,21 +14,20 @@ bool Ending() {
 
 void OneAtATime::Ask(Operation operation) {
     if (Ending()) return;
-    if (asks_ == Asks::Merge) waiting_.clear();
-    waiting_.push_back(std::move(operation));
+    waiting_ = std::move(operation);
     if (!Running()) owner_.Start(RunAll());
 }
 
 void OneAtATime::Stop() {
-    waiting_.clear();
+    waiting_.reset();
     owner_.CancelAll();
 }
 
 // A run called off by Stop ends quietly, and what was asked for after the stop follows it.
 platform::Task<> OneAtATime::RunAll() {
-    while (!waiting_.empty() && !Ending()) {
-        Operation next = std::move(waiting_.front());
-        waiting_.pop_front();
+    while (waiting_ && !Ending()) {
+        const Operation next = std::move(*waiting_);
+        waiting_.reset();
         std::exception_ptr error;
         try {
             co_await next();
@@ -38,7 +37,7 @@ platform::Task<> OneAtATime::RunAll() {
         }
         if (error) platform::ReportTo(App(), error);
     }
-    waiting_.clear();
+    waiting_.reset();
 }
 
 }  // namespace ui
