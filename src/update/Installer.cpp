@@ -113,6 +113,13 @@ std::string InstallerDisplayName(const std::string& downloadName) {
     return name;
 }
 
+std::string InstallerParameters(const std::string& programPath) {
+    std::string parameters = "/SP- /silent /noicons";
+    const size_t slash = programPath.rfind('\\');
+    if (slash == std::string::npos || slash == 0) return parameters;
+    return parameters + " /D=" + programPath.substr(0, slash);
+}
+
 uint64_t ListedKilobytes(uint64_t bytes) { return (bytes + 1023) / 1024; }
 
 DownloadVerdict JudgeDownload(const quotes::FileFetch& fetch, const WrittenBytes& written, int64_t listedKB,
