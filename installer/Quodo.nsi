@@ -241,12 +241,19 @@ Section "${PRODUCT}"
   ${EndIf}
 
   Call PutRightLeftovers
+  Pop $1
   ; Every new file beside the old ones first: only whole files take the old ones' places.
   !insertmacro Stage "${PRODUCT}.exe"
   !insertmacro Stage "${PRODUCT}.chm"
   !insertmacro Stage "ErrorGraph.png"
   Call SwapInAll
   Pop $0
+  ; A file that was missing before stays missing when nothing could be swapped: only its old copy
+  ; is left, for the next run to put back.
+  ${If} $0 == "kept"
+  ${AndIf} $1 != "put right"
+    StrCpy $0 "mixed"
+  ${EndIf}
   ${If} $0 != "swapped"
     !insertmacro RemoveWithSuffix ".new"
     StrCpy $FailureReason ${FAILED_FILE_NOT_REPLACED}
