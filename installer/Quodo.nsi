@@ -233,7 +233,6 @@ FunctionEnd
 
 Function .onInit
   !insertmacro ReadCommandLine
-  Call ChooseFolder
   !insertmacro RunAlone
   ${If} $0 != "locked"
     ${If} $0 == "busy"
@@ -246,6 +245,7 @@ Function .onInit
     Call StartProgramAgain
     !insertmacro EndWithoutLock
   ${EndIf}
+  Call ChooseFolder
   ${If} $StartedByUpdate == 1
     ; This run's outcome is the one the program will tell, not an older one's.
     DeleteRegValue HKCU "${INSTALL_NOTE_KEY}" "FailedVersion"
