@@ -2,8 +2,15 @@
 ; user's own programs folder (%LOCALAPPDATA%\Programs\Quodo), with an uninstaller, its entry in the
 ; user's part of Add/Remove Programs (HKCU) and a shortcut in the user's Start menu. Nothing it does
 ; needs elevation: it runs as the user who starts it, and so do the uninstaller and the program it
-; starts. An update goes where the program already is (the entry's InstallLocation); an install
-; made by an older installer in Program Files is left as it is.
+; starts. An install made by an older installer in Program Files is left as it is.
+;
+; The folder: by hand, the one chosen on the first page (the recorded or the default one offered).
+; An update started from the program goes where the program runs, as the program passes its own
+; folder (/D=, which NSIS takes only last and unquoted); should the user be unable to write that
+; folder, into the default one. The Add/Remove Programs entry, the uninstaller and the shortcut
+; belong to the installation the entry names: an update of a copy elsewhere leaves them alone,
+; unless the entry's folder holds no program any more (moved or deleted by hand), when the entry
+; moves to the copy.
 ;
 ; Built by the Windows build (installer/CMakeLists.txt) with makensis, which defines:
 ;   VERSION        the version number, such as 1.06
@@ -23,6 +30,7 @@
 ;             that it can be replaced. When such a run ends, whatever its outcome, the installer
 ;             starts the installed Quodo.exe again; after a failed install it first leaves a note
 ;             that the program tells the user once (Software\Quodo\Update, src/update/InstallOutcome.h).
+;   /D=PATH   the folder to install into (the program passes its own); last, without quotes.
 ;   anything else is ignored.
 ; Started by hand without /silent, its last page offers "Start Quodo".
 ;
@@ -34,7 +42,9 @@
 ; before it, and ends the installer with exit code 2 as well.
 ;
 ; Only one installer or uninstaller of Quodo runs per user at a time (RunAlone.nsh): one started
-; while another runs does nothing and ends with exit code 3 (when not silent, it says so first).
+; while another runs does nothing and ends with exit code 3 (when not silent, it says so first); one
+; started by the update first waits for the other as long as for the program, and when it gives up,
+; it leaves the note and starts the program again all the same.
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -63,8 +73,10 @@ SetDateSave off
 !define DEFAULT_WAIT_SECONDS 30
 ; The note a failed install started by the update leaves for the program, and its reasons.
 !define INSTALL_NOTE_KEY "Software\${PRODUCT}\Update"
+!define FAILED_UNKNOWN 0
 !define FAILED_PROGRAM_RUNNING 1
 !define FAILED_FILE_NOT_REPLACED 2
+!define FAILED_ANOTHER_INSTALL_RUNNING 3
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -132,6 +144,7 @@ Var NoIcons
 Var WaitTenths       ; the bound of the wait, in tenths of a second
 Var StartedByUpdate  ; 1: the program's update check started this run
 Var FailureReason    ; why the install failed, for the note
+Var OwnsEntry        ; 1: this folder is the installation the Add/Remove Programs entry names
 
 !include "RunAlone.nsh"
 !include "Swap.nsh"
@@ -212,9 +225,27 @@ Function un.WaitUntilProgramFree
   !insertmacro WaitUntilProgramFree StillRunningUninstallText
 FunctionEnd
 
+; Ends a run that could not take the lock; ending .onInit so runs none of the closing callbacks.
+!macro EndWithoutLock
+  SetErrorLevel ${ALREADY_RUNNING_EXIT_CODE}
+  Quit
+!macroend
+
 Function .onInit
   !insertmacro ReadCommandLine
   !insertmacro RunAlone
+  ${If} $0 != "locked"
+    ${If} $0 == "busy"
+      StrCpy $FailureReason ${FAILED_ANOTHER_INSTALL_RUNNING}
+    ${Else}
+      StrCpy $FailureReason ${FAILED_UNKNOWN}
+    ${EndIf}
+    ; The program ended for this run: it comes back, and tells why nothing changed.
+    Call LeaveFailureNote
+    Call StartProgramAgain
+    !insertmacro EndWithoutLock
+  ${EndIf}
+  Call ChooseFolder
   ${If} $StartedByUpdate == 1
     ; This run's outcome is the one the program will tell, not an older one's.
     DeleteRegValue HKCU "${INSTALL_NOTE_KEY}" "FailedVersion"
@@ -225,6 +256,38 @@ FunctionEnd
 Function un.onInit
   !insertmacro ReadCommandLine
   !insertmacro RunAlone
+  ${If} $0 != "locked"
+    !insertmacro EndWithoutLock
+  ${EndIf}
+FunctionEnd
+
+; A run of the update installs into the folder the program passed, if the user can write there (an
+; old install in Program Files, say, cannot be): else into the default folder. A probe file that
+; the system deletes as soon as it is closed tells.
+Function ChooseFolder
+  ${If} $StartedByUpdate != 1
+    Return
+  ${EndIf}
+  System::Call 'kernel32::CreateFile(t "$INSTDIR\QuodoSetup.probe", i ${LOCK_ACCESS}, i 0, p 0, i ${LOCK_OPEN_ALWAYS}, i ${LOCK_DELETE_ON_CLOSE}, p 0) p .r0'
+  ${If} $0 P= ${LOCK_NO_HANDLE}
+    StrCpy $INSTDIR "$LOCALAPPDATA\Programs\${PRODUCT}"
+  ${Else}
+    System::Call 'kernel32::CloseHandle(p r0)'
+  ${EndIf}
+FunctionEnd
+
+; Whether this folder is the installation the entry names: there is no entry, it names this folder,
+; or the folder it names holds no program any more. A run by hand installs where the user chose, and
+; the entry goes with it.
+Function DecideEntryOwner
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  StrCpy $OwnsEntry 1
+  ${If} $StartedByUpdate == 1
+  ${AndIf} $0 != ""
+  ${AndIf} $0 != $INSTDIR
+  ${AndIf} ${FileExists} "$0\${PRODUCT}.exe"
+    StrCpy $OwnsEntry 0
+  ${EndIf}
 FunctionEnd
 
 ; ---- The install --------------------------------------------------------------------------------
@@ -241,12 +304,19 @@ Section "${PRODUCT}"
   ${EndIf}
 
   Call PutRightLeftovers
+  Pop $1
   ; Every new file beside the old ones first: only whole files take the old ones' places.
   !insertmacro Stage "${PRODUCT}.exe"
   !insertmacro Stage "${PRODUCT}.chm"
   !insertmacro Stage "ErrorGraph.png"
   Call SwapInAll
   Pop $0
+  ; A file that was missing before stays missing when nothing could be swapped: only its old copy
+  ; is left, for the next run to put back.
+  ${If} $0 == "kept"
+  ${AndIf} $1 != "put right"
+    StrCpy $0 "mixed"
+  ${EndIf}
   ${If} $0 != "swapped"
     !insertmacro RemoveWithSuffix ".new"
     StrCpy $FailureReason ${FAILED_FILE_NOT_REPLACED}
@@ -260,6 +330,10 @@ Section "${PRODUCT}"
   ; stays until the next run.
   !insertmacro RemoveWithSuffix ".old"
 
+  Call DecideEntryOwner
+  ${If} $OwnsEntry != 1
+    Return  ; a copy beside the recorded installation: its files only
+  ${EndIf}
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   ${If} $NoIcons != 1
     CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${PRODUCT}.exe"
@@ -291,11 +365,16 @@ Function .onInstSuccess
   Call StartProgramAgain
 FunctionEnd
 
-Function .onInstFailed
+; After a failed update started from the program: the note the program tells the user once.
+Function LeaveFailureNote
   ${If} $StartedByUpdate == 1
     WriteRegStr HKCU "${INSTALL_NOTE_KEY}" "FailedVersion" "${VERSION}"
     WriteRegDWORD HKCU "${INSTALL_NOTE_KEY}" "FailedReason" $FailureReason
   ${EndIf}
+FunctionEnd
+
+Function .onInstFailed
+  Call LeaveFailureNote
   Call StartProgramAgain
 FunctionEnd
 

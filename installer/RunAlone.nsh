@@ -1,58 +1,60 @@
 ; One installer or uninstaller of Quodo per user at a time, whatever the session: each run holds a
-; mutex in the global namespace, named after the user's security identifier (SID), for as long as it
-; runs. A run that cannot take it ends at once with ALREADY_RUNNING_EXIT_CODE: another run holds it,
-; or the mutex could not be made (a run never goes on without it).
+; lock file in the user's own local profile folder, %LOCALAPPDATA%\QuodoSetup.lock, opened with no
+; sharing at all, for as long as it runs. Only the user (and the administrators) can make files
+; there, so no other user of the computer can take the lock first and keep the user's installs
+; out; the system lets go of the file, and deletes it, however the run ends. (A name in the global
+; namespace, such as a mutex named after the user's SID, can be made first by anyone.)
 ;
-; Needs the language strings AlreadyRunningText and NoLockText.
+; A run that cannot take it tries again every tenth of a second for up to its wait (/wait=N) when
+; the program's update started it (/SP-: another run of the same user may be about to finish);
+; any other run gives up at once.
+;
+; Needs the variables StartedByUpdate and WaitTenths, and the language strings AlreadyRunningText
+; and NoLockText.
 
-!define SETUP_MUTEX_PREFIX "Global\QuodoSetup-"
+!define SETUP_LOCK_FILE "QuodoSetup.lock"
 !define ALREADY_RUNNING_EXIT_CODE 3
-!define ERROR_ALREADY_EXISTS 183
-!define TOKEN_QUERY 8
-!define TOKEN_USER_CLASS 1
+!define ERROR_SHARING_VIOLATION 32
+!define LOCK_ACCESS 0x40000000         ; GENERIC_WRITE
+!define LOCK_OPEN_ALWAYS 4
+!define LOCK_DELETE_ON_CLOSE 0x04000000
+!define LOCK_NO_HANDLE -1              ; INVALID_HANDLE_VALUE
 
-; Leaves the user's SID as text (S-1-5-21-...) in VAR, or nothing when it cannot be read.
-!macro ReadUserSid VAR
-  StrCpy ${VAR} ""
-  System::Call 'advapi32::OpenProcessToken(p -1, i ${TOKEN_QUERY}, *p .r1) i .r0'
-  ${If} $0 <> 0
-    ; TOKEN_USER: its first member points at the user's SID.
-    System::Call 'advapi32::GetTokenInformation(p r1, i ${TOKEN_USER_CLASS}, p 0, i 0, *i .r2)'
-    System::Alloc $2
-    Pop $3
-    System::Call 'advapi32::GetTokenInformation(p r1, i ${TOKEN_USER_CLASS}, p r3, i r2, *i .r2) i .r0'
-    ${If} $0 <> 0
-      System::Call '*$3(p .r4)'
-      System::Call 'advapi32::ConvertSidToStringSid(p r4, *p .r5) i .r0'
-      ${If} $0 <> 0
-        System::Call 'kernel32::lstrcpyn(t .r6, p r5, i ${NSIS_MAX_STRLEN})'
-        System::Call 'kernel32::LocalFree(p r5)'
-        StrCpy ${VAR} $6
-      ${EndIf}
+; One try at the lock: $0 is its handle, kept open until the run ends, or 0; $1 the system's error.
+!macro TryToLock
+  StrCpy $0 0
+  StrCpy $1 0
+  ${If} $LOCALAPPDATA != ""
+    System::Call 'kernel32::CreateFile(t "$LOCALAPPDATA\${SETUP_LOCK_FILE}", i ${LOCK_ACCESS}, i 0, p 0, i ${LOCK_OPEN_ALWAYS}, i ${LOCK_DELETE_ON_CLOSE}, p 0) p .r0 ?e'
+    Pop $1
+    ${If} $0 P= ${LOCK_NO_HANDLE}
+      StrCpy $0 0
     ${EndIf}
-    System::Free $3
-    System::Call 'kernel32::CloseHandle(p r1)'
   ${EndIf}
 !macroend
 
-; Holds the user's mutex until this run ends, or ends this run with ALREADY_RUNNING_EXIT_CODE.
+; Takes the user's lock, waiting for it in a run of the update. Leaves $0 "locked", "busy" (another
+; run held it all along) or "none" (it could not be made); unless locked, it has told the user why
+; (when not silent).
 !macro RunAlone
-  !insertmacro ReadUserSid $R0
-  StrCpy $1 0
-  ${If} $R0 != ""
-    System::Call 'kernel32::CreateMutex(p 0, i 0, t "${SETUP_MUTEX_PREFIX}$R0") p .r0 ?e'
-    Pop $1  ; the system's last error
-  ${Else}
-    StrCpy $0 0
+  !insertmacro TryToLock
+  ${If} $0 P= 0
+  ${AndIf} $StartedByUpdate == 1
+    StrCpy $2 0
+    ${DoWhile} $2 < $WaitTenths
+      Sleep 100
+      IntOp $2 $2 + 1
+      !insertmacro TryToLock
+      ${IfThen} $0 P<> 0 ${|} ${ExitDo} ${|}
+    ${Loop}
   ${EndIf}
-  ${If} $0 = 0
-    MessageBox MB_OK|MB_ICONSTOP "$(NoLockText)" /SD IDOK
-    SetErrorLevel ${ALREADY_RUNNING_EXIT_CODE}
-    Quit
-  ${EndIf}
-  ${If} $1 = ${ERROR_ALREADY_EXISTS}
+  ${If} $0 P<> 0
+    StrCpy $0 "locked"
+  ${ElseIf} $1 = ${ERROR_SHARING_VIOLATION}
     MessageBox MB_OK|MB_ICONEXCLAMATION "$(AlreadyRunningText)" /SD IDOK
-    SetErrorLevel ${ALREADY_RUNNING_EXIT_CODE}
-    Quit
+    StrCpy $0 "busy"
+  ${Else}
+    MessageBox MB_OK|MB_ICONSTOP "$(NoLockText)" /SD IDOK
+    StrCpy $0 "none"
   ${EndIf}
 !macroend

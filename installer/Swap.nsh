@@ -10,6 +10,8 @@
 ; A run that was cut leaves NAME.new, NAME.part or NAME.old behind; the next run puts them right
 ; first (PutRightLeftovers): a staged copy is dropped, an old copy is dropped when NAME is there and
 ; takes NAME's place when it is not (a run of an older installer, which renamed the old file aside).
+; Where NAME is missing, NAME.old is the only copy of the file: it is never deleted then, only
+; moved back; should that fail, the new file takes NAME (NAME.old staying the old content).
 
 !define MOVEFILE_REPLACE_WRITE_THROUGH 9  ; MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
 !define MOVEFILE_WRITE_THROUGH 8
@@ -88,8 +90,8 @@ Function SwapIn
   Push $1
   Push $R1
   StrCpy $1 "kept"  ; a file new to the folder has nothing to keep
-  Delete "$INSTDIR\$0.old"
   ${If} ${FileExists} "$INSTDIR\$0"
+    Delete "$INSTDIR\$0.old"
     Push $0
     Call KeepOld
     Pop $1
@@ -100,7 +102,9 @@ Function SwapIn
       StrCpy $1 "swapped"
     ${Else}
       StrCpy $1 "kept"
-      Delete "$INSTDIR\$0.old"  ; the installed file is as it was
+      ${If} ${FileExists} "$INSTDIR\$0"
+        Delete "$INSTDIR\$0.old"  ; the installed file is as it was
+      ${EndIf}
     ${EndIf}
   ${Else}
     StrCpy $1 "kept"
@@ -178,21 +182,32 @@ FunctionEnd
   Delete "$INSTDIR\ErrorGraph.png${SUFFIX}"
 !macroend
 
-; Puts right what a cut run left of one file (see the top of this file).
+; Puts right what a cut run left of one file (see the top of this file); $R1 is 0 when an old copy
+; could not take its missing file's place.
 !macro PutRight NAME
+  StrCpy $R1 1
   Delete "$INSTDIR\${NAME}.new"
   Delete "$INSTDIR\${NAME}.part"
   ${If} ${FileExists} "$INSTDIR\${NAME}.old"
     ${If} ${FileExists} "$INSTDIR\${NAME}"
       Delete "$INSTDIR\${NAME}.old"  ; stays while an old program still runs from it
     ${Else}
-      System::Call 'kernel32::MoveFileEx(t "$INSTDIR\${NAME}.old", t "$INSTDIR\${NAME}", i ${MOVEFILE_WRITE_THROUGH})'
+      System::Call 'kernel32::MoveFileEx(t "$INSTDIR\${NAME}.old", t "$INSTDIR\${NAME}", i ${MOVEFILE_WRITE_THROUGH}) i .R1'
     ${EndIf}
   ${EndIf}
 !macroend
 
+; Leaves "put right" or "old copy left" (a file is missing and its old copy could not take its place).
 Function PutRightLeftovers
+  Push $0
+  Push $R1
+  StrCpy $0 "put right"
   !insertmacro PutRight "${PRODUCT}.exe"
+  ${IfThen} $R1 = 0 ${|} StrCpy $0 "old copy left" ${|}
   !insertmacro PutRight "${PRODUCT}.chm"
+  ${IfThen} $R1 = 0 ${|} StrCpy $0 "old copy left" ${|}
   !insertmacro PutRight "ErrorGraph.png"
+  ${IfThen} $R1 = 0 ${|} StrCpy $0 "old copy left" ${|}
+  Pop $R1
+  Exch $0
 FunctionEnd

@@ -8,8 +8,18 @@
 #
 # Both builds use one update signing key (made here once), as a release does with the maker's key:
 # the program carries its public half, so two keys would make two programs.
+#
+# Run as root, it first runs scripts/setup.sh (the Debian packages, and libpng for MinGW, which
+# setup builds into .deps/ of this source tree and the builds take from there); run as another
+# user, it needs that done already.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+if [ "$(id -u)" -eq 0 ]; then
+  bash "$root/scripts/setup.sh" >&2
+elif [ ! -d "$root/.deps/mingw" ]; then
+  echo "check-reproducible: libpng for MinGW is missing: run 'sudo bash scripts/setup.sh' first" >&2
+  exit 2
+fi
 commit=$(git -C "$root" rev-parse "${1:-HEAD}")
 work=${2:-$(mktemp -d /tmp/quodo-repro.XXXXXX)}
 mkdir -p "$work"

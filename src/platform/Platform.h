@@ -132,6 +132,9 @@ public:
     // Opens an existing file for reading with read sharing only; null when it cannot be opened so
     // (missing, or open elsewhere for writing or deleting).
     virtual std::unique_ptr<HeldFile> Hold(const std::string& path) = 0;
+    // The names of the files (not folders) directly in a folder (given with or without a trailing
+    // backslash); none when it cannot be read.
+    virtual std::vector<std::string> FileNamesIn(const std::string& folder) = 0;
 };
 
 // A byte sink for file fetches.

@@ -21,7 +21,6 @@ namespace {
 
 constexpr ui::Color kPaleYellow = ui::Rgb(0xFF, 0xFF, 0xE3);
 constexpr ui::Color kAqua = ui::Rgb(0x00, 0xFF, 0xFF);
-constexpr const char* kInstallerParameters = "/SP- /silent /noicons";
 constexpr unsigned kPauseBeforeEndingMs = 1000;
 
 // Greys a button for as long as a scope runs.
@@ -277,7 +276,7 @@ platform::Task<> TVersionsForm::Install() {
         }
         Memo1.Add("");
         Memo1.Add(InstallStartingLine(Dutch(), displayName));
-        opened = services.shell->Open("Open", path, kInstallerParameters, nullptr);
+        opened = services.shell->Open("Open", path, InstallerParameters(services.files->ProgramPath()), nullptr);
     }
     if (opened <= 32) {
         Memo1.Add(InstallFailedLine(Dutch()));

@@ -6,7 +6,10 @@
 //   HKEY_CURRENT_USER\Software\<product>\Update
 //     "FailedVersion"  REG_SZ     the version the installer could not install, such as 1.07
 //     "FailedReason"   REG_DWORD  1: the program still ran when the wait was over;
-//                                 2: a file could not be replaced (the old ones were put back)
+//                                 2: a file could not be replaced (the old ones were put back);
+//                                 3: another installation still ran when the wait was over
+// Anyone who runs as the user can write that key, so the version is told only when it reads as a
+// version (1.07, 1.07a); anything else is told as an unknown version.
 #pragma once
 
 #include <cstdint>
@@ -18,12 +21,20 @@
 
 namespace update {
 
-enum class InstallFailure : uint32_t { Unknown = 0, ProgramStillRunning = 1, FileNotReplaced = 2 };
+enum class InstallFailure : uint32_t {
+    Unknown = 0,
+    ProgramStillRunning = 1,
+    FileNotReplaced = 2,
+    AnotherInstallRunning = 3,
+};
 
 struct FailedInstall {
     std::string version;
     InstallFailure reason = InstallFailure::Unknown;
 };
+
+// A digit, a point, two digits and at most one lower-case letter.
+bool IsVersionText(const std::string& text);
 
 // The registry key of the note: "Software\" + product + "\Update".
 std::string InstallNoteKey(const std::string& productName);

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <mutex>
+#include <set>
 #include <stdexcept>
+#include <utility>
 
 #include "quotes/Hosts.h"
 #include "support/Support.h"
@@ -15,12 +18,65 @@ namespace {
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
+constexpr const char* kPartialSuffix = ".part";
+
 // Each download writes a file of its own, which takes the installer's name only once it is sound: a
 // download given up on that still holds its file (its connection hangs where nothing can cut it)
 // can neither pass for the installer nor keep a new download from writing.
 std::string PartialPath(const std::string& path) {
     static std::atomic<unsigned> downloads{0};
-    return path + "." + std::to_string(++downloads) + ".part";
+    return path + "." + std::to_string(++downloads) + kPartialSuffix;
+}
+
+// The own files of this program's downloads that have not ended yet, so that a new download's sweep
+// leaves them to their downloads (which delete them when they end).
+std::mutex partialsLock;
+std::set<std::string>& PartialsInUse() {
+    static std::set<std::string> paths;
+    return paths;
+}
+
+class PartialInUse {
+public:
+    explicit PartialInUse(std::string path) : path_(std::move(path)) {
+        const std::lock_guard<std::mutex> lock(partialsLock);
+        PartialsInUse().insert(path_);
+    }
+    ~PartialInUse() {
+        const std::lock_guard<std::mutex> lock(partialsLock);
+        PartialsInUse().erase(path_);
+    }
+    PartialInUse(const PartialInUse&) = delete;
+    PartialInUse& operator=(const PartialInUse&) = delete;
+
+private:
+    std::string path_;
+};
+
+bool InUse(const std::string& path) {
+    const std::lock_guard<std::mutex> lock(partialsLock);
+    return PartialsInUse().count(path) > 0;
+}
+
+// A download's own file of this installer: its name, a point, a number, ".part".
+bool IsPartialOf(const std::string& file, const std::string& downloadName) {
+    const size_t suffix = std::char_traits<char>::length(kPartialSuffix);
+    if (file.size() <= downloadName.size() + 1 + suffix) return false;
+    if (file.compare(0, downloadName.size(), downloadName) != 0 || file[downloadName.size()] != '.') return false;
+    if (file.compare(file.size() - suffix, suffix, kPartialSuffix) != 0) return false;
+    const size_t first = downloadName.size() + 1, last = file.size() - suffix;
+    for (size_t i = first; i < last; ++i)
+        if (file[i] < '0' || file[i] > '9') return false;
+    return true;
+}
+
+// What a download of this name that was cut off (the program killed, the computer switched off)
+// left, but for the files of this program's downloads still running.
+void SweepPartials(platform::FileSystem& files, const std::string& folder, const std::string& downloadName) {
+    for (const std::string& name : files.FileNamesIn(folder)) {
+        const std::string path = folder + name;
+        if (IsPartialOf(name, downloadName) && !InUse(path)) files.DeleteFile(path);
+    }
 }
 
 }  // namespace
@@ -55,6 +111,13 @@ std::string InstallerDisplayName(const std::string& downloadName) {
         name = "zv" + rest;
     }
     return name;
+}
+
+std::string InstallerParameters(const std::string& programPath) {
+    std::string parameters = "/SP- /silent /noicons";
+    const size_t slash = programPath.rfind('\\');
+    if (slash == std::string::npos || slash == 0) return parameters;
+    return parameters + " /D=" + programPath.substr(0, slash);
 }
 
 uint64_t ListedKilobytes(uint64_t bytes) { return (bytes + 1023) / 1024; }
@@ -99,10 +162,12 @@ DownloadReport DownloadInstaller(platform::Web& web, platform::FileSystem& files
          InstallersToDelete(request.dataFolder, request.productName, request.versionText, request.downloadName))
         files.DeleteFile(path);
     const std::string folder = InstallerFolder(request.dataFolder);
+    SweepPartials(files, folder, request.downloadName);
     if (!support::ForceFolders(files, folder))
         throw std::runtime_error("Unable to create directory \"" + folder.substr(0, folder.size() - 1) + "\".");
     const std::string path = InstallerPath(request.dataFolder, request.downloadName);
     const std::string partial = PartialPath(path);
+    const PartialInUse inUse(partial);
     try {
         quotes::FileFetch fetch;
         WrittenBytes written;

@@ -31,6 +31,12 @@ std::vector<std::string> InstallersToDelete(const std::string& dataFolder, const
 // (Quodo107.exe: Quodo, zvtool12.exe: zvTOOL). A name with nothing left gives the name itself.
 std::string InstallerDisplayName(const std::string& downloadName);
 
+// The installer's parameters: "/SP- /silent /noicons" (an update started by the program, silent,
+// no shortcut: what every version passes), then "/D=" and the running program's folder, so that the
+// update replaces the copy that runs. The installer takes "/D=" only as the last parameter and
+// without quotes, blanks and all; a program path without a folder adds nothing.
+std::string InstallerParameters(const std::string& programPath);
+
 // The size the version list gives for a file of so many bytes: whole kilobytes, rounded up.
 uint64_t ListedKilobytes(uint64_t bytes);
 

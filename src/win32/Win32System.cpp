@@ -290,6 +290,21 @@ public:
         if (!file) return nullptr;
         return std::make_unique<HeldFile>(std::move(file));
     }
+
+    std::vector<std::string> FileNamesIn(const std::string& folder) override {
+        std::string pattern = folder;
+        if (pattern.empty() || pattern.back() != '\\') pattern += '\\';
+        pattern += '*';
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+        return names;
+    }
 };
 
 }  // namespace

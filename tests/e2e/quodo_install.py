@@ -24,6 +24,8 @@ from quodo_e2e import wait_until
 PROGRAM_FOLDER = "users\\root\\AppData\\Local\\Programs\\Quodo"
 UNINSTALL_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quodo"
 SHORTCUT = "users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Quodo.lnk"
+# The file whose holder is the one installer or uninstaller of the user that may run.
+SETUP_LOCK = "users\\root\\AppData\\Local\\QuodoSetup.lock"
 # Where a 32-bit program installed for the whole machine would lie in a 64-bit prefix.
 MACHINE_FOLDER = "Program Files (x86)\\Quodo"
 MACHINE_UNINSTALL_KEY = "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quodo"
@@ -84,6 +86,7 @@ class Installation:
         self.drive_c = os.path.join(session.prefix, "drive_c")
         self.folder = os.path.join(self.drive_c, *PROGRAM_FOLDER.split("\\"))
         self.shortcut = os.path.join(self.drive_c, *SHORTCUT.split("\\"))
+        self.setup_lock = os.path.join(self.drive_c, *SETUP_LOCK.split("\\"))
 
     def path(self, name):
         return os.path.join(self.folder, name)

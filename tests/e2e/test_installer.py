@@ -14,7 +14,6 @@ from quodo_install import (MACHINE_FOLDER, MACHINE_UNINSTALL_KEY, PROGRAM_FILES,
 
 SILENT = "/silent /noicons"  # a silent install by hand: the update check adds "/SP-"
 NOT_REPLACED, ALREADY_RUNNING = 2, 3  # the installer's exit codes
-SETUP_MUTEX = "Global\\QuodoSetup-S-1-5-21-0-0-0-1000"  # named after the user's SID: Wine's user
 DUTCH = {"LC_ALL": "nl_NL.UTF-8", "TZ": "Europe/Amsterdam"}
 
 
@@ -89,8 +88,7 @@ class InstallerTest(E2ETestCase):
 
         # A second installer meanwhile ends at once and changes nothing: the first one holds the
         # installation.
-        wait_until(lambda: self.session.auto_one("mutex", SETUP_MUTEX)["exists"], timeout=10,
-                   message="the first installer running")
+        wait_until(lambda: os.path.exists(self.install.setup_lock), timeout=10, message="the first installer running")
         self.assertEqual(self.install.run(installer("1.07"), SILENT, timeout=20), ALREADY_RUNNING)
         self.assertTrue(update.running)
         self.assert_file_of("1.06", "Quodo.exe")
@@ -108,6 +106,16 @@ class InstallerTest(E2ETestCase):
         waited = time.monotonic() - started
         self.assertGreaterEqual(waited, 2)
         self.assertLess(waited, 15)  # the bound asked for, not the default of 30 seconds
+        self.assert_installed("1.06")
+
+    def test_an_update_into_a_folder_the_user_cannot_write_goes_to_the_users_own(self):
+        # The program passes its own folder; one the user cannot write (an old install in Program
+        # Files, say; here one that cannot even be made) is no place to install into.
+        setup = self.install.start(installer("1.06"), "/SP- /silent /noicons /D=Z:\\proc\\Quodo")
+        self.addCleanup(setup.stop)
+        self.addCleanup(self.install.close_programs)
+        wait_until(self.install.program_windows, timeout=60, message="the program started in the user's folder")
+        self.assertEqual(setup.wait(30), 0)
         self.assert_installed("1.06")
 
     def hold(self, name):

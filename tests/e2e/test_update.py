@@ -2,7 +2,7 @@
 the probe with a ping of ours that prints the Windows layouts, the version check on demand and one
 minute after start, the update window, lists the maker did not sign, the download with its checks,
 an installer swapped on the server, and the real installer that replaces the running program and
-starts it again."""
+starts it again: in the running copy's folder, or, when it cannot install, with a note."""
 
 import datetime
 import hashlib
@@ -16,7 +16,7 @@ from cryptography.hazmat.primitives.asymmetric import ec
 
 from quodo_app import DUTCH, Quodo, QuodoTestCase, StandInPing
 from quodo_e2e import AutoError, wait_until
-from quodo_install import Installation, installer, signing_key, update_site
+from quodo_install import PROGRAM_FILES, Installation, installer, signing_key, update_site
 
 sys.path.insert(0, os.path.join(os.environ.get("QUODO_ROOT") or os.path.join(os.path.dirname(__file__), "..", ".."),
                                 "tools"))
@@ -266,14 +266,9 @@ class UpdateTest(QuodoTestCase):
         self.assertEqual(restarted[0].text, "Quodo, versie 1.07")
         self.assertFalse(self.session.windows("TMessageForm", visible=True))
 
-    def test_an_install_that_waits_in_vain_brings_the_program_back_saying_so(self):
-        installation = self.install_106()
-        folder = installation.folder
-        # Another copy holds the program (one of another session: in this one a second start only
-        # brings the first copy forward), as a running program holds its file.
-        other_copy = self.launch("QuodoAuto.exe", ["holdfile", self.session._wine_path(os.path.join(folder, "Quodo.exe")),
-                                                   "--running"])
-        wait_until(lambda: '"held"' in other_copy.output(), timeout=10, message="the program held")
+    def update_from(self, folder):
+        """Starts the Quodo.exe of a folder and has it download 1.07 and start its installer: returns
+        once the program has ended for the installer."""
         self.serve_list(self.signed(self.fields(self.site_file("Quodo107.exe"))),
                         [{"body_file": os.path.join(self.site, "Quodo107.exe")}])
         program = self.launch(os.path.join(folder, "Quodo.exe"), cwd=folder,
@@ -285,15 +280,59 @@ class UpdateTest(QuodoTestCase):
         window.press("Installeer")
         self.assertEqual(program.wait(30), 0)
 
-        # The installer waits 30 seconds for the other copy, gives up and starts the program again.
+    def assert_told(self, reason):
+        """The program started again says once that the install failed, and why, in the popup and in
+        Error.log."""
+        # The installer waits 30 seconds first.
         popups = wait_until(lambda: self.session.windows("TMessageForm", visible=True), timeout=90, interval=0.2,
                             message="the popup of the program started again")
-        self.assertEqual(self.memo(popups[0]), ["Installatie van versie 1.07 is mislukt.", "Het programma was nog actief."])
+        self.assertEqual(self.memo(popups[0]), ["Installatie van versie 1.07 is mislukt.", reason])
         with open(os.path.join(self.data_folder, "Error.log"), "rb") as f:
-            self.assertEqual(f.read(), b"7-12-2026.\r\nInstallatie van versie 1.07 mislukt. Het programma was nog actief.\r\n")
+            self.assertEqual(f.read(), b"7-12-2026.\r\nInstallatie van versie 1.07 mislukt. %s\r\n" % reason.encode())
+
+    def test_an_install_that_waits_in_vain_brings_the_program_back_saying_so(self):
+        installation = self.install_106()
+        folder = installation.folder
+        # Another copy holds the program (one of another session: in this one a second start only
+        # brings the first copy forward), as a running program holds its file.
+        other_copy = self.launch("QuodoAuto.exe", ["holdfile", self.session._wine_path(os.path.join(folder, "Quodo.exe")),
+                                                   "--running"])
+        wait_until(lambda: '"held"' in other_copy.output(), timeout=10, message="the program held")
+        self.update_from(folder)
+        self.assert_told("Het programma was nog actief.")
         self.assertEqual(installation.file_facts().get("FileVersion"), "1.06")
         self.assertTrue(other_copy.running)
 
+    def test_an_update_while_another_installation_runs_brings_the_program_back_saying_so(self):
+        installation = self.install_106()
+        # Another installer of this user holds the installers' lock all along.
+        holder = self.launch("QuodoAuto.exe", ["holdfile", self.session._wine_path(installation.setup_lock)])
+        wait_until(lambda: '"held"' in holder.output(), timeout=10, message="the lock held")
+        self.update_from(installation.folder)
+        self.assert_told("Er was nog een andere installatie bezig.")
+
+    def test_an_update_replaces_the_copy_that_runs_and_leaves_the_recorded_installation_alone(self):
+        installation = self.install_106()
+        entry = installation.entry()
+        # A copy in a folder of its own, with a blank in its name, beside the recorded installation.
+        copy = os.path.join(installation.drive_c, "Mijn Quodo")
+        self.addCleanup(shutil.rmtree, copy, True)
+        os.makedirs(copy)
+        for name in PROGRAM_FILES:
+            shutil.copy(installation.path(name), copy)
+        self.update_from(copy)
+
+        def copies_running():
+            return [w for w in self.session.windows("TMainForm", visible=True)
+                    if w.info.get("image", "").lower() == "c:\\mijn quodo\\quodo.exe"]
+        restarted = wait_until(copies_running, timeout=60, message="the copy started again")
+        self.assertEqual(restarted[0].text, "Quodo, versie 1.07")
+        self.assertEqual(sorted(os.listdir(copy)), sorted(PROGRAM_FILES))  # no uninstaller of its own
+        # The installation that the Add/Remove Programs entry names stays as it was, entry and all.
+        self.assertEqual(installation.file_facts().get("FileVersion"), "1.06")
+        self.assertEqual(installation.entry(), entry)
+        restarted[0].close()
+        wait_until(lambda: not copies_running(), timeout=15, message="the copy closed")
 
 if __name__ == "__main__":
     unittest.main()

@@ -225,6 +225,13 @@ struct FakeFileSystem : platform::FileSystem {
         std::optional<std::string> content = ReadFile(path);
         return content ? std::make_unique<Held>(*this, path, *content) : nullptr;
     }
+    std::vector<std::string> FileNamesIn(const std::string& folder) override {
+        const std::string parent = Trimmed(folder);
+        std::vector<std::string> names;
+        for (const auto& [path, file] : files)
+            if (ParentOf(path) == parent) names.push_back(path.substr(parent.size() + 1));
+        return names;
+    }
 };
 
 struct FakeSystem {

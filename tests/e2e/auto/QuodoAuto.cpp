@@ -31,7 +31,6 @@
 //                                                  open, letting others read and write it but not
 //                                                  rename or delete it, until ended; --running:
 //                                                  only read it, as a running program holds its exe
-//   mutex NAME                                     whether a mutex of that name exists
 //   active                                         the foreground window
 //   accessible WINDOW                              what a screen reader learns of the window's
 //                                                  client area: name and role (ROLE_SYSTEM_...)
@@ -729,12 +728,6 @@ void HoldFile(const Args& args) {
     for (;;) Sleep(INFINITE);
 }
 
-void Mutex(const Args& args) {
-    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, args.At(0, "name").c_str());
-    Json().Bool("exists", mutex != nullptr).Print();
-    if (mutex) CloseHandle(mutex);
-}
-
 void Active(const Args&) {
     HWND hwnd = GetForegroundWindow();
     if (!hwnd) Fail("no foreground window");
@@ -809,7 +802,6 @@ const CommandEntry kCommands[] = {
     {L"hold", Hold},
     {L"runall", RunAll},
     {L"holdfile", HoldFile},
-    {L"mutex", Mutex},
     {L"active", Active},
     {L"accessible", Accessible},
     {L"module", Module},

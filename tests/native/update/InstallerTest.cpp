@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -83,6 +84,12 @@ struct Disk : fakes::FakeFileSystem {
         web->files[to] = web->files.at(from);
         web->files.erase(from);
         return true;
+    }
+    std::vector<std::string> FileNamesIn(const std::string& folder) override {
+        std::vector<std::string> names;
+        for (const auto& [path, content] : web->files)
+            if (path.compare(0, folder.size(), folder) == 0) names.push_back(path.substr(folder.size()));
+        return names;
     }
     // The files in the installer folder besides the installers themselves: a download's own file.
     size_t PartialFiles() const {
@@ -210,10 +217,26 @@ TEST_F(DownloadInstaller, ANewDownloadWhileAnAbandonedOneStillHoldsItsFile) {
     std::thread abandoned([&] { update::DownloadInstaller(web, disk, crypto, request, {}, &stop); });
     while (web.Stalled() == 0) std::this_thread::yield();  // the first chunk is written, the rest awaited
     EXPECT_EQ(Download().verdict, DownloadVerdict::Sound);
+    EXPECT_EQ(disk.PartialFiles(), 1u) << "the abandoned download's own file is not swept from under it";
     stop.Stop();  // the hang ends at last
     abandoned.join();
     EXPECT_EQ(web.files.at(path), bytes);
     EXPECT_EQ(disk.PartialFiles(), 0u);
+}
+
+// A download cut off with the program (killed, or the computer switched off) leaves its own file,
+// which the next download of that installer sweeps; files of other names stay.
+TEST_F(DownloadInstaller, WhatADownloadCutOffWithTheProgramLeftIsSweptFirst) {
+    std::set<std::string> others = {"Quodo108.exe.1.part", "Quodo107.exe.part", "Quodo107.exe.1x.part", "x.part"};
+    for (const std::string& name : others) web.files[kTemp + name] = "not ours";
+    web.files[kTemp + "Quodo107.exe.1.part"] = web.files[kTemp + "Quodo107.exe.23.part"] = "cut off";
+    const std::string bytes = InstallerBytes(5000);
+    Announce(bytes);
+    web.Script(url, {FakeWeb::Body(bytes)});
+    EXPECT_EQ(Download().verdict, DownloadVerdict::Sound);
+    others.insert("Quodo107.exe");
+    const std::vector<std::string> left = disk.FileNamesIn(kTemp);
+    EXPECT_EQ(std::set<std::string>(left.begin(), left.end()), others);
 }
 
 TEST_F(DownloadInstaller, TheHashInEitherCaseAndNoSoundDownloadWithoutOne) {

@@ -225,7 +225,8 @@ TEST_F(VersionsFormTest, ADownloadFillsTheGaugeAndInstallingStartsTheInstallerAn
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0].verb, "Open");
     EXPECT_EQ(shell.calls[0].file, kData + "Temp\\Quodo107.exe");
-    EXPECT_EQ(shell.calls[0].parameters, "/SP- /silent /noicons");
+    // The running copy's folder last, unquoted, blanks and all: the copy that runs is the one replaced.
+    EXPECT_EQ(shell.calls[0].parameters, "/SP- /silent /noicons /D=C:\\Program Files\\Quodo");
     EXPECT_EQ(sys.clock.slept - sleptBefore, 1000u);  // a second for the installer to get going
     EXPECT_FALSE(processes.IsRunning(77));
     EXPECT_TRUE(ui::App().Terminated());
