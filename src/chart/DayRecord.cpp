@@ -1,6 +1,7 @@
 #include "chart/DayRecord.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <vector>
 
@@ -31,6 +32,12 @@ std::vector<int32_t> Numbers(const std::string& line, size_t count) {
 }
 
 bool IsLevel(int32_t hundredths) { return hundredths > 0 && hundredths <= kMostHundredths; }
+
+void Append(std::string& text, long long number, char after) {
+    char digits[24];
+    text.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+    text += after;
+}
 
 }  // namespace
 
@@ -65,10 +72,14 @@ void AddReading(quotes::DayPoints& day, const support::Date& tradingDay, int min
 
 std::string DayFileText(const quotes::DayPoints& day) {
     std::string text = std::string(kFirstLine) + "\n";
-    text += std::to_string(day.year * 10000 + day.month * 100 + day.day) + " " +
-            std::to_string(Hundredths(day.previousClose)) + " " + std::to_string(day.points.size()) + "\n";
-    for (const quotes::DayPoint& p : day.points)
-        text += std::to_string(p.minute) + " " + std::to_string(Hundredths(p.level)) + "\n";
+    text.reserve(text.size() + 32 + 16 * day.points.size());
+    Append(text, day.year * 10000 + day.month * 100 + day.day, ' ');
+    Append(text, Hundredths(day.previousClose), ' ');
+    Append(text, (long long)day.points.size(), '\n');
+    for (const quotes::DayPoint& p : day.points) {
+        Append(text, p.minute, ' ');
+        Append(text, Hundredths(p.level), '\n');
+    }
     return text;
 }
 
