@@ -116,7 +116,7 @@ void WriteLevels(ui::Bitmap& picture, const Plot& plot, const LevelScale& scale,
     for (int i = 0; i <= scale.steps; ++i) {
         const double level = scale.low + i * scale.step;
         const int y = plot.Y(level);
-        plot.Line(picture, plot.Area().left, y, plot.Area().right - plot.Pen(), y, kChartGrid);
+        Fill(picture, {plot.Area().left, y, plot.Area().right, y + plot.Pen()}, kChartGrid);
         const std::string label = LevelText(level, scale.decimals);
         const ui::Size size = text.MeasureText(font, label);
         text.WriteText(picture, plot.Area().left - gap - size.width, y + plot.Pen() / 2 - size.height / 2, font, label);
@@ -130,7 +130,7 @@ void WriteHours(ui::Bitmap& picture, const Plot& plot, int firstMinute, int last
     const Box& area = plot.Area();
     for (int hour = (firstMinute + 59) / 60; hour * 60 <= lastMinute; ++hour) {
         const int x = plot.X(hour * 60);
-        plot.Line(picture, x, area.top, x, area.bottom - plot.Pen(), kChartGrid);
+        Fill(picture, {x, area.top, x + plot.Pen(), area.bottom}, kChartGrid);
         if (hour % 2 == 0) continue;
         const std::string label = std::to_string(hour);
         const ui::Size size = text.MeasureText(font, label);

@@ -239,23 +239,26 @@ ui::Size Win32Backend::MeasureText(const ui::Font& font, const std::string& text
 
 // GDI writes the text onto a copy of the part of the picture it covers, which then goes back: the
 // system's font as it draws it on the screen, at the picture's own pixels. What GDI writes has
-// alpha 0, so the part goes back opaque.
+// alpha 0, so the part goes back opaque. One memory DC measures and draws.
 void Win32Backend::WriteText(ui::Bitmap& onto, int x, int y, const ui::Font& font, const std::string& text) {
-    const ui::Size size = MeasureText(font, text);
+    MemoryDC work(nullptr);
+    if (!work || !ui::HasPixels(onto)) return;
+    Selected chosen(work.get(), FontFor(font));
+    SIZE extent{};
+    TEXTMETRICA metrics{};
+    GetTextExtentPoint32A(work.get(), text.c_str(), int(text.size()), &extent);
+    GetTextMetricsA(work.get(), &metrics);
     const int left = std::max(x, 0), top = std::max(y, 0);
-    const int right = std::min(x + size.width, onto.width), bottom = std::min(y + size.height, onto.height);
-    if (!ui::HasPixels(onto) || right <= left || bottom <= top) return;
+    const int right = std::min<int>(x + extent.cx, onto.width), bottom = std::min<int>(y + metrics.tmHeight, onto.height);
+    if (right <= left || bottom <= top) return;
     ui::Bitmap part;
     part.width = right - left;
     part.height = bottom - top;
     const BITMAPINFO bi = TopDownInfo(part);
-    WindowDC screen(nullptr);
     void* bits = nullptr;
-    GdiObject<HBITMAP> dib(CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    MemoryDC work(screen.get());
-    if (!dib || !work || !bits) return;
+    GdiObject<HBITMAP> dib(CreateDIBSection(work.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib || !bits) return;
     Selected picture(work.get(), dib.get());
-    Selected chosen(work.get(), FontFor(font));
     auto* pixels = static_cast<uint32_t*>(bits);
     for (int row = 0; row < part.height; ++row)
         std::copy_n(&onto.pixels[size_t(top + row) * onto.width + left], part.width, pixels + size_t(row) * part.width);
