@@ -40,9 +40,11 @@ platform::Task<> TMainForm::DownloadDayGraph() {
 
 // The feed's day when it is today's and has a line to draw, else the program's own.
 const quotes::DayPoints* TMainForm::DayToDraw(const support::Date& tradingDay) const {
-    for (const quotes::DayPoints* day : {static_cast<const quotes::DayPoints*>(&quotes::FeedDay), &ownDay_})
-        if (chart::IsDay(*day, tradingDay) && day->points.size() >= 2) return day;
-    return nullptr;
+    const auto drawable = [&](const quotes::DayPoints& day) {
+        return chart::IsDay(day, tradingDay) && day.points.size() >= 2;
+    };
+    if (drawable(quotes::FeedDay)) return &quotes::FeedDay;
+    return drawable(ownDay_) ? &ownDay_ : nullptr;
 }
 
 // The server's picture comes first, unless it was stored on another day or by an earlier run while
