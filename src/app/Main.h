@@ -108,8 +108,6 @@ public:
     double CurrentLevel() const { return currentLevel_; }
     double PreviousLevel() const { return previousLevel_; }
     bool Refreshing() const { return refreshes_.Running(); }
-    // The levels the bar has shown, kept for the trading day.
-    const quotes::DayPoints& OwnDay() const { return ownDay_; }
     bool Sounding() const { return sounds_.Running(); }
 
 private:
@@ -162,6 +160,7 @@ private:
     bool LoadPicture(const std::string& path);
     // The trading day on which this run last stored what the chart server answered (year 0: never).
     support::Date chartDay_{0, 0, 0};
+    // The levels the bar has shown, kept for the trading day.
     quotes::DayPoints ownDay_;
     // A write of the day file that outlived its wait still runs: the next point writes again.
     std::shared_ptr<std::atomic<bool>> ownDaySaving_ = std::make_shared<std::atomic<bool>>(false);
