@@ -176,6 +176,7 @@ void TMainForm::FormCreate() {
     state_.dataFolder = support::DataFolder(ProductName);
 
     support::CopyFileWithDate(startDir_ + "ErrorGraph.png", state_.dataFolder + "ErrorGraph.png", false);
+    LoadOwnDay();
 }
 
 void TMainForm::FormShow() {

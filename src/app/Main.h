@@ -2,15 +2,19 @@
 // level, quote time and the alarm marker), in normal or always-on-top mode.
 #pragma once
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/ProgramState.h"
 #include "platform/Task.h"
 #include "app/Version.h"
 #include "chart/Png.h"
+#include "quotes/DayPoints.h"
 #include "quotes/IndexQuote.h"
 #include "settings/TickerControl.h"
+#include "support/Support.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "ui/Operations.h"
@@ -130,6 +134,10 @@ private:
     platform::Task<> RefreshOnce();
     platform::Task<> RefreshSteps();
     platform::Task<> DownloadDayGraph();
+    void LoadOwnDay();
+    bool RecordOwnPoint();
+    platform::Task<> SaveOwnDay();
+    const quotes::DayPoints* DayToDraw(const support::Date& tradingDay) const;
     void BeepHigh();
     void BeepLow();
     platform::Task<> Sweep(int step);
@@ -156,6 +164,12 @@ private:
     chart::PngDecoder chartPng_;
     ui::Bitmap chartBitmap_;
     bool LoadPicture(const std::string& path);
+    // The trading day on which this run last stored what the chart server answered (year 0: never).
+    support::Date chartDay_{0, 0, 0};
+    // The levels the bar has shown, kept for the trading day.
+    quotes::DayPoints ownDay_;
+    // A write of the day file that outlived its wait still runs: the next point writes again.
+    std::shared_ptr<std::atomic<bool>> ownDaySaving_ = std::make_shared<std::atomic<bool>>(false);
 
     std::string lastHandledPrice_;
     double currentLevel_ = 0;

@@ -111,8 +111,10 @@ platform::Task<> TMainForm::RefreshSteps() {
 
     ColourQuote();
     ShowQuoteOf(quotes::IndexQuote);
+    const bool recorded = RecordOwnPoint();
     co_await DownloadDayGraph();
     DrawDayGraph();
+    if (recorded) co_await SaveOwnDay();
 }
 
 // The two index names differ in width; the level and the time move along, also when the level

@@ -37,6 +37,10 @@ public:
     virtual std::unique_ptr<TimerPeer> CreateTimerPeer(Timer& timer) = 0;
     // The size of a text in a font, both in the screen's pixels (the font as a window shows it).
     virtual Size MeasureText(const Font& font, const std::string& text) = 0;
+    // Writes a text onto an opaque picture in the font (its height in the picture's pixels) and its
+    // colour, the text's cell (as MeasureText gives it) at (x, y); the picture shows through
+    // between the letters, and stays opaque.
+    virtual void WriteText(Bitmap& onto, int x, int y, const Font& font, const std::string& text) = 0;
     virtual void Popup(PopupMenu& menu, int x, int y) = 0;  // runs the chosen item's handler
     virtual void MessageDialog(const std::string& text, const std::string& caption, MessageKind kind) = 0;
     virtual void Run(Form& mainForm) = 0;  // the message loop, until the main form closes

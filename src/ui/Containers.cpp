@@ -45,7 +45,9 @@ void Panel::Realign() { SetBounds(left_, top_, width_, height_); }
 Image::Image(Control* parent, std::string name) : Control(ControlKind::Image, parent, std::move(name)) {}
 
 void Image::SetBounds(int left, int top, int width, int height) {
-    if (width != surface_.width || height != surface_.height) {
+    if (painter_ && (width != surface_.width || height != surface_.height)) {
+        surface_ = painter_(std::max(width, 0), std::max(height, 0), kDesignDpi);
+    } else if (width != surface_.width || height != surface_.height) {
         Bitmap resized;
         resized.width = std::max(width, 0);
         resized.height = std::max(height, 0);
@@ -57,8 +59,29 @@ void Image::SetBounds(int left, int top, int width, int height) {
 }
 
 void Image::Draw(const Bitmap& bitmap, int x, int y) {
+    painter_ = nullptr;
+    device_ = Bitmap();
     Blit(surface_, bitmap, x, y);
     Changed(Aspect::Image);
+}
+
+void Image::ShowPainted(Painter painter) {
+    painter_ = std::move(painter);
+    device_ = Bitmap();
+    surface_ = painter_(width_, height_, kDesignDpi);
+    Changed(Aspect::Image);
+}
+
+const Bitmap& Image::DevicePicture() {
+    const Scale scale = GetScale();
+    if (!painter_ || scale.IsIdentity()) return surface_;
+    const Rect place = DeviceBounds();
+    const int width = place.right - place.left, height = place.bottom - place.top;
+    if (device_.width != width || device_.height != height || deviceDpi_ != scale.Dpi()) {
+        device_ = painter_(width, height, scale.Dpi());
+        deviceDpi_ = scale.Dpi();
+    }
+    return device_;
 }
 
 GroupBox::GroupBox(Control* parent, std::string name) : Control(ControlKind::GroupBox, parent, std::move(name)) {}

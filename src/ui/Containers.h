@@ -1,6 +1,7 @@
 // Containers and pictures: panels, group boxes, bevels, picture areas and the progress gauge.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "ui/Bitmap.h"
@@ -25,17 +26,32 @@ public:
     bool singleBorder = false;  // a one-pixel line around everything
 };
 
-// A picture area with a drawing surface of its own size.
+// Makes a picture of width by height pixels for a screen of this many dots per inch.
+using Painter = std::function<Bitmap(int width, int height, int dpi)>;
+
+// A picture area with a drawing surface of its own size (in the forms' units, 96 dpi).
 class Image : public Control {
 public:
     Image(Control* parent, std::string name);
     void SetBounds(int left, int top, int width, int height) override;
-    // Draws the bitmap at (x, y) without scaling; what falls outside the surface is cut off.
+    // Draws the bitmap at (x, y) without scaling; what falls outside the surface is cut off. The
+    // window shows the surface resampled to its scale.
     void Draw(const Bitmap& bitmap, int x, int y);
+    // Shows what the painter makes, made for the window's own pixels at any scale, so that it is
+    // never resampled: the window asks for it again whenever its size in pixels changes. The
+    // surface takes it as made at 96 dpi; a later Draw goes on from there.
+    void ShowPainted(Painter painter);
+    bool Painted() const { return bool(painter_); }
     const Bitmap& Surface() const { return surface_; }
+    // The painter's picture at the window's size and dpi now (the surface at 96 dpi); the surface
+    // when nothing is painted.
+    const Bitmap& DevicePicture();
 
 private:
     Bitmap surface_;
+    Painter painter_;
+    Bitmap device_;
+    int deviceDpi_ = 0;
 };
 
 // A frame with a caption around other controls.

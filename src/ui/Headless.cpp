@@ -98,6 +98,17 @@ Size HeadlessBackend::MeasureText(const Font& font, const std::string& text) {
     return {TextWidth(font, text), font.height + 3};
 }
 
+// A text is a block of its colour over its whole cell: where it lands is what tests can see.
+void HeadlessBackend::WriteText(Bitmap& onto, int x, int y, const Font& font, const std::string& text) {
+    Bitmap block;
+    const Size size = MeasureText(font, text);
+    block.width = size.width;
+    block.height = size.height;
+    const uint32_t rgb = font.color & 0xFFFFFFu;
+    block.pixels.assign(size_t(block.width) * block.height, 0xFF000000u | (rgb & 0xFF) << 16 | (rgb & 0xFF00) | rgb >> 16);
+    Blit(onto, block, x, y);
+}
+
 void HeadlessBackend::Popup(PopupMenu& menu, int x, int y) {
     popups.push_back({menu.Name(), x, y});
     std::string choice;

@@ -25,6 +25,7 @@ public:
     std::unique_ptr<ControlPeer> CreatePeer(Control& control) override;
     std::unique_ptr<TimerPeer> CreateTimerPeer(Timer& timer) override;
     Size MeasureText(const Font& font, const std::string& text) override;
+    void WriteText(Bitmap& onto, int x, int y, const Font& font, const std::string& text) override;
     void Popup(PopupMenu& menu, int x, int y) override;
     void MessageDialog(const std::string& text, const std::string& caption, MessageKind kind) override;
     void Run(Form& mainForm) override;

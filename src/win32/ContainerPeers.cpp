@@ -38,8 +38,8 @@ private:
     ui::Panel& panel_;
 };
 
-// The picture is drawn at the window's size; at another scale than 96 dpi through a copy resampled
-// once for each new picture or size.
+// The picture is drawn at the window's size: a painted one made for it, a drawn surface at another
+// scale than 96 dpi through a copy resampled once for each new picture or size.
 class ImagePeer : public WindowPeer {
 public:
     ImagePeer(Win32Backend& b, ui::Image& image) : WindowPeer(b, image), image_(image) {}
@@ -53,8 +53,8 @@ protected:
     void Paint(HDC dc, const RECT& rc) override {
         FillBack(dc, rc);
         const ui::Bitmap& surface = image_.Surface();
-        if (image_.GetScale().IsIdentity()) {
-            DrawSurface(dc, surface);
+        if (image_.GetScale().IsIdentity() || image_.Painted()) {
+            DrawSurface(dc, image_.DevicePicture());
             return;
         }
         const ui::Rect place = image_.DeviceBounds();

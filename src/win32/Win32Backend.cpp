@@ -15,6 +15,7 @@
 #include "win32/Scoped.h"
 #include "win32/ControlPeers.h"
 #include "win32/FormPeer.h"
+#include "win32/Painting.h"
 
 namespace win32 {
 
@@ -234,6 +235,41 @@ ui::Size Win32Backend::MeasureText(const ui::Font& font, const std::string& text
     TEXTMETRICA tm{};
     GetTextMetricsA(screen.get(), &tm);
     return {int(size.cx), int(tm.tmHeight)};
+}
+
+// GDI writes the text onto a copy of the part of the picture it covers, which then goes back: the
+// system's font as it draws it on the screen, at the picture's own pixels. What GDI writes has
+// alpha 0, so the part goes back opaque. One memory DC measures and draws.
+void Win32Backend::WriteText(ui::Bitmap& onto, int x, int y, const ui::Font& font, const std::string& text) {
+    MemoryDC work(nullptr);
+    if (!work || !ui::HasPixels(onto)) return;
+    Selected chosen(work.get(), FontFor(font));
+    SIZE extent{};
+    TEXTMETRICA metrics{};
+    GetTextExtentPoint32A(work.get(), text.c_str(), int(text.size()), &extent);
+    GetTextMetricsA(work.get(), &metrics);
+    const int left = std::max(x, 0), top = std::max(y, 0);
+    const int right = std::min<int>(x + extent.cx, onto.width), bottom = std::min<int>(y + metrics.tmHeight, onto.height);
+    if (right <= left || bottom <= top) return;
+    ui::Bitmap part;
+    part.width = right - left;
+    part.height = bottom - top;
+    const BITMAPINFO bi = TopDownInfo(part);
+    void* bits = nullptr;
+    GdiObject<HBITMAP> dib(CreateDIBSection(work.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib || !bits) return;
+    Selected picture(work.get(), dib.get());
+    auto* pixels = static_cast<uint32_t*>(bits);
+    for (int row = 0; row < part.height; ++row)
+        std::copy_n(&onto.pixels[size_t(top + row) * onto.width + left], part.width, pixels + size_t(row) * part.width);
+    SetBkMode(work.get(), TRANSPARENT);
+    SetTextColor(work.get(), Resolve(font.color));
+    TextOutA(work.get(), x - left, y - top, text.c_str(), int(text.size()));
+    GdiFlush();
+    for (int row = 0; row < part.height; ++row)
+        for (int column = 0; column < part.width; ++column)
+            onto.pixels[size_t(top + row) * onto.width + left + column] =
+                pixels[size_t(row) * part.width + column] | 0xFF000000u;
 }
 
 void Win32Backend::Popup(ui::PopupMenu& menu, int x, int y) {

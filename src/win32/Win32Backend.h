@@ -27,6 +27,7 @@ public:
     std::unique_ptr<ui::ControlPeer> CreatePeer(ui::Control& control) override;
     std::unique_ptr<ui::TimerPeer> CreateTimerPeer(ui::Timer& timer) override;
     ui::Size MeasureText(const ui::Font& font, const std::string& text) override;
+    void WriteText(ui::Bitmap& onto, int x, int y, const ui::Font& font, const std::string& text) override;
     void Popup(ui::PopupMenu& menu, int x, int y) override;
     void MessageDialog(const std::string& text, const std::string& caption, ui::MessageKind kind) override;
     void Run(ui::Form& mainForm) override;

@@ -15,6 +15,7 @@
 #include "fakes/FakeSystem.h"
 #include "fakes/FakeWeb.h"
 #include "fakes/MemoryRegistry.h"
+#include "quotes/DayPoints.h"
 #include "quotes/IndexQuote.h"
 #include "settings/Options.h"
 #include "settings/StoredSettings.h"
@@ -88,6 +89,7 @@ protected:
         platform::Current().help = &help;
         sys.clock.now = fakes::MakeDateTime(2026, 12, 7, 10, 0);  // a Monday, the exchange open
         quotes::IndexQuote = {};
+        quotes::FeedDay = {};
         state = app::ProgramState();
         ui::App() = ui::Application();
         ui::App().SetTitle("Quodo");

@@ -3,6 +3,8 @@
 #include "../chart/TestPng.h"
 #include "AppFixture.h"
 #include "QuotePages.h"
+#include "chart/DayChart.h"
+#include "chart/DayRecord.h"
 #include "quotes/Fetch.h"
 
 namespace apptest {
@@ -39,6 +41,14 @@ protected:
         backend.Advance(1000);
         return f;
     }
+    int Count(app::TMainForm& f, uint32_t colour) {
+        return int(std::count(f.Image.Surface().pixels.begin(), f.Image.Surface().pixels.end(), colour));
+    }
+    void Quote(app::TMainForm& f, const std::string& level, const std::string& time) {
+        ServeQuote(level, time);
+        f.Download1Click();
+    }
+    quotes::DayPoints SavedDay() { return chart::ReadDayFile(files.files[std::string(kDataFolder) + chart::kDayFileName].content); }
 };
 
 TEST_F(ChartTest, WithoutAChartTheFallbackPictureShowsUntilAChartArrives) {
@@ -159,6 +169,54 @@ TEST_F(ChartTest, ChartResponseAboveTheBoundIsNotStoredWholeAndShowsTheFallback)
     EXPECT_EQ(web.OpenHandles(), 0u);
     EXPECT_EQ(Pixel(f, 0, 0), 0xC80000u);
     EXPECT_EQ(f.Label2.Text(), "900,00");
+}
+
+// Without a picture from the chart server, the levels the bar showed make the day, kept in a file.
+TEST_F(ChartTest, TwoShownLevelsWithoutAPictureFromTheServerDrawTheDayUntilAPictureComes) {
+    ServeQuote("900,00", "10:00:00");
+    auto& f = StartAndRefresh();
+    EXPECT_EQ(Pixel(f, 0, 0), 0xC80000u) << "one point: the fallback picture stays";
+    ServeChart("<html>Server Error</html>");
+    Quote(f, "902,50", "10:01:00");
+    EXPECT_GT(Count(f, chart::kRisingLine), 50) << "above the close of 901,50 (the level less the change)";
+    EXPECT_EQ(Count(f, 0xFFC80000u), 0);
+    EXPECT_EQ(SavedDay().points.size(), 2u);
+    EXPECT_EQ(SavedDay().previousClose, 901.5);
+
+    ServeChart(SolidPng(190, 187, 0, 0, 255));
+    Quote(f, "903,00", "10:02:00");
+    EXPECT_EQ(Pixel(f, 100, 100), 0x0000FFu);
+}
+
+TEST_F(ChartTest, TheDayIsReadBackAfterARestartRatherThanAnOldPictureAndLeftBehindTheNextTradingDay) {
+    quotes::DayPoints morning;
+    chart::AddReading(morning, {2026, 12, 7}, 540, 905, 906);
+    chart::AddReading(morning, {2026, 12, 7}, 570, 904, 0);
+    files.AddFile(std::string(kDataFolder) + chart::kDayFileName, chart::DayFileText(morning), 0);
+    files.AddFile(std::string(kDataFolder) + "DayGraph.png", SolidPng(190, 187, 0, 0, 255), 0);  // an earlier run's
+    ServeQuote("907,00", "10:00:00");
+    auto& f = Start();
+    EXPECT_GT(Count(f, chart::kFallingLine), 50) << "at the first show, not the old picture";
+    backend.Advance(1000);  // the chart server does not answer
+    EXPECT_GT(Count(f, chart::kRisingLine), 50);
+    EXPECT_EQ(SavedDay().points.size(), 3u);
+
+    sys.clock.now = fakes::MakeDateTime(2026, 12, 8, 10, 0);
+    Quote(f, "910,00", "10:00:00");
+    EXPECT_TRUE(chart::IsDay(SavedDay(), {2026, 12, 8}));
+    EXPECT_EQ(SavedDay().points.size(), 1u);
+    EXPECT_EQ(Pixel(f, 0, 0), 0x0000FFu) << "a day of one point draws nothing";
+}
+
+TEST_F(ChartTest, TheFeedsDayOfTodayComesBeforeTheProgramsOwn) {
+    chart::AddReading(quotes::FeedDay, {2026, 12, 7}, 540, 910, 0);
+    chart::AddReading(quotes::FeedDay, {2026, 12, 7}, 545, 905, 0);
+    ServeQuote("900,00", "10:00:00");
+    auto& f = StartAndRefresh();
+    EXPECT_GT(Count(f, chart::kFallingLine), 50);
+    quotes::FeedDay.day = 4;  // Friday's
+    Quote(f, "902,00", "10:01:00");
+    EXPECT_GT(Count(f, chart::kRisingLine), 50);
 }
 
 }  // namespace
