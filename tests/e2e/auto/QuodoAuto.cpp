@@ -331,13 +331,34 @@ Button ButtonArg(const Args& args) {
 // system's conversion back (value * width / 65536) land on exactly the wanted pixel.
 LONG Normalised(int pixel, int extent) { return (LONG)(((long long)pixel * 65536 + extent - 1) / extent); }
 
-void SendMouse(int x, int y, DWORD flags) {
+void SendMouseEvent(int x, int y, DWORD flags) {
     INPUT input{};
     input.type = INPUT_MOUSE;
     input.mi.dx = Normalised(x, GetSystemMetrics(SM_CXSCREEN));
     input.mi.dy = Normalised(y, GetSystemMetrics(SM_CYSCREEN));
     input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     if (SendInput(1, &input, sizeof input) != 1) Fail("SendInput failed");
+}
+
+bool CursorAt(int x, int y) {
+    POINT p{};
+    return GetCursorPos(&p) && p.x == x && p.y == y;
+}
+
+// Under Wine the X server's motion events of an earlier move can come after a later move has set
+// the cursor, and put it back where it was (seen on a loaded machine): the move is sent again until
+// the cursor stays where it was sent, and only then does a button act there.
+void SendMouse(int x, int y, DWORD flags) {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        SendMouseEvent(x, y, 0);
+        bool there = false;
+        for (int waited = 0; waited < 250 && !there; waited += 10) {
+            Sleep(10);
+            there = CursorAt(x, y);
+        }
+        if (there) break;
+    }
+    if (flags) SendMouseEvent(x, y, flags);
 }
 
 Json CursorJson() {
