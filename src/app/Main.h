@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/ProgramState.h"
+#include "app/SourceOrder.h"
 #include "platform/Task.h"
 #include "app/Version.h"
 #include "chart/Png.h"
@@ -121,6 +122,11 @@ private:
     ui::MenuItem& AltijdopvoorgrondItem();
 
     // The refresh cycle.
+    enum class QuoteFrom { Page, Feed, Kept };
+    enum class FeedAnswer { NotAsked, Quote, NoQuote, HeldBack };
+    platform::Task<QuoteFrom> ReadQuote(bool marketClosed, int64_t refreshBegan);
+    platform::Task<bool> ReadPage(bool marketClosed);
+    platform::Task<FeedAnswer> AskFeed(int64_t refreshBegan);
     void ShowIndexName(const std::string& name);
     void ShowQuoteOf(const quotes::IndexQuoteRecord& quote);
     void PlaceQuoteLabels();
@@ -150,6 +156,11 @@ private:
     chart::PngDecoder chartPng_;
     ui::Bitmap chartBitmap_;
     bool LoadPicture(const std::string& path);
+
+    // Where the quote comes from: the page of the hour or the feed, which is asked politely.
+    SourceOrder sourceOrder_;
+    FeedPoliteness feedPoliteness_;
+    quotes::IndexQuoteRecord feedQuote_;  // what the feed last left, a quote or a code
 
     std::string lastHandledPrice_;
     double currentLevel_ = 0;
