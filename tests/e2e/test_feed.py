@@ -1,0 +1,58 @@
+"""Quodo under Wine with the quote page of the hour silent and the quote feed answering over HTTPS:
+the bar shows the feed's level within one refresh, asked as a browser asks, without cookies, and
+no more often than the refresh interval."""
+
+import json
+import unittest
+
+from quodo_app import INVESTING, QuodoTestCase
+
+FEED_HOST = "query1.finance.yahoo.com"
+FEED = FEED_HOST + "/v8/finance/chart/%5EAEX"
+TRADING = "2026-12-07 10:00:00"
+MONDAY_TEN = 1796634000  # 2026-12-07 10:00:00 in Amsterdam, Unix seconds
+SILENT = {"stall_after": -1, "stall_ms": 120000}  # the connection is taken, nothing is said
+
+
+def feed_answer(level, seconds_after_ten):
+    """An answer of the feed, written from its field names, with five-minute points since nine."""
+    times = [MONDAY_TEN - 3600 + 300 * n for n in range(12)]
+    meta = {"currency": "EUR", "symbol": "^AEX", "exchangeTimezoneName": "Europe/Amsterdam", "gmtoffset": 3600,
+            "regularMarketPrice": level, "regularMarketTime": MONDAY_TEN + seconds_after_ten,
+            "chartPreviousClose": 900.0}
+    closes = [900.0 + n * 0.5 for n in range(12)]
+    closes[3] = None
+    return json.dumps({"chart": {"result": [{"meta": meta, "timestamp": times,
+                                             "indicators": {"quote": [{"close": closes}]}}], "error": None}})
+
+
+class FeedTest(QuodoTestCase):
+    tls = True
+
+    def test_with_the_page_silent_the_bar_shows_the_feeds_level_within_one_refresh(self):
+        # The feed's first answer sets a cookie, which a browser would send back.
+        cookie = {"Set-Cookie": "A1=d=AQABBK; Domain=.%s; Path=/; Secure; HttpOnly" % FEED_HOST}
+        self.serve({INVESTING: [SILENT] * 10,
+                    FEED: [{"body": feed_answer(905.25, 7), "headers": cookie}, {"body": feed_answer(906.5, 19)}]})
+        self.session.reg_update({"Aantal seconden": 10})
+        quodo = self.start_quodo(TRADING, first_refresh=False)
+        # The first refresh, a second after start, waits for the page (two tries of 5 s), then asks
+        # the feed.
+        bar = quodo.wait_bar(lambda b: b.level == "905,25", timeout=20, message="the feed's level")
+        self.assertEqual((bar.name, bar.time), ("AEX: ", " @ 10:00:07"))
+        # The next refresh waits for the page again, then asks the feed once more.
+        quodo.wait_bar(lambda b: b.level == "906,50", timeout=30, message="the feed's next level")
+
+        feed = [r for r in self.requests() if r["host"] == FEED_HOST]
+        self.assertEqual(len(feed), 2)
+        self.assertGreaterEqual(feed[1]["time"] - feed[0]["time"], 9.5, "no more often than the interval")
+        for request in feed:
+            self.assertEqual((request["scheme"], request["query"]), ("https", "range=1d&interval=5m"))
+            headers = {name.lower(): value for name, value in request["headers"]}
+            self.assertTrue(headers["user-agent"].startswith("Mozilla/5.0 (Windows NT 10.0; Win64; x64)"))
+            self.assertNotIn("cookie", headers)
+        quodo.quit()
+
+
+if __name__ == "__main__":
+    unittest.main()
