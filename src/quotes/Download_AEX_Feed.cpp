@@ -172,14 +172,18 @@ bool SameDate(const platform::DateTime& a, const platform::DateTime& b) {
     return a.year == b.year && a.month == b.month && a.day == b.day;
 }
 
-// The points of the trading day, in time order and one a minute (the later of two), with the
-// nulls and the levels that are no level left out.
-DayPoints DayOf(const FeedValues& values, const platform::DateTime& tradingDay, double previousClose) {
+// The points of the trading day, the day of the last trade at `lastTrade`, in time order and one a
+// minute (the later of two), with the nulls and the levels that are no level left out.
+DayPoints DayOf(const FeedValues& values, int64_t lastTrade, const platform::DateTime& tradingDay,
+                double previousClose) {
     DayPoints day;
     const size_t count = std::min(values.timestamps.size(), values.closes.size());
     for (size_t i = 0; i < count; ++i) {
         if (!SaneMoment(values.timestamps[i]) || !SaneLevel(values.closes[i])) continue;
-        const platform::DateTime at = AmsterdamTimeOf(static_cast<int64_t>(values.timestamps[i]));
+        // A point more than a day from the last trade lies on another day: no need to work out which.
+        const int64_t moment = static_cast<int64_t>(values.timestamps[i]);
+        if (moment < lastTrade - 26 * 3600 || moment > lastTrade + 26 * 3600) continue;
+        const platform::DateTime at = AmsterdamTimeOf(moment);
         if (SameDate(at, tradingDay)) day.points.push_back({at.hour * 60 + at.minute, values.closes[i]});
     }
     if (day.points.empty()) return day;
@@ -222,10 +226,11 @@ bool ReadFeedAnswer(const std::string& body, const FeedFormat& format, IndexQuot
     const double shownChange = support::ParseNumber(quote.AbsDiff);
     quote.Sign = shownChange > 0 ? "+" : shownChange < 0 ? "-" : "";
     quote.RelDiff = TwoDecimalsText(previousClose > 0 ? change / previousClose * 100 : 0, separator) + "%";
-    const platform::DateTime lastTrade = AmsterdamTimeOf(static_cast<int64_t>(*values.time));
+    const int64_t lastTrade = static_cast<int64_t>(*values.time);
+    const platform::DateTime tradingDay = AmsterdamTimeOf(lastTrade);
     quote.QuoteTime =
-        FormatTimeOfDay(TimeOfDay{lastTrade.hour, lastTrade.minute, lastTrade.second}, format.longTimeFormat);
-    day = DayOf(values, lastTrade, previousClose);
+        FormatTimeOfDay(TimeOfDay{tradingDay.hour, tradingDay.minute, tradingDay.second}, format.longTimeFormat);
+    day = DayOf(values, lastTrade, tradingDay, previousClose);
     return true;
 }
 
