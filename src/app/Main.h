@@ -126,7 +126,7 @@ private:
     enum class FeedAnswer { NotAsked, Quote, NoQuote, HeldBack };
     platform::Task<QuoteFrom> ReadQuote(bool marketClosed, int64_t refreshBegan);
     platform::Task<bool> ReadPage(bool marketClosed);
-    platform::Task<FeedAnswer> AskFeed(int64_t refreshBegan);
+    platform::Task<FeedAnswer> AskFeed();
     void ShowIndexName(const std::string& name);
     void ShowQuoteOf(const quotes::IndexQuoteRecord& quote);
     void PlaceQuoteLabels();

@@ -140,14 +140,14 @@ platform::Task<TMainForm::QuoteFrom> TMainForm::ReadQuote(bool marketClosed, int
     const bool pageFirst = sourceOrder_.PageFirst(marketClosed ? 0 : 1, refreshBegan) || !feedOn;
     FeedAnswer feed = FeedAnswer::NotAsked;
     if (!pageFirst) {
-        auto ask = AskFeed(refreshBegan);
+        auto ask = AskFeed();
         feed = co_await std::move(ask);
         if (feed == FeedAnswer::Quote) co_return QuoteFrom::Feed;
     }
     auto read = ReadPage(marketClosed);
     if (co_await std::move(read)) co_return QuoteFrom::Page;
     if (pageFirst && feedOn) {
-        auto ask = AskFeed(refreshBegan);
+        auto ask = AskFeed();
         feed = co_await std::move(ask);
         if (feed == FeedAnswer::Quote) co_return QuoteFrom::Feed;
     }
@@ -164,9 +164,10 @@ platform::Task<bool> TMainForm::ReadPage(bool marketClosed) {
 }
 
 // The feed, when it may be asked now; its quote becomes IndexQuote, its codes stay its own.
-platform::Task<TMainForm::FeedAnswer> TMainForm::AskFeed(int64_t refreshBegan) {
-    if (!feedPoliteness_.MayAsk(refreshBegan, ClockMs(), DownloadTimer.Interval())) co_return FeedAnswer::HeldBack;
-    feedPoliteness_.Asked(refreshBegan);
+platform::Task<TMainForm::FeedAnswer> TMainForm::AskFeed() {
+    const int64_t now = ClockMs();
+    if (!feedPoliteness_.MayAsk(now, DownloadTimer.Interval())) co_return FeedAnswer::HeldBack;
+    feedPoliteness_.Asked(now);
     platform::Services& services = platform::Current();
     auto ask = quotes::Download_AEX_Feed(*services.web, *services.locale, feedQuote_, quotes::FeedDay);
     const quotes::FeedOutcome outcome = co_await std::move(ask);

@@ -21,16 +21,16 @@ void SourceOrder::PageRead(int64_t now, bool delivered) {
     failures_ = delivered ? 0 : failures_ + 1;
 }
 
-bool FeedPoliteness::MayAsk(int64_t refreshBegan, int64_t now, int64_t intervalMs) const {
+bool FeedPoliteness::MayAsk(int64_t now, int64_t intervalMs) const {
     if (HeldOff(now)) return false;
-    return !asked_ || Passed(lastAskingRefresh_, refreshBegan, intervalMs);
+    return !asked_ || Passed(lastAsked_, now, intervalMs - intervalMs / 10);
 }
 
 bool FeedPoliteness::HeldOff(int64_t now) const { return now >= heldFrom_ && now - heldFrom_ < heldForMs_; }
 
-void FeedPoliteness::Asked(int64_t refreshBegan) {
+void FeedPoliteness::Asked(int64_t now) {
     asked_ = true;
-    lastAskingRefresh_ = refreshBegan;
+    lastAsked_ = now;
 }
 
 void FeedPoliteness::HoldOff(int64_t now, unsigned seconds) {

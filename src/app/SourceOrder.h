@@ -29,23 +29,21 @@ private:
     int64_t lastTry_ = 0;
 };
 
-// Asks the feed politely: at most once a refresh, and only from a refresh that began at least one
-// refresh interval after the one that last asked it (a refresh asked for by hand or by a mode switch
-// in between does not ask it again); and not at all while it holds us off (429 or 503).
+// Asks the feed politely: at most once a refresh (the refresh's own business), never sooner than
+// nine tenths of the refresh interval after the last request (a timer's tick may come a little early
+// on the request before it, which came late in its refresh), and not at all while the feed holds us
+// off (429 or 503).
 class FeedPoliteness {
 public:
-    // Whether a refresh that began at `refreshBegan` may ask the feed, with refreshes every
-    // `intervalMs`; checked at `now`.
-    bool MayAsk(int64_t refreshBegan, int64_t now, int64_t intervalMs) const;
+    bool MayAsk(int64_t now, int64_t intervalMs) const;
     bool HeldOff(int64_t now) const;
-    // The feed is asked by the refresh that began at `refreshBegan`.
-    void Asked(int64_t refreshBegan);
+    void Asked(int64_t now);
     // The feed asked at `now` to be left alone for `seconds` (0: not at all).
     void HoldOff(int64_t now, unsigned seconds);
 
 private:
     bool asked_ = false;
-    int64_t lastAskingRefresh_ = 0;
+    int64_t lastAsked_ = 0;
     int64_t heldFrom_ = 0;
     int64_t heldForMs_ = 0;
 };
