@@ -2,28 +2,12 @@
 the bar shows the feed's level within one refresh, asked as a browser asks, without cookies, and
 no more often than the refresh interval."""
 
-import json
 import unittest
 
-from quodo_app import INVESTING, QuodoTestCase
+from quodo_app import FEED, FEED_HOST, INVESTING, QuodoTestCase, feed_answer
 
-FEED_HOST = "query1.finance.yahoo.com"
-FEED = FEED_HOST + "/v8/finance/chart/%5EAEX"
 TRADING = "2026-12-07 10:00:00"
-MONDAY_TEN = 1796634000  # 2026-12-07 10:00:00 in Amsterdam, Unix seconds
 SILENT = {"stall_after": -1, "stall_ms": 120000}  # the connection is taken, nothing is said
-
-
-def feed_answer(level, seconds_after_ten):
-    """An answer of the feed, written from its field names, with five-minute points since nine."""
-    times = [MONDAY_TEN - 3600 + 300 * n for n in range(12)]
-    meta = {"currency": "EUR", "symbol": "^AEX", "exchangeTimezoneName": "Europe/Amsterdam", "gmtoffset": 3600,
-            "regularMarketPrice": level, "regularMarketTime": MONDAY_TEN + seconds_after_ten,
-            "chartPreviousClose": 900.0}
-    closes = [900.0 + n * 0.5 for n in range(12)]
-    closes[3] = None
-    return json.dumps({"chart": {"result": [{"meta": meta, "timestamp": times,
-                                             "indicators": {"quote": [{"close": closes}]}}], "error": None}})
 
 
 class FeedTest(QuodoTestCase):
