@@ -131,9 +131,10 @@ platform::Task<> TMainForm::RefreshSteps() {
 }
 
 // The page of the hour is read first, and when it gives no quote the feed is asked in the same
-// refresh; after the page has failed a few refreshes running, the other way round (SourceOrder).
-// When neither gives a quote the bar shows the page's code, unless the feed could not be asked for
-// politeness' sake while the bar shows a level: that level then stays.
+// refresh; after the page has failed a few refreshes running, the other way round (SourceOrder),
+// the page then asked only when the feed was asked and gave no quote. When neither gives a quote
+// the bar shows the page's code, unless the feed could not be asked for politeness' sake while the
+// bar shows a level: that level then stays.
 platform::Task<TMainForm::QuoteFrom> TMainForm::ReadQuote(bool marketClosed, int64_t refreshBegan) {
     settings::SettingsStore store(ProductName);
     const bool feedOn = settings::LoadFeedSwitch(store);
@@ -143,6 +144,8 @@ platform::Task<TMainForm::QuoteFrom> TMainForm::ReadQuote(bool marketClosed, int
         auto ask = AskFeed();
         feed = co_await std::move(ask);
         if (feed == FeedAnswer::Quote) co_return QuoteFrom::Feed;
+        // The page, failing for a while, waits for its ten minutes; the level shown stays.
+        if (feed == FeedAnswer::HeldBack && !IsCode(lastHandledPrice_)) co_return QuoteFrom::Kept;
     }
     auto read = ReadPage(marketClosed);
     if (co_await std::move(read)) co_return QuoteFrom::Page;
