@@ -161,6 +161,7 @@ private:
     SourceOrder sourceOrder_;
     FeedPoliteness feedPoliteness_;
     quotes::IndexQuoteRecord feedQuote_;  // what the feed last left, a quote or a code
+    bool levelFromFeed_ = false;          // the bar shows a level the feed gave
 
     std::string lastHandledPrice_;
     double currentLevel_ = 0;

@@ -119,6 +119,7 @@ platform::Task<> TMainForm::RefreshSteps() {
     LabelWait.Hide();
     // The feed holds us off, or was asked too short a while ago: the bar keeps its level.
     if (from == QuoteFrom::Kept) co_return;
+    levelFromFeed_ = from == QuoteFrom::Feed;
     ShowIndexName(marketClosed && from == QuoteFrom::Page ? "IEX25: " : "AEX: ");
 
     if (quotes::IndexQuote.LastPrice == lastHandledPrice_) co_return;
@@ -134,7 +135,7 @@ platform::Task<> TMainForm::RefreshSteps() {
 // refresh; after the page has failed a few refreshes running, the other way round (SourceOrder),
 // the page then asked only when the feed was asked and gave no quote. When neither gives a quote
 // the bar shows the page's code, unless the feed could not be asked for politeness' sake while the
-// bar shows a level: that level then stays.
+// bar shows its level: that level then stays.
 platform::Task<TMainForm::QuoteFrom> TMainForm::ReadQuote(bool marketClosed, int64_t refreshBegan) {
     settings::SettingsStore store(ProductName);
     const bool feedOn = settings::LoadFeedSwitch(store);
@@ -145,7 +146,7 @@ platform::Task<TMainForm::QuoteFrom> TMainForm::ReadQuote(bool marketClosed, int
         feed = co_await std::move(ask);
         if (feed == FeedAnswer::Quote) co_return QuoteFrom::Feed;
         // The page, failing for a while, waits for its ten minutes; the level shown stays.
-        if (feed == FeedAnswer::HeldBack && !IsCode(lastHandledPrice_)) co_return QuoteFrom::Kept;
+        if (feed == FeedAnswer::HeldBack && levelFromFeed_) co_return QuoteFrom::Kept;
     }
     auto read = ReadPage(marketClosed);
     if (co_await std::move(read)) co_return QuoteFrom::Page;
@@ -154,7 +155,7 @@ platform::Task<TMainForm::QuoteFrom> TMainForm::ReadQuote(bool marketClosed, int
         feed = co_await std::move(ask);
         if (feed == FeedAnswer::Quote) co_return QuoteFrom::Feed;
     }
-    co_return feed == FeedAnswer::HeldBack && !IsCode(lastHandledPrice_) ? QuoteFrom::Kept : QuoteFrom::Page;
+    co_return feed == FeedAnswer::HeldBack && levelFromFeed_ ? QuoteFrom::Kept : QuoteFrom::Page;
 }
 
 // The page of the hour into IndexQuote; true when it gave a level.
