@@ -1,6 +1,5 @@
-// The quote feed in the refresh cycle, on the fake clock: asked when the page of the hour gives no
-// quote, first once the page has failed three refreshes running, the page tried again every ten
-// minutes; asked politely (once an interval, not while it holds us off); switched off in the registry.
+// The quote feed in the refresh cycle, on the fake clock: when the page gives no quote, first after
+// three failures with the page's ten-minute retry, politely, and switched off in the registry.
 #include "AppFixture.h"
 #include "QuotePages.h"
 #include "fixtures/FeedAnswers.h"
@@ -13,7 +12,6 @@ using fakes::FakeWeb;
 
 class FeedRefreshTest : public AppTest {
 protected:
-    // The feed's answer with a level and its last trade `second` seconds after ten.
     void ServeFeed(double level, int second) {
         const std::string meta = feed_test::Meta(level, feed_test::kMondayTen + second, 900.0);
         web.Script(quotes::QuoteFeedProfile().url, {FakeWeb::Body(feed_test::Answer(meta))});
