@@ -16,7 +16,11 @@ packages=(
   dpkg-dev libpng-dev locales openssl
   libssl-dev python3-cryptography
   osslsigncode
+  rapidjson-dev
 )
+
+# Other engineers' setups may hold the dpkg lock at the same moment: apt waits for it.
+apt_get() { apt-get -o DPkg::Lock::Timeout=600 "$@"; }
 
 # The stamp names the package list: a list that changes installs again.
 stamp=/var/lib/quodo-setup.$(echo "${packages[*]}" | md5sum | cut -c1-12)
@@ -25,8 +29,8 @@ if [ ! -f "$stamp" ]; then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
   fi
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
+  apt_get update -qq
+  apt_get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
   touch "$stamp"
 fi
 
@@ -53,19 +57,19 @@ if [ ! -f "$png_stamp" ]; then
     else
       grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' > "${srclist%.sources}.list"
     fi
-    apt-get update -qq
+    apt_get update -qq
     # The newest version listed is not always served yet: take the newest one that downloads.
     (cd "$deps/src"
      for v in $(apt-cache showsrc libpng1.6 | awk '/^Version:/{print $2}' | sort -r -V); do
        rm -f libpng1.6_*
-       if apt-get source -qq --download-only "libpng1.6=$v" >/dev/null 2>&1; then
+       if apt_get source -qq --download-only "libpng1.6=$v" >/dev/null 2>&1; then
          dpkg-source -x libpng1.6_*.dsc libpng >/dev/null
          break
        fi
      done
      test -d libpng)
     rm -f "$srclist" "${srclist%.sources}.list"
-    apt-get update -qq
+    apt_get update -qq
   fi
   cmake -S "$deps/src/libpng" -B "$deps/build-libpng" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release \

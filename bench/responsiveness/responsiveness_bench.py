@@ -41,7 +41,7 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 sys.path.insert(0, os.path.join(ROOT, "bench", "soak"))
 
-from quodo_app import CHART, DUTCH, INVESTING, Quodo, StandInPing, investing_page  # noqa: E402
+from quodo_app import CHART, DUTCH, FEED, INVESTING, LABEL2, Quodo, StandInPing, feed_answer, investing_page  # noqa: E402
 from quodo_e2e import AutoError, shared_session, wait_until  # noqa: E402
 from soak_bench import Fixture, Program, chart_png  # noqa: E402
 
@@ -128,12 +128,14 @@ class Bench:
 class Run:
     """One Quodo.exe run with the probe: the steps of a situation note the moments they reach."""
 
-    def __init__(self, bench, quodo):
+    def __init__(self, bench, quodo, seconds):
         self.bench = bench
         self.session = bench.session
         self.quodo = quodo
+        self.seconds = seconds
         self.started = time.monotonic()
         self.events = []
+        self.quotes = []  # when the bar showed a new level, where a situation watches it
 
     def mark(self, what):
         self.events.append([round((time.monotonic() - self.started) * 1000), what])
@@ -160,6 +162,28 @@ class Run:
         self.mark("settings dialog open")
         dialog.press("Check nu")
         self.mark('"Check nu" pressed')
+
+
+def watch_the_level(run):
+    """Reads the bar's level as the system keeps it, four times a second for the whole run, and
+    notes each new one: the moments the bar showed a new quote."""
+    main = run.quodo.main.hwnd
+    shown = None
+    end = run.started + run.seconds
+    while time.monotonic() < end:
+        children = run.stored("children", main)
+        panel = next((c["hwnd"] for c in children if c["class"] == "TPanel"), None)
+        level = next((c["text"] for c in children if c["parent"] == panel and c["id"] == LABEL2), None)
+        if level != shown and level != "*******":
+            run.quotes.append(time.monotonic())
+            run.mark("shows %s" % level)
+        shown = level
+        time.sleep(0.25)
+
+
+def feed_answers(count=400):
+    """The feed's answers, a new level each time."""
+    return [{"body": feed_answer(905.0 + n / 100, n)} for n in range(count)]
 
 
 def check_with_stalled_list(run):
@@ -231,6 +255,9 @@ SITUATIONS = [
     Situation("10", "an installer download of a minute",
               lambda b: answering(b, extra={VERSION_LIST: [{"body": b.version_list()}], INSTALLER: [slow_download(b)]}),
               steps=download_installer),
+    Situation("11", "quote page silent, the quote feed answering",
+              lambda b: answering(b, quotes=[stalled({}, NEVER_MS)], extra={FEED: feed_answers()}),
+              steps=watch_the_level),
 ]
 
 
@@ -273,7 +300,7 @@ def measure(bench, situation, seconds):
         quodo = Quodo(Program(session), program)
         probe = session.launch("NullProbe.exe", [quodo.main.hwnd, seconds])
         wait_until(lambda: '"started"' in probe.output(), timeout=30, interval=0.01, message="the probe's start")
-        run = Run(bench, quodo)
+        run = Run(bench, quodo, seconds)
         if situation.steps:
             try:
                 situation.steps(run)
@@ -296,6 +323,9 @@ def measure(bench, situation, seconds):
         report["requests"] = counts
         report["longest_quote_gap_s"] = longest_gap([r["time"] for r in requests if r["host"] + r["path"] == INVESTING],
                                                     ended)
+    if run.quotes:
+        report["quotes_shown"] = len(run.quotes)
+        report["longest_shown_gap_s"] = round(max(b - a for a, b in zip(run.quotes, run.quotes[1:] + [time.monotonic()])), 1)
     return report
 
 
@@ -312,14 +342,15 @@ def table(results):
     """The Markdown table of the runs. A span still open when a run ends was cut short by the end:
     "stuck at the end" says the window did not answer then."""
     lines = ["| situation | longest span (ms) | spans over 100 ms | their total (ms) | stuck at the end | sends "
-             "| longest gap between quote requests (s) |",
-             "|---|---|---|---|---|---|---|"]
+             "| longest gap between quote requests (s) | longest gap between shown quotes (s) |",
+             "|---|---|---|---|---|---|---|---|"]
     for situation, report in results:
         gap = report.get("longest_quote_gap_s")
-        lines.append("| %s. %s | %.0f | %d | %.0f | %s | %d | %s |"
+        shown = report.get("longest_shown_gap_s")
+        lines.append("| %s. %s | %.0f | %d | %.0f | %s | %d | %s | %s |"
                      % (situation.key, situation.title, report["longest_ms"], report["spans_over"],
                         report["spans_over_total_ms"], "yes" if report["open_at_end"] else "no", report["sends"],
-                        "-" if gap is None else "%.1f" % gap))
+                        "-" if gap is None else "%.1f" % gap, "-" if shown is None else "%.1f" % shown))
     return "\n".join(lines)
 
 

@@ -66,6 +66,9 @@ def main():
     parser.add_argument("--json", help="also write the raw times to this file")
     parser.add_argument("--libraries", action="store_true",
                         help="also time the empty window that loads hhctrl.ocx before it shows")
+    parser.add_argument("--against", metavar="EXE",
+                        help="also time another build of Quodo, copied into QUODO_BIN under this name, "
+                             "taking turns with the others (a change's before and after in one run)")
     args = parser.parse_args()
     if not os.environ.get("QUODO_BIN"):
         parser.error("QUODO_BIN must name the cross build's bin folder")
@@ -73,7 +76,8 @@ def main():
     session = shared_session()
     session.prepare()
     session.reset_registry()  # Quodo at its default place, (10, 10), as the empty window
-    programs = PROGRAMS + ((WITH_HELP,) if args.libraries else ())
+    programs = PROGRAMS + ((WITH_HELP,) if args.libraries else ()) + \
+        ((("against", [args.against], "TMainForm"),) if args.against else ())
     times = {name: [] for name, _, _ in programs}
     for _ in range(args.warmup):
         for _, command, window_class in programs:
@@ -99,6 +103,11 @@ def main():
         print("  %-12s %-8s %7.0f KiB peak working set at the first paint [%0.f-%0.f]"
               % (name, "memory", s["median"], s["q1"], s["q3"]))
     print("ratio quodo / empty (painted, medians): %.2f (goal at most 1.2)" % ratio)
+    if args.against:
+        against = report["against"]["painted"]["median"]
+        print("ratio %s / empty: %.2f; quodo / %s: %.2f"
+              % (args.against, against / report["empty"]["painted"]["median"], args.against,
+                 report["quodo"]["painted"]["median"] / against))
     if args.json:
         with open(args.json, "w") as f:
             json.dump({"times": times, "report": report, "ratio": ratio}, f, indent=1)

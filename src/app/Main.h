@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/ProgramState.h"
+#include "app/SourceOrder.h"
 #include "platform/Task.h"
 #include "app/Version.h"
 #include "chart/Png.h"
@@ -127,6 +128,11 @@ private:
     ui::MenuItem& AltijdopvoorgrondItem();
 
     // The refresh cycle.
+    enum class QuoteFrom { Page, Feed, Kept };
+    enum class FeedAnswer { NotAsked, Quote, NoQuote, HeldBack };
+    platform::Task<QuoteFrom> ReadQuote(bool marketClosed, int64_t refreshBegan);
+    platform::Task<bool> ReadPage(bool marketClosed);
+    platform::Task<FeedAnswer> AskFeed();
     void ShowIndexName(const std::string& name);
     void ShowQuoteOf(const quotes::IndexQuoteRecord& quote);
     void PlaceQuoteLabels();
@@ -170,6 +176,12 @@ private:
     quotes::DayPoints ownDay_;
     // A write of the day file that outlived its wait still runs: the next point writes again.
     std::shared_ptr<std::atomic<bool>> ownDaySaving_ = std::make_shared<std::atomic<bool>>(false);
+
+    // Where the quote comes from: the page of the hour or the feed, which is asked politely.
+    SourceOrder sourceOrder_;
+    FeedPoliteness feedPoliteness_;
+    quotes::IndexQuoteRecord feedQuote_;  // what the feed last left, a quote or a code
+    bool levelFromFeed_ = false;          // the bar shows a level the feed gave
 
     std::string lastHandledPrice_;
     double currentLevel_ = 0;

@@ -5,9 +5,12 @@
 
 #include "app/Main.h"
 #include "platform/Platform.h"
+#include "quotes/DayPoints.h"
+#include "quotes/Download_AEX_Feed.h"
 #include "quotes/Download_AEX_IEX.h"
 #include "quotes/Download_AEX_Invst.h"
 #include "quotes/IndexQuote.h"
+#include "settings/StoredSettings.h"
 #include "support/Support.h"
 #include "ui/Backend.h"
 
@@ -19,6 +22,18 @@ constexpr ui::Color kGreen = ui::Rgb(0x00, 0x80, 0x00);
 constexpr ui::Color kRed = ui::Rgb(0xFF, 0x00, 0x00);
 constexpr ui::Color kBlue = ui::Rgb(0x00, 0x00, 0xFF);
 const char* const kNoQuoteTime = "*******";
+
+// A reader's LastPrice that is no level: a failure code, or nothing at all.
+bool IsCode(const std::string& lastPrice) {
+    return lastPrice.empty() || lastPrice == quotes::kFetchFailed || lastPrice == quotes::kPageRejected ||
+           lastPrice == kNoQuoteTime;
+}
+
+// The program's clock in milliseconds (see SourceOrder.h).
+int64_t ClockMs() {
+    const platform::DateTime now = platform::Current().clock->Now();
+    return support::SecondsSinceEpoch(now) * 1000 + now.millisecond;
+}
 
 }  // namespace
 
@@ -96,15 +111,14 @@ platform::Task<> TMainForm::RefreshSteps() {
     }
 
     CheckMarketClosed();
-    if (state_.marketClosed) {
-        co_await quotes::Download_AEX_IEX();
-        LabelWait.Hide();
-        ShowIndexName("IEX25: ");
-    } else {
-        co_await quotes::Download_AEX_Invst();
-        LabelWait.Hide();
-        ShowIndexName("AEX: ");
-    }
+    const bool marketClosed = state_.marketClosed;
+    auto read = ReadQuote(marketClosed, ClockMs());
+    const QuoteFrom from = co_await std::move(read);
+    LabelWait.Hide();
+    // The feed holds us off, or was asked too short a while ago: the bar keeps its level.
+    if (from == QuoteFrom::Kept) co_return;
+    levelFromFeed_ = from == QuoteFrom::Feed;
+    ShowIndexName(marketClosed && from == QuoteFrom::Page ? "IEX25: " : "AEX: ");
 
     if (quotes::IndexQuote.LastPrice == lastHandledPrice_) co_return;
     lastHandledPrice_ = quotes::IndexQuote.LastPrice;
@@ -115,6 +129,59 @@ platform::Task<> TMainForm::RefreshSteps() {
     co_await DownloadDayGraph();
     DrawDayGraph();
     if (recorded) co_await SaveOwnDay();
+}
+
+// The page of the hour is read first, and when it gives no quote the feed is asked in the same
+// refresh; after the page has failed a few refreshes running, the other way round (SourceOrder),
+// the page then asked only when the feed was asked and gave no quote. When neither gives a quote
+// the bar shows the page's code, unless the feed could not be asked for politeness' sake while the
+// bar shows its level: that level then stays.
+platform::Task<TMainForm::QuoteFrom> TMainForm::ReadQuote(bool marketClosed, int64_t refreshBegan) {
+    settings::SettingsStore store(ProductName);
+    const bool feedOn = settings::LoadFeedSwitch(store);
+    const bool pageFirst = sourceOrder_.PageFirst(marketClosed ? 0 : 1, refreshBegan) || !feedOn;
+    FeedAnswer feed = FeedAnswer::NotAsked;
+    if (!pageFirst) {
+        auto ask = AskFeed();
+        feed = co_await std::move(ask);
+        if (feed == FeedAnswer::Quote) co_return QuoteFrom::Feed;
+        // The page, failing for a while, waits for its ten minutes; the level shown stays.
+        if (feed == FeedAnswer::HeldBack && levelFromFeed_) co_return QuoteFrom::Kept;
+    }
+    auto read = ReadPage(marketClosed);
+    if (co_await std::move(read)) co_return QuoteFrom::Page;
+    if (pageFirst && feedOn) {
+        auto ask = AskFeed();
+        feed = co_await std::move(ask);
+        if (feed == FeedAnswer::Quote) co_return QuoteFrom::Feed;
+    }
+    co_return feed == FeedAnswer::HeldBack && levelFromFeed_ ? QuoteFrom::Kept : QuoteFrom::Page;
+}
+
+// The page of the hour into IndexQuote; true when it gave a level.
+platform::Task<bool> TMainForm::ReadPage(bool marketClosed) {
+    auto read = marketClosed ? quotes::Download_AEX_IEX() : quotes::Download_AEX_Invst();
+    co_await std::move(read);
+    const bool delivered = !IsCode(quotes::IndexQuote.LastPrice);
+    sourceOrder_.PageRead(ClockMs(), delivered);
+    co_return delivered;
+}
+
+// The feed, when it may be asked now; its quote becomes IndexQuote, its codes stay its own.
+platform::Task<TMainForm::FeedAnswer> TMainForm::AskFeed() {
+    const int64_t now = ClockMs();
+    if (!feedPoliteness_.MayAsk(now, DownloadTimer.Interval())) co_return FeedAnswer::HeldBack;
+    feedPoliteness_.Asked(now);
+    platform::Services& services = platform::Current();
+    auto ask = quotes::Download_AEX_Feed(*services.web, *services.locale, feedQuote_, quotes::FeedDay);
+    const quotes::FeedOutcome outcome = co_await std::move(ask);
+    if (outcome.delivered) {
+        quotes::IndexQuote = feedQuote_;
+        co_return FeedAnswer::Quote;
+    }
+    if (outcome.holdOffSeconds == 0) co_return FeedAnswer::NoQuote;
+    feedPoliteness_.HoldOff(ClockMs(), outcome.holdOffSeconds);
+    co_return FeedAnswer::HeldBack;
 }
 
 // The two index names differ in width; the level and the time move along, also when the level

@@ -16,6 +16,9 @@ std::optional<std::string> FileSystem::ReadFileUpTo(const std::string& path, uin
     return content;
 }
 
+// A web without header access (a recording stand-in) reports none.
+std::string Web::HeaderValue(Handle, const std::string&) { return std::string(); }
+
 Services& Current() { return g_services; }
 void Install(const Services& services) { g_services = services; }
 

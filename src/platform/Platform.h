@@ -172,6 +172,8 @@ public:
     virtual bool Read(Handle url, char* buffer, uint32_t size, uint32_t* bytesRead) = 0;
     // The HTTP status of an open URL (200, 404, ...); 0 when it is not known.
     virtual uint32_t StatusCode(Handle url) = 0;
+    // The value of a header of an open URL's answer ("Retry-After"); empty when it has none.
+    virtual std::string HeaderValue(Handle url, const std::string& name);
     virtual void Close(Handle handle) = 0;
     // Creates or truncates a file for a file fetch; null when it cannot be created.
     virtual std::unique_ptr<OutputFile> CreateFile(const std::string& path) = 0;
@@ -179,6 +181,7 @@ public:
 
 constexpr uint32_t kFlagReload = 0x80000000u;
 constexpr uint32_t kFlagNoCacheWrite = 0x04000000u;
+constexpr uint32_t kFlagNoCookies = 0x00080000u;  // neither sends nor keeps cookies
 
 // Synchronous tones and pauses.
 class StopSignal;

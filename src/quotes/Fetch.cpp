@@ -131,7 +131,7 @@ private:
 class Session {
 public:
     Session(platform::Web& web, const FetchProfile& profile, platform::StopSignal* stop)
-        : web_(web), handle_(web, web.OpenSession(kUserAgent)), cut_(stop, [this] { Abort(); }), stop_(stop) {
+        : web_(web), handle_(web, web.OpenSession(profile.userAgent)), cut_(stop, [this] { Abort(); }), stop_(stop) {
         if (handle_) web_.SetBounds(handle_.get(), profile.bounds);
     }
     explicit operator bool() const { return bool(handle_); }
@@ -261,6 +261,21 @@ FetchProfile InstallerProfile(const std::string& url) {
     return p;
 }
 
+// One try (at most one request a refresh), over HTTPS, with the browser's agent, asking for JSON,
+// and without cookies: the feed is read as it answers anyone, never with a session of its own. A
+// redirect elsewhere (a consent or sign-in page) leaves the URL unopened.
+FetchProfile QuoteFeedProfile() {
+    FetchProfile p;
+    p.url = std::string("https://") + hosts::kQuoteFeed + "/v8/finance/chart/%5EAEX?range=1d&interval=5m";
+    p.userAgent = kBrowserUserAgent;
+    p.openFlags = platform::kFlagReload | platform::kFlagNoCacheWrite | platform::kFlagNoCookies;
+    p.extraHeaders = std::string("Accept: application/json\r\n");
+    p.bounds.receiveMs = 5000;
+    p.bounds.redirectsStayOnSecureHost = true;
+    p.tryDeadlineMs = 10000;
+    return p;
+}
+
 FetchProfile DayChartProfile() {
     FetchProfile p;
     p.url = HttpUrl(hosts::kChartServer, "/ChartServer/chart.ashx?ctype=4&id=12272&daterange=today&name=AEX");
@@ -282,10 +297,14 @@ TextFetch FetchUrlToFile(platform::Web& web, const FetchProfile& profile, platfo
         TryDeadline deadline(web, session.get(), profile.tryDeadlineMs);
         HandleGuard url(web, OpenUrl(web, session.get(), profile));
         result.complete = false;
+        result.status = 0;
+        result.retryAfter.clear();
         if (url && !session.Stopped()) {
             result.body.clear();
             result.complete = ReadTextBody(web, url.get(), profile, result.body) == LoopEnd::EndOfBody &&
                               !deadline.Passed() && !session.Stopped();
+            result.status = web.StatusCode(url.get());
+            if (result.status == 429 || result.status == 503) result.retryAfter = web.HeaderValue(url.get(), "Retry-After");
         }
         ++result.attemptsMade;
     } while (result.body.empty() && result.attemptsMade < profile.attempts);

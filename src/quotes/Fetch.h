@@ -14,6 +14,12 @@
 namespace quotes {
 
 constexpr const char* kUserAgent = "Delphi Function: Download";
+// The quote feed answers only what looks like a current browser; an agent it takes for a script,
+// or for an old browser, gets "Too Many Requests". The stable release of the most common browser
+// at the end of 2026: to be moved along with it.
+constexpr const char* kBrowserUserAgent =
+    "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/155.0.0.0 "
+    "Safari/537.36";
 // A text body stops growing here; the rest of the response is not read. The quote pages are a few
 // hundred kilobytes at most, and a 32-bit process must not run out of memory.
 constexpr size_t kTextBodyLimit = 16u * 1024u * 1024u;
@@ -29,6 +35,7 @@ constexpr uint32_t kInstallerDeadlineMs = 10u * 60u * 1000u;
 
 struct FetchProfile {
     std::string url;
+    std::string userAgent = kUserAgent;
     int attempts = 1;  // the most times the URL is opened within one call (1 to 3)
     uint32_t openFlags = platform::kFlagReload;
     std::optional<std::string> extraHeaders;  // none: a null pointer with length 0
@@ -50,6 +57,7 @@ FetchProfile InvestingQuoteProfile();
 FetchProfile VersionListProfile();
 FetchProfile InstallerProfile(const std::string& url);
 FetchProfile DayChartProfile();
+FetchProfile QuoteFeedProfile();
 
 struct TextFetch {
     int attemptsMade = 0;
@@ -57,6 +65,9 @@ struct TextFetch {
     // The last attempt's read loop ended on the end of the body (not on a failed read, a cut, and
     // not on the profile's text limit). A cut body still counts as content.
     bool complete = false;
+    uint32_t status = 0;     // the last attempt's HTTP status; 0 when its URL did not open
+    // The last attempt's Retry-After header, read only from a 429 or 503 answer.
+    std::string retryAfter;
 };
 
 struct FileFetch {

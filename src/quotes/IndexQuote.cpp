@@ -12,7 +12,10 @@ IndexQuoteRecord IndexQuote;
 DayPoints FeedDay;
 
 std::string TwoDecimalsText(const std::string& numberText, char decimalSeparator) {
-    const double value = support::ParseNumber(numberText);
+    return TwoDecimalsText(support::ParseNumber(numberText), decimalSeparator);
+}
+
+std::string TwoDecimalsText(double value, char decimalSeparator) {
     // nearbyint rounds in the current rounding mode, which is to-nearest-even unless someone changed it.
     const int previousMode = std::fegetround();
     std::fesetround(FE_TONEAREST);

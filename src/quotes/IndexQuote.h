@@ -30,5 +30,6 @@ public:
 // The number text rounded to the hundredth (an exact half to the even one) and written with two
 // decimals and the given decimal separator: "1234.567" gives 1234,57 with a comma.
 std::string TwoDecimalsText(const std::string& numberText, char decimalSeparator);
+std::string TwoDecimalsText(double value, char decimalSeparator);
 
 }  // namespace quotes

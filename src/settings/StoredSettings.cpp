@@ -105,6 +105,15 @@ DialogSettings LoadDialogSettings(SettingsStore& store) {
     return settings;
 }
 
+bool LoadFeedSwitch(SettingsStore& store) {
+    StoreBatch batch(store);
+    try {
+        return store.ReadFlag(kSection, kFeedOn, true);
+    } catch (const std::runtime_error&) {
+        return true;
+    }
+}
+
 void SaveDialogSettings(SettingsStore& store, const DialogSettings& settings) {
     StoreBatch batch(store);
     store.WriteFlag(kSection, kDownloadOn, settings.downloadOn);

@@ -26,6 +26,8 @@ constexpr const char kUpperBound[] = "Bovengrens";
 constexpr const char kLowerBound[] = "Ondergrens";
 constexpr const char kSoundOn[] = "Geluid Aan";
 constexpr const char kUpdatesOn[] = "Updates Aan";
+// Not in the dialog: set in the registry by whoever wants the quote feed never asked.
+constexpr const char kFeedOn[] = "Feed Aan";
 
 // The refresh interval's range in seconds, that of the dialog's seconds field.
 constexpr int kMinSeconds = 10;
@@ -94,6 +96,10 @@ void SaveDialogPosition(SettingsStore& store, int top, int left);
 // not 0) is converted to seconds and replaces "Aantal seconden"; the minutes are then removed.
 void LoadDialogSettings(SettingsStore& store, DialogSettings& settings);
 DialogSettings LoadDialogSettings(SettingsStore& store);
+
+// Every refresh: "Feed Aan", whether the quote feed may be asked (default on). A value of a kind the
+// store cannot read counts as the default: a refresh never fails on it.
+bool LoadFeedSwitch(SettingsStore& store);
 
 // Dialog OK: the eight values in the order of DialogSettings.
 void SaveDialogSettings(SettingsStore& store, const DialogSettings& settings);

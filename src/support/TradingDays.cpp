@@ -4,7 +4,12 @@
 namespace support {
 namespace {
 
-// Days since 1970-01-01 in the proleptic Gregorian calendar.
+bool SameDay(const Date& a, const Date& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day;
+}
+
+}  // namespace
+
 long long DaysFromCivil(int year, int month, int day) {
     const long long y = static_cast<long long>(year) - (month <= 2 ? 1 : 0);
     const long long era = (y >= 0 ? y : y - 399) / 400;
@@ -27,11 +32,10 @@ Date CivilFromDays(long long days) {
     return {year, month, day};
 }
 
-bool SameDay(const Date& a, const Date& b) {
-    return a.year == b.year && a.month == b.month && a.day == b.day;
+long long SecondsSinceEpoch(const platform::DateTime& moment) {
+    return DaysFromCivil(moment.year, moment.month, moment.day) * 86400 + moment.hour * 3600 + moment.minute * 60 +
+           moment.second;
 }
-
-}  // namespace
 
 int DayOfWeek(const Date& date) {
     const long long days = DaysFromCivil(date.year, date.month, date.day);

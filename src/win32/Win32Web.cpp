@@ -273,6 +273,12 @@ public:
         return RequestStatus(handle->url);
     }
 
+    std::string HeaderValue(Handle url, const std::string& name) override {
+        auto* handle = static_cast<WebHandle*>(url);
+        if (!handle || handle->isSession || !handle->url.request) return std::string();
+        return CustomHeaderText(handle->url, name);
+    }
+
     void Close(Handle handle) override {
         auto* web = static_cast<WebHandle*>(handle);
         if (!web) return;
@@ -312,6 +318,17 @@ private:
         std::string text(2048, '\0');
         DWORD size = static_cast<DWORD>(text.size() - 1);
         if (!HttpQueryInfoA(url.request, header, &text[0], &size, nullptr)) return std::string();
+        text.resize(size);
+        return text;
+    }
+
+    // A header asked for by name: the buffer goes in holding the name and comes back with the value.
+    static std::string CustomHeaderText(Url& url, const std::string& name) {
+        std::string text(2048, '\0');
+        if (name.empty() || name.size() >= text.size()) return std::string();
+        text.replace(0, name.size(), name);
+        DWORD size = static_cast<DWORD>(text.size() - 1);
+        if (!HttpQueryInfoA(url.request, HTTP_QUERY_CUSTOM, &text[0], &size, nullptr)) return std::string();
         text.resize(size);
         return text;
     }

@@ -20,6 +20,8 @@ from quodo_e2e import E2ETestCase, Rect, _reg_string, wait_until
 INVESTING = "nl.investing.com/indices/netherlands-25-historical-data"
 IEX = "m.iex.nl/"
 CHART = "charts.iex.nl/ChartServer/chart.ashx"
+FEED_HOST = "query1.finance.yahoo.com"
+FEED = FEED_HOST + "/v8/finance/chart/%5EAEX"
 QUOTE_HOSTS = ("nl.investing.com", "m.iex.nl")
 DUTCH = {"LC_ALL": "nl_NL.UTF-8", "TZ": "Europe/Amsterdam"}
 
@@ -37,6 +39,22 @@ def iex_page(level, change, percent, time):
     return ('<html><head><script type="text/javascript">var IEX25LastPrice = %s;\n'
             "var IEX25AbsoluteDifference = %s;\nvar IEX25RelativeDifference = %s;\n</script></head>"
             '<body><span id="LastTime">%s</span></body></html>' % (level, change, percent, time))
+
+
+MONDAY_TEN = 1796634000  # 2026-12-07 10:00:00 in Amsterdam, Unix seconds
+
+
+def feed_answer(level, seconds_after_ten):
+    """An answer of the quote feed, written from its field names: the level, the time of the last
+    trade (seconds after ten on Monday 7 December 2026) and five-minute points since nine."""
+    times = [MONDAY_TEN - 3600 + 300 * n for n in range(12)]
+    meta = {"currency": "EUR", "symbol": "^AEX", "exchangeTimezoneName": "Europe/Amsterdam", "gmtoffset": 3600,
+            "regularMarketPrice": level, "regularMarketTime": MONDAY_TEN + seconds_after_ten,
+            "chartPreviousClose": 900.0}
+    closes = [900.0 + n * 0.5 for n in range(12)]
+    closes[3] = None
+    return json.dumps({"chart": {"result": [{"meta": meta, "timestamp": times,
+                                             "indicators": {"quote": [{"close": closes}]}}], "error": None}})
 
 
 def png(width, height, pixel):

@@ -33,6 +33,7 @@ public:
         bool failsAfterChunks = false;    // the read after the last chunk fails instead of giving 0
         uint32_t status = 200;            // the HTTP status the answer carries
         bool stallsAfterChunks = false;   // the read after the last chunk waits until the request is cut
+        std::map<std::string, std::string> headers = {};  // the answer's headers beyond the status
     };
 
     struct Call {
@@ -52,6 +53,11 @@ public:
     static Attempt Refused() { return Attempt{false, {}, false}; }
     static Attempt Body(const std::string& body) { return Attempt{true, {body}, false}; }
     static Attempt Answer(uint32_t status, const std::string& body) { return Attempt{true, {body}, false, status}; }
+    static Attempt Answer(uint32_t status, const std::string& body, std::map<std::string, std::string> headers) {
+        Attempt attempt = Answer(status, body);
+        attempt.headers = std::move(headers);
+        return attempt;
+    }
     static Attempt Chunks(std::vector<std::string> chunks) { return Attempt{true, std::move(chunks), false}; }
     static Attempt CutAfter(std::vector<std::string> chunks) { return Attempt{true, std::move(chunks), true}; }
     // Opens, delivers the chunks, then stays silent until the request is cut (Abort).
@@ -190,6 +196,13 @@ public:
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         if (!IsOpen(url) || Entry(url).session) throw std::logic_error("StatusCode of a handle that is no open URL");
         return Entry(url).attempt.status;
+    }
+    std::string HeaderValue(Handle url, const std::string& name) override {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        if (!IsOpen(url) || Entry(url).session) throw std::logic_error("HeaderValue of a handle that is no open URL");
+        const auto& headers = Entry(url).attempt.headers;
+        const auto it = headers.find(name);
+        return it == headers.end() ? std::string() : it->second;
     }
     void Close(Handle handle) override {
         std::lock_guard<std::recursive_mutex> lock(mutex_);

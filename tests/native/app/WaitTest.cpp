@@ -122,6 +122,7 @@ TEST_F(WaitTest, RefreshesGoOnWhileTheSettingsDialogIsOpenAndWhatIsTypedThenIsKe
 // bar shows the failure code, and the next refresh comes at its time.
 TEST_F(WaitTest, ARefreshWhosePageHangsEndsAtItsBound) {
     SetStoredText("DownloadTimer Aan", "0");
+    SetStoredText("Feed Aan", "0");  // no feed asked after the page
     auto& f = Start();
     backend.holdWorks = true;
     backend.Advance(1000);

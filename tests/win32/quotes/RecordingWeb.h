@@ -31,6 +31,7 @@ public:
         return ok;
     }
     uint32_t StatusCode(Handle url) override { return inner_.StatusCode(url); }
+    std::string HeaderValue(Handle url, const std::string& name) override { return inner_.HeaderValue(url, name); }
     void Close(Handle handle) override { inner_.Close(handle); }
     std::unique_ptr<platform::OutputFile> CreateFile(const std::string& path) override { return inner_.CreateFile(path); }
 

@@ -1,0 +1,42 @@
+"""Quodo under Wine, the quote page silent and the quote feed answering over HTTPS: the bar shows
+the feed's level within one refresh; the feed is asked as a browser, without cookies, an interval
+apart."""
+
+import unittest
+
+from quodo_app import FEED, FEED_HOST, INVESTING, QuodoTestCase, feed_answer
+
+TRADING = "2026-12-07 10:00:00"
+SILENT = {"stall_after": -1, "stall_ms": 120000}  # the connection is taken, nothing is said
+
+
+class FeedTest(QuodoTestCase):
+    tls = True
+
+    def test_with_the_page_silent_the_bar_shows_the_feeds_level_within_one_refresh(self):
+        # The feed's first answer sets a cookie, which a browser would send back.
+        cookie = {"Set-Cookie": "A1=d=AQABBK; Domain=.%s; Path=/; Secure; HttpOnly" % FEED_HOST}
+        self.serve({INVESTING: [SILENT] * 10,
+                    FEED: [{"body": feed_answer(905.25, 7), "headers": cookie}, {"body": feed_answer(906.5, 19)}]})
+        self.session.reg_update({"Aantal seconden": 10})
+        quodo = self.start_quodo(TRADING, first_refresh=False)
+        # The first refresh, a second after start, waits for the page (two tries of 5 s), then asks
+        # the feed.
+        bar = quodo.wait_bar(lambda b: b.level == "905,25", timeout=20, message="the feed's level")
+        self.assertEqual((bar.name, bar.time), ("AEX: ", " @ 10:00:07"))
+        # The next refresh waits for the page again, then asks the feed once more.
+        quodo.wait_bar(lambda b: b.level == "906,50", timeout=30, message="the feed's next level")
+
+        feed = [r for r in self.requests() if r["host"] == FEED_HOST]
+        self.assertEqual(len(feed), 2)
+        self.assertGreaterEqual(feed[1]["time"] - feed[0]["time"], 9.0, "not within nine tenths of the interval")
+        for request in feed:
+            self.assertEqual((request["scheme"], request["query"]), ("https", "range=1d&interval=5m"))
+            headers = {name.lower(): value for name, value in request["headers"]}
+            self.assertTrue(headers["user-agent"].startswith("Mozilla/5.0 (Windows NT 10.0; Win64; x64)"))
+            self.assertNotIn("cookie", headers)
+        quodo.quit()
+
+
+if __name__ == "__main__":
+    unittest.main()
