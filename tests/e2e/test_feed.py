@@ -1,10 +1,14 @@
 """Quodo under Wine, the quote page silent and the quote feed answering over HTTPS: the bar shows
-the feed's level within one refresh; the feed is asked as a browser, without cookies, an interval
-apart."""
+the feed's level within one refresh and the chart area the day drawn from the feed's points; the
+feed is asked as a browser, without cookies, an interval apart."""
 
 import unittest
 
 from quodo_app import FEED, FEED_HOST, INVESTING, QuodoTestCase, feed_answer
+from quodo_e2e import Rect, wait_until
+
+GREEN = (0, 0x80, 0)
+CHART_FALLBACK = (250, 250, 250)  # the background of the fallback picture, assets/ErrorGraph.png
 
 TRADING = "2026-12-07 10:00:00"
 SILENT = {"stall_after": -1, "stall_ms": 120000}  # the connection is taken, nothing is said
@@ -24,6 +28,15 @@ class FeedTest(QuodoTestCase):
         # the feed.
         bar = quodo.wait_bar(lambda b: b.level == "905,25", timeout=20, message="the feed's level")
         self.assertEqual((bar.name, bar.time), ("AEX: ", " @ 10:00:07"))
+
+        # The chart server gives no picture: the chart area shows the feed's day, from nine on and
+        # above the close before, instead of the fallback picture.
+        def chart():
+            shot = quodo.main.screenshot()
+            return shot.crop(Rect(25, 10, 215, 190).offset(*shot.origin))
+        wait_until(lambda: chart().count(GREEN) > 20, timeout=10, message="the feed's day drawn")
+        self.assertEqual(chart().count(CHART_FALLBACK), 0)
+        self.assertGreater(chart().bounding_box(GREEN).width, 10, "an hour of five-minute points")
         # The next refresh waits for the page again, then asks the feed once more.
         quodo.wait_bar(lambda b: b.level == "906,50", timeout=30, message="the feed's next level")
 
