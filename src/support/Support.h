@@ -42,6 +42,7 @@ Date EasterSunday(int year);
 bool IsNonTradingDay(const Date& date);
 int DayOfWeek(const Date& date);  // 0 = Sunday
 Date AddDays(const Date& date, int days);
+long long DaysSince1970(const Date& date);  // negative before 1970-01-01
 Date DateOf(const platform::DateTime& moment);
 bool IsNonTradingDay(const platform::DateTime& moment);  // the time of day plays no part
 int DaysInMonth(int year, int month);

@@ -33,6 +33,8 @@ bool SameDay(const Date& a, const Date& b) {
 
 }  // namespace
 
+long long DaysSince1970(const Date& date) { return DaysFromCivil(date.year, date.month, date.day); }
+
 int DayOfWeek(const Date& date) {
     const long long days = DaysFromCivil(date.year, date.month, date.day);
     return static_cast<int>(((days % 7) + 7 + 4) % 7);  // 1970-01-01 was a Thursday

@@ -150,6 +150,30 @@ TEST_F(EnglishLocale, WithoutAStartTheClockIsTheLocalTime) {
     EXPECT_EQ(now.dayOfWeek, support::DayOfWeek(support::DateOf(now)));
 }
 
+// TZ=Australia/Sydney with QUODO_CLOCK set: the clock's UTC is the system's, whatever the test
+// clock says, and a moment's local time follows the southern zone's summer and winter.
+using SouthernZone = Win32Services;
+
+TEST_F(SouthernZone, UtcIsTheSystemsAndLocalTimesFollowTheZonesOwnSummer) {
+    ASSERT_EQ(Env("TZ"), "Australia/Sydney");
+    ASSERT_FALSE(Env("QUODO_CLOCK").empty());
+    const int64_t before = _time64(nullptr);
+    const int64_t utc = services().clock->UtcNow();
+    const int64_t after = _time64(nullptr);
+    EXPECT_LE(before, utc);
+    EXPECT_LE(utc, after);
+    // The hour of the day in Sydney at midnight UTC on the 15th of a month.
+    const auto localAt = [&](int year, int month) {
+        platform::DateTime midnight;
+        midnight.year = year;
+        midnight.month = month;
+        midnight.day = 15;
+        return services().clock->LocalTimeOf(support::SecondsSince1970(midnight)).hour;
+    };
+    EXPECT_EQ(localAt(2026, 1), 11);  // summer: ten hours ahead and one of daylight saving
+    EXPECT_EQ(localAt(2026, 7), 10);
+}
+
 // Default environment with QUODO_CLOCK=2026-04-03 17:29:00.
 TEST_F(Win32Services, ClockStartsAtTheGivenMomentAndRunsOn) {
     const auto start = support::ParseClockStart(Env("QUODO_CLOCK"));
