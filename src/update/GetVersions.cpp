@@ -9,8 +9,11 @@
 #include "ui/Application.h"
 #include "ui/Backend.h"
 #include "ui/Operations.h"
+#include "update/CheckHistory.h"
+#include "update/DateFormat.h"
 #include "update/ErrorLog.h"
 #include "update/Installer.h"
+#include "update/ListMark.h"
 #include "update/PingProbe.h"
 #include "update/Terminate.h"
 #include "update/UpdateTexts.h"
@@ -113,9 +116,18 @@ platform::Task<CheckResult> TVersionsForm::ReadVersionList(std::string& name, st
         versionListText_ = co_await TThread1::Run(*services.web);
     }
 
+    // The list is judged by the system's UTC against the newest list believed before.
+    platform::Registry& registry = *services.registry;
+    const UtcSeconds now = services.clock->UtcNow();
+    const ListMark mark = ReadListMark(registry, program_.productName);
     const CheckOutcome outcome = ReadVersionListText(versionListText_, name, program_.versionText,
-                                                     EntryTrust{*services.crypto, program_.updateKey},
-                                                     UniversalNow(services));
+                                                     EntryTrust{*services.crypto, program_.updateKeys}, mark, now);
+    KeepBelieved(registry, program_.productName, mark, outcome);
+    if (IsGoodCheck(outcome.result)) RememberGoodCheck(registry, program_.productName, now);
+    clockDates_ = {};
+    if (outcome.validity)
+        clockDates_ = {ShortLocalDate(services, now), ShortLocalDate(services, outcome.validity->signedAt),
+                       ShortLocalDate(services, outcome.validity->validUntil)};
     if (!outcome.listFromEntry.empty()) versionListText_ = outcome.listFromEntry;
     checkedEntry_ = outcome.entry;
     if (outcome.entry) name = outcome.entry->installerName;
@@ -147,13 +159,26 @@ platform::Task<> TVersionsForm::AutomaticCheck() {
     versionListText_.clear();
     std::string name = program_.productName, latest;
     const CheckResult result = co_await ReadVersionList(name, latest);
-    if (result != CheckResult::UpToDate && result != CheckResult::UpdateAdvised)
+    if (!IsGoodCheck(result)) {
         WriteErrorLog(platform::Current(), program_.dataFolder, result);  // a log that cannot be written is no news
+        TellIfStale(result);
+    }
     // A silent check leaves an open window's text alone.
     if (result != CheckResult::UpdateAdvised) co_return;
     ShowForm();
     ShowMemo(AutomaticCheckMemo(Dutch(), program_.versionText, latest, name));
     Advise(true);
+}
+
+// Checks that keep failing, whatever the reason, are told now and then instead of only logged.
+void TVersionsForm::TellIfStale(CheckResult result) {
+    platform::Services& services = platform::Current();
+    const std::optional<UtcSeconds> since =
+        TakeStaleNotice(*services.registry, program_.productName, services.clock->UtcNow());
+    if (!since || !showNotice) return;
+    const std::vector<std::string> lines =
+        StaleNoticeLines(Dutch(), ShortLocalDate(services, *since), result, clockDates_);
+    showNotice(lines[0], lines[1], kStaleNoticeMs);
 }
 
 platform::Task<> TVersionsForm::CheckOnDemand(int top, int left, int height, int width) {
@@ -164,7 +189,7 @@ platform::Task<> TVersionsForm::CheckOnDemand(int top, int left, int height, int
 
     SetBounds(left + (width - Width()) / 2, top + (height - Height()) / 2, Width(), Height());
     ShowForm();
-    ShowMemo(OnDemandMemo(Dutch(), result, program_.versionText, latest, name));
+    ShowMemo(OnDemandMemo(Dutch(), result, program_.versionText, latest, name, clockDates_));
     if (result == CheckResult::UpdateAdvised) {
         Advise(false);
         FocusIfShown(BtnDownload);
