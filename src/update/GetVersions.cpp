@@ -9,11 +9,9 @@
 #include "ui/Application.h"
 #include "ui/Backend.h"
 #include "ui/Operations.h"
-#include "update/CheckHistory.h"
-#include "update/DateFormat.h"
 #include "update/ErrorLog.h"
 #include "update/Installer.h"
-#include "update/ListMark.h"
+#include "update/ListVerdict.h"
 #include "update/PingProbe.h"
 #include "update/Terminate.h"
 #include "update/UpdateTexts.h"
@@ -116,18 +114,10 @@ platform::Task<CheckResult> TVersionsForm::ReadVersionList(std::string& name, st
         versionListText_ = co_await TThread1::Run(*services.web);
     }
 
-    // The list is judged by the system's UTC against the newest list believed before.
-    platform::Registry& registry = *services.registry;
-    const UtcSeconds now = services.clock->UtcNow();
-    const ListMark mark = ReadListMark(registry, program_.productName);
-    const CheckOutcome outcome = ReadVersionListText(versionListText_, name, program_.versionText,
-                                                     EntryTrust{*services.crypto, program_.updateKeys}, mark, now);
-    KeepBelieved(registry, program_.productName, mark, outcome);
-    if (IsGoodCheck(outcome.result)) RememberGoodCheck(registry, program_.productName, now);
-    clockDates_ = {};
-    if (outcome.validity)
-        clockDates_ = {ShortLocalDate(services, now), ShortLocalDate(services, outcome.validity->signedAt),
-                       ShortLocalDate(services, outcome.validity->validUntil)};
+    const ListVerdict verdict =
+        JudgeVersionList(services, versionListText_, name, program_.versionText, program_.updateKeys);
+    const CheckOutcome& outcome = verdict.outcome;
+    clockDates_ = verdict.dates;
     if (!outcome.listFromEntry.empty()) versionListText_ = outcome.listFromEntry;
     checkedEntry_ = outcome.entry;
     if (outcome.entry) name = outcome.entry->installerName;
@@ -161,24 +151,15 @@ platform::Task<> TVersionsForm::AutomaticCheck() {
     const CheckResult result = co_await ReadVersionList(name, latest);
     if (!IsGoodCheck(result)) {
         WriteErrorLog(platform::Current(), program_.dataFolder, result);  // a log that cannot be written is no news
-        TellIfStale(result);
+        // Checks that keep failing, whatever the reason, are told now and then, not only logged.
+        const auto notice = StaleNotice(platform::Current(), program_.productName, Dutch(), result, clockDates_);
+        if (notice && showNotice) showNotice((*notice)[0], (*notice)[1], kStaleNoticeMs);
     }
     // A silent check leaves an open window's text alone.
     if (result != CheckResult::UpdateAdvised) co_return;
     ShowForm();
     ShowMemo(AutomaticCheckMemo(Dutch(), program_.versionText, latest, name));
     Advise(true);
-}
-
-// Checks that keep failing, whatever the reason, are told now and then instead of only logged.
-void TVersionsForm::TellIfStale(CheckResult result) {
-    platform::Services& services = platform::Current();
-    const std::optional<UtcSeconds> since =
-        TakeStaleNotice(*services.registry, program_.productName, services.clock->UtcNow());
-    if (!since || !showNotice) return;
-    const std::vector<std::string> lines =
-        StaleNoticeLines(Dutch(), ShortLocalDate(services, *since), result, clockDates_);
-    showNotice(lines[0], lines[1], kStaleNoticeMs);
 }
 
 platform::Task<> TVersionsForm::CheckOnDemand(int top, int left, int height, int width) {

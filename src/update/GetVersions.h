@@ -95,7 +95,6 @@ private:
     bool Dutch() const;
     void ShowMemo(const std::vector<std::string>& lines);
     void Advise(bool automatic);
-    void TellIfStale(CheckResult result);
     void RefuseInstaller(const std::string& path);
     void FocusIfShown(ui::Button& button);
 
