@@ -89,22 +89,6 @@ inline platform::TimeZone CentralEuropeanZone() {
     return zone;
 }
 
-// A southern zone: Sydney, ten hours ahead, with an hour of daylight saving from the first Sunday
-// of October 2:00 to the first Sunday of April 3:00.
-inline platform::TimeZone SydneyZone() {
-    platform::TimeZone zone;
-    zone.bias = -600;
-    zone.standardBias = 0;
-    zone.daylightBias = -60;
-    zone.daylightDate.month = 10;
-    zone.daylightDate.day = 1;
-    zone.daylightDate.hour = 2;
-    zone.standardDate.month = 4;
-    zone.standardDate.day = 1;
-    zone.standardDate.hour = 3;
-    return zone;
-}
-
 struct FakeSystemInfo : platform::SystemInfo {
     platform::WindowsVersion version{2, 6, 1, ""};
     platform::TimeZone timeZone = CentralEuropeanZone();
