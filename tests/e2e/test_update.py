@@ -36,15 +36,10 @@ LAST_MONTH = (NOW - datetime.timedelta(days=40), NOW - datetime.timedelta(days=1
 
 
 def out_of_date(month):
-    """The line of a list whose time is over: the computer's date (the local one, in Amsterdam as the
-    tests' time zone; the day may turn while a test runs) and the list's."""
-    def day(moment):
-        local = moment.astimezone(zoneinfo.ZoneInfo("Europe/Amsterdam"))
-        return "%d-%d-%d" % (local.day, local.month, local.year)
-    return lambda line: (line.startswith("De datum van deze computer (%s)" % day(NOW))
-                         or line.startswith("De datum van deze computer (%s)" % day(datetime.datetime.now(UTC)))) \
-        and line.endswith(" valt buiten de geldigheid van de versielijst (%s t/m %s). Controleer de datum en tijd."
-                          % (day(month[0]), day(month[1])))
+    """The line of a list whose time is over, with the list's local dates (Amsterdam, the tests' zone)."""
+    days = ["{d.day}-{d.month}-{d.year}".format(d=m.astimezone(zoneinfo.ZoneInfo("Europe/Amsterdam"))) for m in month]
+    return lambda line: line.startswith("De datum van deze computer (") and line.endswith(
+        ") valt buiten de geldigheid van de versielijst (%s t/m %s). Controleer de datum en tijd." % tuple(days))
 
 
 class UpdateTest(QuodoTestCase):

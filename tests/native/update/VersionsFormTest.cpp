@@ -18,6 +18,7 @@
 #include "support/Support.h"
 #include "ui/Application.h"
 #include "ui/Headless.h"
+#include "update/CheckHistory.h"
 #include "update/GetVersions.h"
 #include "update/Digests.h"
 #include "update/Installer.h"
@@ -395,17 +396,17 @@ TEST_F(VersionsFormTest, FortyFiveDaysWithoutAGoodCheckAreToldOnceAndAgainAfterA
     EXPECT_EQ(told.size(), 2u);
 }
 
-TEST_F(VersionsFormTest, AProgramThatNeverHadAGoodCheckCountsFromItsFirst) {
-    int told = 0;
-    form.showNotice = [&](const std::string&, const std::string&, int) { ++told; };
-    for (int day : {1, 45}) {
-        sys.clock.now = fakes::MakeDateTime(2026, 3, day, 12, 0);
-        form.RunAutomaticCheck();
-    }
-    EXPECT_EQ(told, 0);
-    sys.clock.now = fakes::MakeDateTime(2026, 4, 15, 12, 0);
-    form.RunAutomaticCheck();
-    EXPECT_EQ(told, 1);
+// A program that never had a good check counts from its first; a moment stored in the clock's future
+// (left by a clock that was ahead) counts from now.
+TEST(CheckHistory, NeverAGoodCheckCountsFromTheFirstAClockThatWasAheadFromNow) {
+    fakes::MemoryRegistry registry;
+    const update::UtcSeconds day = update::kSecondsPerDay, first = update::ParseListTime("2026-03-01T12:00:00Z").value();
+    EXPECT_FALSE(update::TakeStaleNotice(registry, "Quodo", first));
+    EXPECT_FALSE(update::TakeStaleNotice(registry, "Quodo", first + 44 * day));
+    EXPECT_EQ(update::TakeStaleNotice(registry, "Quodo", first + 45 * day), first);
+    update::RememberGoodCheck(registry, "Quodo", first + 3650 * day);
+    EXPECT_FALSE(update::TakeStaleNotice(registry, "Quodo", first + 100 * day));
+    EXPECT_EQ(update::TakeStaleNotice(registry, "Quodo", first + 145 * day), first + 100 * day);
 }
 
 // The list's time is judged by the clock's UTC, not by the local time through the zone's rules: in
