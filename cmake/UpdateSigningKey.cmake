@@ -1,33 +1,42 @@
-# The key of the maker's version list: its public half, which the program carries to check the list
-# (src/app, a generated header), and, when this build signs the list it writes (installer/), its
-# private half.
+# The two keys of the maker's version list: their public halves, which the program carries to check
+# the list (src/app, a generated header), and, when this build signs the list it writes
+# (installer/), the private key it signs with.
 #
-# QUODO_UPDATE_PUBLIC_KEY names the maker's public key (PEM): the program is built from it alone, and
-# the list is signed as a step of its own on the machine that holds the private key
-# (tools/write_version_list.py --key), unless QUODO_UPDATE_SIGNING_KEY names that private key too.
-# QUODO_UPDATE_SIGNING_KEY alone names a private key (PEM, PKCS#8, P-256) that both gives the
-# program its public half and signs the list. With neither, the build makes a development key pair
-# once and keeps it in <build folder>/keys/: update-signing-key.pem (private, unencrypted) beside
-# update-signing-key.pub.pem. A release build (QUODO_RELEASE) refuses to be made without the
-# maker's public key, and shows its fingerprint.
+# The release key signs what to install and stays offline; the freshness key signs the list's times
+# every month and may sit on the maker's web server (README, "Updates").
+#   QUODO_UPDATE_PUBLIC_KEY: the maker's public release key (PEM); the program is built from it alone,
+#     with QUODO_FRESHNESS_PUBLIC_KEY, the maker's public freshness key, and the build writes no
+#     list: the maker signs it where the private keys are (tools/write_version_list.py release, renew).
+#   QUODO_UPDATE_SIGNING_KEY: a private release key (PEM, PKCS#8, P-256) that gives the program its
+#     public half and signs the build's list; given with QUODO_UPDATE_PUBLIC_KEY, the two must be a
+#     pair.
+# With no release key, the build makes a development release key once and keeps it in
+# <build folder>/keys/ (update-signing-key.pem, unencrypted). A build that holds the private release
+# key signs the list's times with a development freshness key that follows from it
+# (keys/freshness-signing-key.pem, tools/update_signing_key.py derive): the same for every build
+# given one key, so that they carry one program. A release build (QUODO_RELEASE,
+# cmake/ReleaseGuard.cmake) takes no private key at all.
 #
-# For the rest of the build: QUODO_UPDATE_KEY_SOURCE is the PEM the program's key is read from;
-# QUODO_UPDATE_KEY_IN_USE (cached) is the private key this build signs with, empty when it signs
-# nothing; another build that must sign with the same key reads it from this build's cache
+# For the rest of the build: QUODO_UPDATE_KEY_SOURCE and QUODO_FRESHNESS_KEY_SOURCE are the PEMs the
+# program's keys are read from; QUODO_UPDATE_KEY_IN_USE (cached) is the private release key this
+# build signs with (the freshness key follows from it), empty when it signs nothing; another build
+# that must sign with the same keys reads it from this build's cache
 # (scripts/build-update-fixture.sh).
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
-option(QUODO_RELEASE "A release build: the program must carry the maker's public key (QUODO_UPDATE_PUBLIC_KEY)" OFF)
 set(QUODO_UPDATE_PUBLIC_KEY "" CACHE FILEPATH
-    "The maker's public key (PEM) that the program believes; empty: the public half of the signing key")
+    "The maker's public release key (PEM) that the program believes; empty: the public half of the signing key")
 set(QUODO_UPDATE_SIGNING_KEY "" CACHE FILEPATH
-    "Private key (PEM, PKCS#8, P-256) that signs the version list in this build; empty with no public key: one made once in keys/ of the build folder")
-set(QUODO_VERSION_LIST_DAYS 30 CACHE STRING "How many days the version list this build signs holds")
-if(NOT QUODO_VERSION_LIST_DAYS MATCHES "^[1-9][0-9]*$")
-  message(FATAL_ERROR "QUODO_VERSION_LIST_DAYS must be a whole number of days, not '${QUODO_VERSION_LIST_DAYS}'")
+    "Private release key (PEM, PKCS#8, P-256) that signs the version list in this build; empty with no public key: one made once in keys/ of the build folder")
+set(QUODO_FRESHNESS_PUBLIC_KEY "" CACHE FILEPATH
+    "The maker's public freshness key (PEM) that the program believes, with QUODO_UPDATE_PUBLIC_KEY")
+set(QUODO_VERSION_LIST_DAYS 30 CACHE STRING "How many days the version list this build signs holds (1 to 45)")
+if(NOT QUODO_VERSION_LIST_DAYS MATCHES "^[1-9][0-9]*$" OR QUODO_VERSION_LIST_DAYS GREATER 45)
+  message(FATAL_ERROR "QUODO_VERSION_LIST_DAYS must be a whole number of days from 1 to 45, not '${QUODO_VERSION_LIST_DAYS}'")
 endif()
 set(QUODO_KEY_TOOL ${CMAKE_SOURCE_DIR}/tools/update_signing_key.py)
 set(QUODO_UPDATE_PUBLIC_PEM ${CMAKE_BINARY_DIR}/keys/update-signing-key.pub.pem)
+set(QUODO_FRESHNESS_PUBLIC_PEM ${CMAKE_BINARY_DIR}/keys/freshness-signing-key.pub.pem)
 set(QUODO_UPDATE_KEY_HEADER ${CMAKE_BINARY_DIR}/generated/app/UpdateKey.h)
 
 function(quodo_existing_key variable)
@@ -47,6 +56,8 @@ function(quodo_run_key_tool output)
   set(${output} "${out}" PARENT_SCOPE)
 endfunction()
 
+include(${CMAKE_CURRENT_LIST_DIR}/ReleaseGuard.cmake)
+
 set(quodo_signing_key "")
 if(QUODO_UPDATE_SIGNING_KEY)
   quodo_existing_key(QUODO_UPDATE_SIGNING_KEY)
@@ -59,10 +70,6 @@ if(QUODO_UPDATE_PUBLIC_KEY)
     # A list signed by another key than the program's would be refused by every program built here.
     quodo_run_key_tool(unused pair "${quodo_signing_key}" "${QUODO_UPDATE_KEY_SOURCE}")
   endif()
-elseif(QUODO_RELEASE)
-  message(FATAL_ERROR "A release build (QUODO_RELEASE) needs the maker's public key: "
-                      "-DQUODO_UPDATE_PUBLIC_KEY=/path/to/update-key.pub.pem. "
-                      "The development key a build makes for itself is for development and tests only.")
 elseif(quodo_signing_key)
   set(QUODO_UPDATE_KEY_SOURCE "${quodo_signing_key}")
 else()
@@ -72,8 +79,23 @@ else()
   endif()
   set(QUODO_UPDATE_KEY_SOURCE "${quodo_signing_key}")
 endif()
-if(QUODO_RELEASE)
-  quodo_run_key_tool(quodo_fingerprint fingerprint "${QUODO_UPDATE_KEY_SOURCE}")
-  message(STATUS "Release build: the program believes the update key with SHA-256 fingerprint ${quodo_fingerprint}")
+
+if(quodo_signing_key)
+  if(QUODO_FRESHNESS_PUBLIC_KEY)
+    message(FATAL_ERROR "A build that signs its own list (QUODO_UPDATE_SIGNING_KEY) signs its times with the "
+                        "development freshness key that follows from the release key: QUODO_FRESHNESS_PUBLIC_KEY "
+                        "goes with QUODO_UPDATE_PUBLIC_KEY alone.")
+  endif()
+  set(QUODO_FRESHNESS_KEY_SOURCE ${CMAKE_BINARY_DIR}/keys/freshness-signing-key.pem)
+  quodo_run_key_tool(unused derive "${quodo_signing_key}" "${QUODO_FRESHNESS_KEY_SOURCE}")
+elseif(QUODO_FRESHNESS_PUBLIC_KEY)
+  quodo_existing_key(QUODO_FRESHNESS_PUBLIC_KEY)
+  set(QUODO_FRESHNESS_KEY_SOURCE "${QUODO_FRESHNESS_PUBLIC_KEY_PATH}")
+else()
+  message(FATAL_ERROR "A build from the maker's public release key needs the public freshness key too: "
+                      "-DQUODO_FRESHNESS_PUBLIC_KEY=/path/to/freshness-key.pub.pem")
 endif()
-set(QUODO_UPDATE_KEY_IN_USE "${quodo_signing_key}" CACHE INTERNAL "The private key that signs this build's version list")
+
+quodo_release_guard("${QUODO_UPDATE_KEY_SOURCE}" "${QUODO_FRESHNESS_KEY_SOURCE}")
+set(QUODO_UPDATE_KEY_IN_USE "${quodo_signing_key}" CACHE INTERNAL
+    "The private release key that signs this build's version list (the freshness key follows from it)")

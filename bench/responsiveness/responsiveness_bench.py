@@ -71,18 +71,25 @@ def build_module(root, name):
 
 
 def signed_entry(fields):
-    """Our entry signed as the build under test signs its own list: with its key, by its own list
-    writer (one from before the list carried its times signs it without them)."""
+    """Our entry signed as the build under test signs its own list: with its keys, by its own list
+    writer (one from before the list carried two keys signs it with one key, one from before the
+    list carried its times without them). A build whose program reads the system's UTC takes a list
+    signed around the real moment; the older ones, a list for the month of their test clock."""
     build = os.path.dirname(os.environ["QUODO_BIN"])
     root = os.path.dirname(os.path.dirname(build))
     with open(os.path.join(build, "CMakeCache.txt")) as f:
         key_path = re.search(r"^QUODO_UPDATE_KEY_IN_USE:INTERNAL=(.*)$", f.read(), re.M).group(1)
     sys.path.insert(0, os.path.join(root, "tools"))
-    key = build_module(root, "update_signing_key").load_private_key(key_path)
+    keys = build_module(root, "update_signing_key")
+    key = keys.load_private_key(key_path)
     writer = build_module(root, "write_version_list")
+    utc = datetime.timezone.utc
+    if hasattr(writer, "signed_entry"):
+        now = datetime.datetime.now(utc).replace(microsecond=0)
+        return writer.signed_entry(key, keys.derived_freshness_key(key_path), fields, now - datetime.timedelta(days=1),
+                                   now + datetime.timedelta(days=29))
     if len(inspect.signature(writer.signed_line).parameters) == 2:
         return writer.signed_line(key, fields)
-    utc = datetime.timezone.utc
     return writer.signed_line(key, fields, datetime.datetime(2026, 12, 1, tzinfo=utc),
                               datetime.datetime(2026, 12, 31, tzinfo=utc))
 

@@ -11,6 +11,7 @@
 #include "quotes/Download_AEX_Invst.h"
 #include "quotes/IndexQuote.h"
 #include "settings/StoredSettings.h"
+#include "support/ClockStart.h"
 #include "support/Support.h"
 #include "ui/Backend.h"
 
@@ -32,7 +33,7 @@ bool IsCode(const std::string& lastPrice) {
 // The program's clock in milliseconds (see SourceOrder.h).
 int64_t ClockMs() {
     const platform::DateTime now = platform::Current().clock->Now();
-    return support::SecondsSinceEpoch(now) * 1000 + now.millisecond;
+    return support::SecondsSince1970(now) * 1000 + now.millisecond;
 }
 
 }  // namespace

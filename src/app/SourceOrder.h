@@ -1,5 +1,5 @@
 // Which quote source a refresh asks first, and when the quote feed may be asked at all. Times are
-// milliseconds on the program's clock (support::SecondsSinceEpoch of the local time, times 1000).
+// milliseconds on the program's clock (support::SecondsSince1970 of the local time, times 1000).
 // That clock may go back (the end of summer time, the user setting it): a time before the last one
 // counts as a long time after it, so that nothing waits an hour for the clock to catch up.
 #pragma once

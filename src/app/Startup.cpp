@@ -64,6 +64,12 @@ void ConnectInstallOutcome(TMainForm& main, dialogs::TMessageForm& popup) {
     };
 }
 
+void ConnectUpdateNotice(TMainForm& main, update::TVersionsForm& versions, dialogs::TMessageForm& popup) {
+    versions.showNotice = [&main, &popup](const std::string& line1, const std::string& line2, int durationMs) {
+        popup.ShowMessagePopup(main.Top(), main.Left(), main.Height(), main.Width(), line1, line2, durationMs);
+    };
+}
+
 int RunProgram() {
     auto& app = ui::App();
     support::Initialize();
@@ -80,12 +86,14 @@ int RunProgram() {
     dialogs::TAboutBox about(mainForm, {mainForm.ProductName, mainForm.VersionText, mainForm.NoticeText});
     ConnectAbout(mainForm, about);
     if (!app.Terminated()) app.Dispatch([&] { about.FormCreate(); });
-    update::TVersionsForm versions({mainForm.ProductName, mainForm.VersionText, state.dataFolder, kUpdatePublicKey});
+    update::TVersionsForm versions(
+        {mainForm.ProductName, mainForm.VersionText, state.dataFolder, {kReleasePublicKey, kFreshnessPublicKey}});
     ConnectUpdates(mainForm, options, versions);
     if (!app.Terminated()) app.Dispatch([&] { versions.FormCreate(); });
     dialogs::TMessageForm messageForm;
     about.popup = &messageForm;
     ConnectInstallOutcome(mainForm, messageForm);
+    ConnectUpdateNotice(mainForm, versions, messageForm);
     if (!app.Terminated()) app.Dispatch([&] { messageForm.FormCreate(); });
     update::TTerminateForm terminateForm;
     versions.terminateForm = &terminateForm;

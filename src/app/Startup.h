@@ -33,6 +33,10 @@ void ConnectAbout(TMainForm& main, dialogs::TAboutBox& about);
 // the installer left): in the message popup over the main window and in "Error.log".
 void ConnectInstallOutcome(TMainForm& main, dialogs::TMessageForm& popup);
 
+// The automatic check's notice that no check has succeeded for a long time: in the message popup
+// over the main window.
+void ConnectUpdateNotice(TMainForm& main, update::TVersionsForm& versions, dialogs::TMessageForm& popup);
+
 // Creates the windows, runs the message loop until the main window closes, and ends the program.
 int RunProgram();
 

@@ -25,6 +25,12 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual DateTime Now() = 0;  // the computer's local time
+    // Seconds since 1970-01-01 00:00:00 UTC, from the system's own clock: never through the time
+    // zone, and never the test seam's start moment (what is checked against real signatures).
+    virtual int64_t UtcNow() = 0;
+    // The local date and time of a moment given as UtcNow gives it, by the time zone's rules for
+    // that moment.
+    virtual DateTime LocalTimeOf(int64_t utcSeconds) = 0;
     // Blocks the calling thread for about that long.
     virtual void Sleep(unsigned milliseconds);
 };

@@ -63,4 +63,16 @@ platform::DateTime AddMilliseconds(const platform::DateTime& start, int64_t mill
     return t;
 }
 
+int64_t SecondsSince1970(const platform::DateTime& moment) {
+    return DaysFromCivil(moment.year, moment.month, moment.day) * 86400 + moment.hour * 3600 + moment.minute * 60 + moment.second;
+}
+
+platform::DateTime MomentAfter1970(int64_t seconds) {
+    platform::DateTime epoch;
+    epoch.year = 1970;
+    epoch.month = 1;
+    epoch.day = 1;
+    return AddMilliseconds(epoch, seconds * 1000);
+}
+
 }  // namespace support

@@ -48,8 +48,6 @@ int DaysInMonth(int year, int month);
 // Days since 1970-01-01 in the proleptic Gregorian calendar, and back.
 long long DaysFromCivil(int year, int month, int day);
 Date CivilFromDays(long long days);
-// A moment's seconds since 1970-01-01 00:00:00 of its own zone.
-long long SecondsSinceEpoch(const platform::DateTime& moment);
 
 // --- System values, filled once by Initialize (before any window exists).
 extern std::string LanguageCode;     // "NLD" or "ENU"

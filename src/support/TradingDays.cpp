@@ -32,11 +32,6 @@ Date CivilFromDays(long long days) {
     return {year, month, day};
 }
 
-long long SecondsSinceEpoch(const platform::DateTime& moment) {
-    return DaysFromCivil(moment.year, moment.month, moment.day) * 86400 + moment.hour * 3600 + moment.minute * 60 +
-           moment.second;
-}
-
 int DayOfWeek(const Date& date) {
     const long long days = DaysFromCivil(date.year, date.month, date.day);
     return static_cast<int>(((days % 7) + 7 + 4) % 7);  // 1970-01-01 was a Thursday

@@ -44,4 +44,8 @@ std::string FormatDate(const platform::DateTime& date, const std::string& format
     return out;
 }
 
+std::string ShortLocalDate(platform::Services& services, int64_t utcSeconds) {
+    return FormatDate(services.clock->LocalTimeOf(utcSeconds), services.locale->ShortDateFormat());
+}
+
 }  // namespace update

@@ -1,6 +1,7 @@
 // Dates written in a Windows short date picture, as the user's regional settings give it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/Platform.h"
@@ -11,5 +12,9 @@ namespace update {
 // other character as it is. Longer runs (ddd, MMM: day and month names) are written as two-digit
 // numbers, since the regional settings give us no names; "g" (era) is left out.
 std::string FormatDate(const platform::DateTime& date, const std::string& format);
+
+// The local date of a moment in UTC seconds (platform::Clock::UtcNow), in the user's short date
+// format.
+std::string ShortLocalDate(platform::Services& services, int64_t utcSeconds);
 
 }  // namespace update

@@ -1,13 +1,18 @@
-// The maker signs the program's own entry in the version list, so that the program believes only
-// entries the maker wrote, whatever the server or the way to it delivers:
+// Two keys of the maker sign the program's own entry in the version list, so that the program
+// believes only entries the maker wrote, whatever the server or the way to it delivers:
 //
-//   Quodo,Quodo107.exe,,850,<SHA-256>,<Dutch text>,<English text>,<signed at>,<valid until>,<signature>
+//   Quodo,Quodo107.exe,,850,<SHA-256>,<Dutch>,<English>,<release signature>,<signed at>,<valid until>,<freshness signature>
 //
-// Field 9 is an ECDSA signature on the P-256 curve over the SHA-256 of the entry's exact bytes
-// before the comma that opens field 9 (fields 0 to 8 with their commas), written as 128 hexadecimal
-// digits of r and s (32 bytes each, big-endian). The two times of fields 7 and 8 are signed with the
-// rest, so that no one can make an old list look new. Readers that know only fields 0 to 6 read such
-// an entry as before.
+// The release key, kept offline, signs what to install: field 7 is its signature over the entry's
+// exact bytes before the comma that opens field 7 (fields 0 to 6 with their commas). The freshness
+// key, which may sit on the maker's web server, signs only when the list was signed and until when
+// it holds: field 10 is its signature over the text "<release line's SHA-256>,<signed at>,<valid
+// until>", where the release line is the entry's bytes before the comma that opens field 8 (fields
+// 0 to 7) and its SHA-256 is written as 64 lower-case hexadecimal digits. So fields 8 to 10 can be
+// renewed every month without the release key, and the freshness key alone cannot change what is
+// installed. Each signature is ECDSA on the P-256 curve over the SHA-256 of its text, written as 128
+// hexadecimal digits of r and s (32 bytes each, big-endian). Readers that know only fields 0 to 6
+// read such an entry as before.
 #pragma once
 
 #include <optional>
@@ -17,29 +22,47 @@
 
 namespace update {
 
-constexpr size_t kSignedAtField = 7;
-constexpr size_t kValidUntilField = 8;
-constexpr size_t kSignatureField = 9;
+constexpr size_t kReleaseSignatureField = 7;
+constexpr size_t kSignedAtField = 8;
+constexpr size_t kValidUntilField = 9;
+constexpr size_t kFreshnessSignatureField = 10;
 
-// The entry cut before the comma that opens field 9: what is signed, and field 9 itself (up to the
-// next comma, if another follows). Nothing when the entry has no field 9.
+// The entry cut where the two signatures cut it; nothing when it has no field 10.
 struct SignedEntry {
-    std::string signedText;
-    std::string signatureField;
+    std::string releaseText;         // fields 0 to 6: what the release key signs
+    std::string releaseSignature;    // field 7
+    std::string releaseLine;         // fields 0 to 7: what the freshness key names by its hash
+    std::string signedAt;            // field 8
+    std::string validUntil;          // field 9
+    std::string freshnessSignature;  // field 10, up to the next comma if another follows
 };
 std::optional<SignedEntry> SplitSignedEntry(const std::string& entry);
 
-// r || s from field 7: nothing unless it is exactly 128 hexadecimal digits.
-std::optional<platform::P256Signature> ReadSignature(const std::string& field);
+// What the freshness key signs for a release line with that SHA-256 (64 hexadecimal digits).
+std::string FreshnessText(const std::string& releaseLineHash, const std::string& signedAt,
+                          const std::string& validUntil);
 
-// The key the program believes, and the cryptography that checks signatures by it.
-struct EntryTrust {
-    platform::Crypto& crypto;
-    platform::P256PublicKey key;
+// r || s from a signature field: nothing unless it is exactly 128 hexadecimal digits.
+std::optional<platform::P256Signature> ReadSignature(const std::string& field);
+// True only when the field is a valid signature of the message by the key.
+bool IsSignedBy(platform::Crypto& crypto, const platform::P256PublicKey& key, const std::string& message,
+                const std::string& signatureField);
+
+// The maker's two public keys, which the program carries.
+struct UpdateKeys {
+    platform::P256PublicKey release{};
+    platform::P256PublicKey freshness{};
 };
 
-// An entry is believed only when field 9 is a valid signature by the trusted key, field 4 holds a
-// SHA-256 to check the installer against and fields 7 and 8 are times.
+// The keys the program believes, and the cryptography that checks signatures by them.
+struct EntryTrust {
+    platform::Crypto& crypto;
+    UpdateKeys keys;
+};
+
+// An entry is believed only when field 4 holds a SHA-256 to check the installer against, fields 8
+// and 9 are times, field 7 is a valid signature by the release key and field 10 one by the
+// freshness key.
 bool IsTrustedEntry(const EntryTrust& trust, const std::string& entry);
 
 }  // namespace update

@@ -11,7 +11,8 @@ std::optional<std::string> ErrorLogLine(CheckResult result) {
         case CheckResult::ProgramNotFound: return std::string("Programma-naam niet gevonden.");
         case CheckResult::PingTimeOut: return std::string("Time-out bij Ping.");
         case CheckResult::SignatureInvalid: return std::string("Handtekening van de versielijst klopt niet.");
-        case CheckResult::ListOutOfDate: return std::string("Versielijst verlopen of nog niet geldig.");
+        case CheckResult::ListOutOfDate: return std::string("Versielijst verlopen of datum van deze computer onjuist.");
+        case CheckResult::ListOlderThanBelieved: return std::string("Versielijst ouder dan een eerder ontvangen versielijst.");
         case CheckResult::UpToDate:
         case CheckResult::UpdateAdvised: break;
     }

@@ -10,6 +10,7 @@
 #include "ui/Backend.h"
 #include "update/ErrorLog.h"
 #include "update/Installer.h"
+#include "update/ListVerdict.h"
 #include "update/PingProbe.h"
 #include "update/Terminate.h"
 #include "update/UpdateTexts.h"
@@ -109,9 +110,10 @@ platform::Task<CheckResult> TVersionsForm::ReadVersionList(std::string& name, st
     if (co_await std::move(ping) < 0) co_return CheckResult::PingTimeOut;
     versionListText_ = co_await TThread1::Run(*services.web);
 
-    const CheckOutcome outcome = ReadVersionListText(versionListText_, name, program_.versionText,
-                                                     EntryTrust{*services.crypto, program_.updateKey},
-                                                     UniversalNow(services));
+    const ListVerdict verdict =
+        JudgeVersionList(services, versionListText_, name, program_.versionText, program_.updateKeys);
+    const CheckOutcome& outcome = verdict.outcome;
+    clockDates_ = verdict.dates;
     if (!outcome.listFromEntry.empty()) versionListText_ = outcome.listFromEntry;
     checkedEntry_ = outcome.entry;
     if (outcome.entry) name = outcome.entry->installerName;
@@ -142,8 +144,12 @@ platform::Task<> TVersionsForm::AutomaticCheck() {
     versionListText_.clear();
     std::string name = program_.productName, latest;
     const CheckResult result = co_await ReadVersionList(name, latest);
-    if (result != CheckResult::UpToDate && result != CheckResult::UpdateAdvised)
+    if (!IsGoodCheck(result)) {
         WriteErrorLog(platform::Current(), program_.dataFolder, result);  // a log that cannot be written is no news
+        // Checks that keep failing, whatever the reason, are told now and then, not only logged.
+        const auto notice = StaleNotice(platform::Current(), program_.productName, Dutch(), result, clockDates_);
+        if (notice && showNotice) showNotice((*notice)[0], (*notice)[1], kStaleNoticeMs);
+    }
     // A silent check leaves an open window's text alone.
     if (result != CheckResult::UpdateAdvised) co_return;
     ShowForm();
@@ -158,7 +164,7 @@ platform::Task<> TVersionsForm::CheckOnDemand(int top, int left, int height, int
 
     SetBounds(left + (width - Width()) / 2, top + (height - Height()) / 2, Width(), Height());
     ShowForm();
-    ShowMemo(OnDemandMemo(Dutch(), result, program_.versionText, latest, name));
+    ShowMemo(OnDemandMemo(Dutch(), result, program_.versionText, latest, name, clockDates_));
     if (result == CheckResult::UpdateAdvised) {
         Advise(false);
         FocusIfShown(BtnDownload);

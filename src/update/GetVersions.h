@@ -2,6 +2,7 @@
 // version, the window that reports it, the download of the new installer and its start.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 #include "platform/Platform.h"
 #include "platform/Task.h"
 #include "platform/Wait.h"
+#include "update/UpdateTexts.h"
 #include "update/VersionList.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
@@ -22,7 +24,7 @@ struct ProgramFacts {
     std::string productName;  // "Quodo"
     std::string versionText;  // "versie 1.06"
     std::string dataFolder;   // with a trailing backslash
-    platform::P256PublicKey updateKey{};  // the maker's key: only entries it signed are believed
+    UpdateKeys updateKeys{};  // the maker's keys: only entries both signed are believed
 };
 
 // The installer an advised update names, kept as one record from the check that advised it to the
@@ -70,6 +72,9 @@ public:
     ui::Button* checkButton = nullptr;
     // The window that ends the companion program before an install; set by the start-up.
     TTerminateForm* terminateForm = nullptr;
+    // Shows the automatic check's notice that no check has succeeded for a long time (the message
+    // popup over the main window); set by the start-up.
+    std::function<void(const std::string& line1, const std::string& line2, int durationMs)> showNotice;
 
     // The state the check leaves for the download.
     const std::string& DownloadName() const { return advised_.entry.installerName; }
@@ -98,6 +103,7 @@ private:
     ProgramFacts program_;
     std::string versionListText_;
     std::optional<VersionEntry> checkedEntry_;  // the entry the latest check believed
+    ClockDates clockDates_;                     // the latest check's, when its list had run out
     AdvisedInstaller advised_;                  // what "Start Downloaden" fetches
     AdvisedInstaller downloaded_;
     bool installerReady_ = false;

@@ -1,7 +1,8 @@
 #include "update/ListTime.h"
 
+#include <cstdio>
+
 #include "support/ClockStart.h"
-#include "support/Support.h"
 
 namespace update {
 
@@ -12,21 +13,21 @@ std::optional<UtcSeconds> ParseListTime(const std::string& text) {
     local[10] = ' ';
     const std::optional<platform::DateTime> moment = support::ParseClockStart(local);
     if (!moment) return std::nullopt;
-    return support::SecondsSinceEpoch(*moment);
+    return support::SecondsSince1970(*moment);
 }
 
-UtcSeconds UniversalTime(const platform::DateTime& local, const platform::TimeZone& zone) {
-    // Windows' bias is what is added to local time to give UTC, in minutes.
-    const long bias = zone.bias + (support::DaylightSavingAt(zone, local) ? zone.daylightBias : zone.standardBias);
-    return support::SecondsSinceEpoch(local) + int64_t(bias) * 60;
+std::string ListTimeText(UtcSeconds moment) {
+    const platform::DateTime t = support::MomentAfter1970(moment);
+    char text[80];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
+    return text;
 }
 
-UtcSeconds UniversalNow(platform::Services& services) {
-    return UniversalTime(services.clock->Now(), services.system->TimeZoneInformation());
+bool IsSoundValidity(UtcSeconds signedAt, UtcSeconds validUntil) {
+    return signedAt <= validUntil && validUntil - signedAt <= kLongestValidity;
 }
 
-bool ListHoldsAt(UtcSeconds signedAt, UtcSeconds validUntil, UtcSeconds now) {
-    return signedAt - kClockSkewAllowed <= now && now <= validUntil;
-}
+bool ListHoldsAt(UtcSeconds validUntil, UtcSeconds now) { return now <= validUntil; }
 
 }  // namespace update

@@ -15,7 +15,16 @@ std::vector<std::string> AdvisedLines(bool dutch, const std::string& versionText
             Choose(dutch, "De Downloadnaam is ", "The Download Name is ") + installerName};
 }
 
-std::vector<std::string> ResultLines(bool dutch, CheckResult result, const std::string& versionText) {
+std::string ClockLine(bool dutch, const ClockDates& dates) {
+    if (dutch)
+        return "De datum van deze computer (" + dates.computer + ") valt buiten de geldigheid van de versielijst (" +
+               dates.from + " t/m " + dates.until + "). Controleer de datum en tijd.";
+    return "This computer's date (" + dates.computer + ") lies outside the version list's validity (" + dates.from +
+           " to " + dates.until + "). Check the date and time.";
+}
+
+std::vector<std::string> ResultLines(bool dutch, CheckResult result, const std::string& versionText,
+                                     const ClockDates& dates) {
     switch (result) {
         case CheckResult::UpToDate:
             return {Choose(dutch, "Een Update is niet nodig,", "No Update is needed,"),
@@ -31,9 +40,10 @@ std::vector<std::string> ResultLines(bool dutch, CheckResult result, const std::
         case CheckResult::SignatureInvalid:
             return {Choose(dutch, "Handtekening van de versielijst klopt niet.",
                            "The version list's signature is not valid.")};
-        case CheckResult::ListOutOfDate:
-            return {Choose(dutch, "De versielijst is verlopen of nog niet geldig.",
-                           "The version list has expired or is not yet valid.")};
+        case CheckResult::ListOutOfDate: return {ClockLine(dutch, dates)};
+        case CheckResult::ListOlderThanBelieved:
+            return {Choose(dutch, "De versielijst is ouder dan een eerder ontvangen versielijst.",
+                           "The version list is older than one received before.")};
         case CheckResult::UpdateAdvised: break;
     }
     return {};
@@ -53,12 +63,26 @@ std::vector<std::string> AutomaticCheckMemo(bool dutch, const std::string& versi
 }
 
 std::vector<std::string> OnDemandMemo(bool dutch, CheckResult result, const std::string& versionText,
-                                      const std::string& latestVersion, const std::string& installerName) {
+                                      const std::string& latestVersion, const std::string& installerName,
+                                      const ClockDates& dates) {
     if (result == CheckResult::UpdateAdvised)
         return AutomaticCheckMemo(dutch, versionText, latestVersion, installerName);
     std::vector<std::string> memo{""};
-    for (const std::string& line : ResultLines(dutch, result, versionText)) memo.push_back(line);
+    for (const std::string& line : ResultLines(dutch, result, versionText, dates)) memo.push_back(line);
     return memo;
+}
+
+std::vector<std::string> FailureLines(bool dutch, CheckResult result, const ClockDates& dates) {
+    return ResultLines(dutch, result, std::string(), dates);
+}
+
+std::vector<std::string> StaleNoticeLines(bool dutch, const std::string& sinceDate, CheckResult result,
+                                          const ClockDates& dates) {
+    std::string reason;
+    for (const std::string& line : FailureLines(dutch, result, dates)) reason += (reason.empty() ? "" : " ") + line;
+    return {dutch ? "Sinds " + sinceDate + " is geen controle op een nieuwe versie gelukt."
+                  : "No check for a new version has succeeded since " + sinceDate + ".",
+            reason};
 }
 
 std::string PingTimeOutLine(bool dutch) {

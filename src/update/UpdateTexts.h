@@ -18,9 +18,23 @@ std::string UpdateWindowCaption(const std::string& productName);  // "Quodo - Up
 // and the three version lines.
 std::vector<std::string> AutomaticCheckMemo(bool dutch, const std::string& versionText,
                                             const std::string& latestVersion, const std::string& installerName);
-// The on-demand check's text for each result; UpdateAdvised as the automatic check.
+// The dates of a list that does not hold at the computer's clock, in the user's short date format:
+// the computer's date, and the first and last day of the list's validity.
+struct ClockDates {
+    std::string computer, from, until;
+};
+// The on-demand check's text for each result (ListOutOfDate names the dates); UpdateAdvised as the
+// automatic check.
 std::vector<std::string> OnDemandMemo(bool dutch, CheckResult result, const std::string& versionText,
-                                      const std::string& latestVersion, const std::string& installerName);
+                                      const std::string& latestVersion, const std::string& installerName,
+                                      const ClockDates& dates = {});
+// What a failed check tells, without the memo's empty first line.
+std::vector<std::string> FailureLines(bool dutch, CheckResult result, const ClockDates& dates);
+
+// The automatic check's notice when no check has succeeded since a date: its two lines.
+std::vector<std::string> StaleNoticeLines(bool dutch, const std::string& sinceDate, CheckResult result,
+                                          const ClockDates& dates);
+constexpr int kStaleNoticeMs = 15000;
 
 std::string PingTimeOutLine(bool dutch);  // names the maker's domain
 

@@ -1,6 +1,7 @@
 #include "update/VersionList.h"
 
 #include "support/Support.h"
+#include "update/ListMark.h"
 
 namespace update {
 namespace {
@@ -109,11 +110,12 @@ VersionEntry ParseEntry(const std::string& entry, const std::string& productName
         parsed.dutchText = fields[5];
         parsed.englishText = fields[6];
     }
+    if (fields.size() > kReleaseSignatureField) parsed.releaseSignature = fields[kReleaseSignatureField];
     if (fields.size() > kValidUntilField) {
         parsed.signedAt = ParseListTime(fields[kSignedAtField]).value_or(0);
         parsed.validUntil = ParseListTime(fields[kValidUntilField]).value_or(0);
     }
-    if (fields.size() > kSignatureField) parsed.signature = fields[kSignatureField];
+    if (fields.size() > kFreshnessSignatureField) parsed.freshnessSignature = fields[kFreshnessSignatureField];
     return parsed;
 }
 
@@ -134,7 +136,8 @@ std::optional<size_t> FindEntry(const std::string& list, const std::string& prod
 }
 
 CheckOutcome ReadVersionListText(const std::string& resultText, const std::string& productName,
-                                 const std::string& versionText, const EntryTrust& trust, UtcSeconds now) {
+                                 const std::string& versionText, const EntryTrust& trust, const ListMark& mark,
+                                 UtcSeconds now) {
     CheckOutcome outcome;
     outcome.listFromEntry = resultText;
     if (resultText.empty() || resultText == "1") {
@@ -157,11 +160,23 @@ CheckOutcome ReadVersionListText(const std::string& resultText, const std::strin
         return outcome;
     }
     const VersionEntry entry = ParseEntry(line, productName);
-    if (!ListHoldsAt(entry.signedAt, entry.validUntil, now)) {
+    // A validity the maker's tools never write: one such list would hold the program back for good.
+    if (!IsSoundValidity(entry.signedAt, entry.validUntil)) {
+        outcome.result = CheckResult::SignatureInvalid;
+        return outcome;
+    }
+    outcome.validity = ListValidity{entry.signedAt, entry.validUntil};
+    const Version latest = ListedVersion(entry.installerName, entry.letter);
+    // Older than the mark first: a list served back from the past has mostly run out as well, and
+    // its failure is not the computer's clock.
+    if (IsOlderThan(mark, entry.signedAt, latest)) {
+        outcome.result = CheckResult::ListOlderThanBelieved;
+        return outcome;
+    }
+    if (!ListHoldsAt(entry.validUntil, now)) {
         outcome.result = CheckResult::ListOutOfDate;
         return outcome;
     }
-    const Version latest = ListedVersion(entry.installerName, entry.letter);
     outcome.entry = entry;
     outcome.latestVersion = DisplayVersion(latest);
     outcome.result = IsNewer(latest, CurrentVersion(versionText)) ? CheckResult::UpdateAdvised : CheckResult::UpToDate;

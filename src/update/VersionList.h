@@ -2,13 +2,13 @@
 // comparing its version with the running one.
 //
 // The list is a text of lines ended by CR LF, one line per program:
-//   Quodo,Quodo107.exe,a,850,<SHA-256>,<Dutch text>,<English text>,<signed at>,<valid until>,<signature>
+//   Quodo,Quodo107.exe,a,850,<SHA-256>,<Dutch>,<English>,<release signature>,<signed at>,<valid until>,<freshness signature>
 // field 0 the product name, 1 the installer's file name (the version's digits before its first
 // "."), 2 the version letter or nothing, 3 the installer's size in whole kilobytes (rounded up),
 // 4 the installer's SHA-256 as 64 hexadecimal digits, 5 and 6 a Dutch and an English text (empty
-// or not), 7 and 8 when the maker signed the list and until when it holds (update/ListTime.h),
-// 9 the maker's signature of the entry (update/EntrySignature.h). Other programs' lines may have
-// only fields 0 to 4.
+// or not), 7 the release key's signature of fields 0 to 6, 8 and 9 when the list was signed and
+// until when it holds (update/ListTime.h), 10 the freshness key's signature of the times
+// (update/EntrySignature.h). Other programs' lines may have only fields 0 to 4.
 #pragma once
 
 #include <cstdint>
@@ -30,9 +30,15 @@ enum class CheckResult : int {
     ProgramNotFound = 3,
     UpdateAdvised = 4,
     PingTimeOut = 5,
-    SignatureInvalid = 6,  // the entry is not signed by the maker's key, or names no installer hash or times
-    ListOutOfDate = 7,     // the signed entry's time is over, or it was signed more than a day ahead
+    SignatureInvalid = 6,  // not both of the maker's signatures hold, or no hash, no times, an unsound validity
+    ListOutOfDate = 7,     // the signed entry's time is over at the computer's clock
+    ListOlderThanBelieved = 8,  // signed before, or naming an older version than, a list believed before
 };
+
+// A check that got its answer: up to date, or an update advised.
+inline bool IsGoodCheck(CheckResult result) {
+    return result == CheckResult::UpToDate || result == CheckResult::UpdateAdvised;
+}
 
 // A version as its digits and an optional lower-case letter: "versie 1.06a" is 106 and 'a'.
 struct Version {
@@ -72,13 +78,14 @@ struct VersionEntry {
     std::string hashField;      // field 4
     std::string dutchText;      // fields 5 and 6, only when the entry has at least seven fields
     std::string englishText;
-    UtcSeconds signedAt = 0;    // fields 7 and 8, when they are times
+    std::string releaseSignature;  // field 7
+    UtcSeconds signedAt = 0;       // fields 8 and 9, when they are times
     UtcSeconds validUntil = 0;
-    std::string signature;  // field 9
+    std::string freshnessSignature;  // field 10
 };
 
-// The fields the program reads of an entry: 0 to 9 (the signature is the last).
-constexpr size_t kFieldsRead = kSignatureField + 1;
+// The fields the program reads of an entry: 0 to 10 (the freshness signature is the last).
+constexpr size_t kFieldsRead = kFreshnessSignatureField + 1;
 
 // The entry cut at its commas into at most `most` fields (what follows them is not looked at, so
 // that a line of a million commas costs no more than one of ten); an empty field stays in its
@@ -91,20 +98,32 @@ VersionEntry ParseEntry(const std::string& entry, const std::string& productName
 // that is only the product name at the very end of the text counts as no entry.
 std::optional<size_t> FindEntry(const std::string& list, const std::string& productName);
 
+struct ListMark;  // update/ListMark.h
+
+// When a signed list was signed and until when it holds.
+struct ListValidity {
+    UtcSeconds signedAt = 0;
+    UtcSeconds validUntil = 0;
+};
+
 struct CheckOutcome {
     CheckResult result = CheckResult::UpToDate;
-    std::optional<VersionEntry> entry;  // whenever an entry was read (its size is InstallerSizeKB)
+    std::optional<VersionEntry> entry;  // whenever an entry was believed (its size is InstallerSizeKB)
     std::string latestVersion;          // LatestVersion, e.g. "1.07"
     std::string listFromEntry;          // the list from the entry to its end
+    std::optional<ListValidity> validity;  // the times of a list that both keys signed
 };
 
 // Turns the worker's result text into the outcome of the check: "1" NoServerResponse, "2"
 // FileTooSmall, an empty text (the worker ended without a result) NoServerResponse; otherwise the
 // text is the list. The program's entry, whatever version it names, must be one the trust believes
-// (SignatureInvalid otherwise, with no entry): a forged "up to date" is refused as a forged update.
-// A believed entry whose time does not hold now (UTC) is refused too (ListOutOfDate, no entry): a
-// replayed older list is no answer. Throws MalformedEntry for a believed entry that cannot be read.
+// with a sound validity (SignatureInvalid otherwise, with no entry): a forged "up to date" is
+// refused as a forged update. A believed list older than the mark is refused
+// (ListOlderThanBelieved), and so is one whose time is over at now, UTC (ListOutOfDate): a replayed
+// list is no answer. Only a list that passes all of this (UpToDate or UpdateAdvised) moves the mark
+// (KeepBelieved, update/ListMark.h). Throws MalformedEntry for a believed entry that cannot be read.
 CheckOutcome ReadVersionListText(const std::string& resultText, const std::string& productName,
-                                 const std::string& versionText, const EntryTrust& trust, UtcSeconds now);
+                                 const std::string& versionText, const EntryTrust& trust, const ListMark& mark,
+                                 UtcSeconds now);
 
 }  // namespace update

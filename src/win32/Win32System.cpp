@@ -45,7 +45,12 @@ platform::DateTime FromSystemTime(const SYSTEMTIME& st) {
     return t;
 }
 
-// Local time; or, with a start moment set, that moment plus the real time passed since.
+// FILETIME counts 100-nanosecond ticks from 1601-01-01 00:00:00 UTC.
+constexpr long long kTicksPerSecond = 10000000;
+constexpr long long kTicksTo1970 = 116444736000000000LL;
+
+// Local time; or, with a start moment set, that moment plus the real time passed since. UTC always
+// comes from the system: the start moment only moves the local clock that the quotes are read by.
 class Clock : public platform::Clock {
 public:
     Clock() {
@@ -66,6 +71,25 @@ public:
         const long long milliseconds =
             elapsed / frequency_.QuadPart * 1000 + elapsed % frequency_.QuadPart * 1000 / frequency_.QuadPart;
         return support::AddMilliseconds(*start_, milliseconds);
+    }
+
+    int64_t UtcNow() override {
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        const long long ticks = (static_cast<long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+        return (ticks - kTicksTo1970) / kTicksPerSecond;
+    }
+
+    platform::DateTime LocalTimeOf(int64_t utcSeconds) override {
+        const long long ticks = utcSeconds * kTicksPerSecond + kTicksTo1970;
+        FILETIME moment;
+        moment.dwLowDateTime = static_cast<DWORD>(ticks);
+        moment.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+        SYSTEMTIME utc, local;
+        // The zone's rules for that moment, its own summer time included (southern zones too).
+        if (ticks < 0 || !FileTimeToSystemTime(&moment, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+            return support::MomentAfter1970(utcSeconds);
+        return FromSystemTime(local);
     }
 
 private:

@@ -2,7 +2,8 @@
 install to in the session's prefix, and what Windows reads from an installed Quodo.exe.
 
     site = update_site()                                    # build/win-1.07/site, built when needed
-    key = signing_key()                                     # the private key this build signs its list with
+    key = signing_key()                                     # the private release key this build signs its list with
+    line = signed_line(fields, signed_at, valid_until)      # our entry, signed as this build signs it
     install = Installation(session)
     install.run(installer("1.06"), "/silent /noicons")      # exit code, once it and all it started ended
     facts = install.file_facts()                            # {"FileVersion": "1.06", ...}
@@ -17,8 +18,14 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 
 from quodo_e2e import wait_until
+
+sys.path.insert(0, os.path.join(os.environ.get("QUODO_ROOT") or os.path.join(os.path.dirname(__file__), "..", ".."),
+                                "tools"))
+from update_signing_key import derived_freshness_key, load_private_key  # noqa: E402
+from write_version_list import signed_entry  # noqa: E402
 
 # Per user; Wine's user is the Linux one, root.
 PROGRAM_FOLDER = "users\\root\\AppData\\Local\\Programs\\Quodo"
@@ -73,9 +80,22 @@ def update_site():
 
 
 def signing_key():
-    """The path of the private key that signs this build's version list (from its CMake cache)."""
+    """The path of the private release key that signs this build's version list (from its CMake cache)."""
     with open(os.path.join(build_folder(), "CMakeCache.txt")) as f:
         return re.search(r"^QUODO_UPDATE_KEY_IN_USE:INTERNAL=(.*)$", f.read(), re.M).group(1)
+
+
+def signing_keys():
+    """The keys this build signs its list with: its release key, and the freshness key that follows
+    from it."""
+    return load_private_key(signing_key()), derived_freshness_key(signing_key())
+
+
+def signed_line(fields, signed_at, valid_until, keys=None):
+    """Our entry's fields 0 to 6 signed as this build signs its list (or by other keys: (release,
+    freshness))."""
+    release, freshness = keys or signing_keys()
+    return signed_entry(release, freshness, fields, signed_at, valid_until)
 
 
 class Installation:

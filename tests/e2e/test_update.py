@@ -1,27 +1,26 @@
 """The update loop under Wine, on the maker's real host names over HTTPS against the fixture server:
 the probe with a ping of ours that prints the Windows layouts, the version check on demand and one
-minute after start, the update window, lists the maker did not sign, the download with its checks,
-an installer swapped on the server, and the real installer that replaces the running program and
-starts it again: in the running copy's folder, or, when it cannot install, with a note."""
+minute after start, the update window, lists the maker did not sign, a list older than one believed
+before, the download with its checks, an installer swapped on the server, and the real installer that
+replaces the running program and starts it again: in the running copy's folder, or, when it cannot
+install, with a note.
+
+The program judges the list's times by the system's own UTC, whatever its test clock (QUODO_CLOCK)
+says: the lists here are signed around the real moment."""
 
 import datetime
 import hashlib
 import os
 import shutil
 import time
-import sys
 import unittest
+import zoneinfo
 
 from cryptography.hazmat.primitives.asymmetric import ec
 
 from quodo_app import DUTCH, Quodo, QuodoTestCase, StandInPing
 from quodo_e2e import AutoError, wait_until
-from quodo_install import PROGRAM_FILES, Installation, installer, signing_key, update_site
-
-sys.path.insert(0, os.path.join(os.environ.get("QUODO_ROOT") or os.path.join(os.path.dirname(__file__), "..", ".."),
-                                "tools"))
-from update_signing_key import load_private_key  # noqa: E402
-from write_version_list import signed_line  # noqa: E402
+from quodo_install import PROGRAM_FILES, Installation, installer, signed_line, signing_keys, update_site
 
 OPEN_DAY = "2026-12-07 10:00:00"  # in Amsterdam: 09:00 UTC
 MAKER = "www.quodosoft.nl"
@@ -29,10 +28,19 @@ LIST = MAKER + "/versions.dat"
 NEW_INSTALLER = MAKER + "/Quodo107.exe"
 OTHER_PROGRAM = "QuodoPro,QuodoPro210.exe,,812,x\r\n"
 BAD_SIGNATURE = "Handtekening van de versielijst klopt niet."
-OUT_OF_DATE = "De versielijst is verlopen of nog niet geldig."
+OLDER_THAN_BELIEVED = "De versielijst is ouder dan een eerder ontvangen versielijst."
+UP_TO_DATE = "Een Update is niet nodig,"
 UTC = datetime.timezone.utc
-THIS_MONTH = (datetime.datetime(2026, 12, 1, tzinfo=UTC), datetime.datetime(2026, 12, 31, tzinfo=UTC))
-LAST_MONTH = (datetime.datetime(2026, 11, 1, tzinfo=UTC), THIS_MONTH[0])
+NOW = datetime.datetime.now(UTC).replace(microsecond=0)
+THIS_MONTH = (NOW - datetime.timedelta(days=1), NOW + datetime.timedelta(days=29))
+LAST_MONTH = (NOW - datetime.timedelta(days=40), NOW - datetime.timedelta(days=10))
+
+
+def out_of_date(month):
+    """The line of a list whose time is over, with the list's local dates (Amsterdam, the tests' zone)."""
+    days = ["{d.day}-{d.month}-{d.year}".format(d=m.astimezone(zoneinfo.ZoneInfo("Europe/Amsterdam"))) for m in month]
+    return lambda line: line.startswith("De datum van deze computer (") and line.endswith(
+        ") valt buiten de geldigheid van de versielijst (%s t/m %s). Controleer de datum en tijd." % tuple(days))
 
 
 class UpdateTest(QuodoTestCase):
@@ -72,9 +80,9 @@ class UpdateTest(QuodoTestCase):
         return ["Quodo", name, "", kilobytes, hashlib.sha256(data).hexdigest(), "Nieuw", "New"]
 
     @staticmethod
-    def signed(fields, key=None, month=THIS_MONTH):
-        """A list with our entry signed by the build's key (or another), holding for that month."""
-        return OTHER_PROGRAM + signed_line(key or load_private_key(signing_key()), fields, *month) + "\r\n"
+    def signed(fields, keys=None, month=THIS_MONTH):
+        """A list with our entry signed by the build's keys (or others), holding for that month."""
+        return OTHER_PROGRAM + signed_line(fields, *month, keys=keys) + "\r\n"
 
     def temp_files(self):
         temp = os.path.join(self.data_folder, "Temp")
@@ -104,13 +112,19 @@ class UpdateTest(QuodoTestCase):
     def test_each_outcome_of_a_check_on_demand(self):
         # Answers the program cannot use, each with its own line and the single button to close.
         fields = self.fields(self.site_file("Quodo107.exe"))
+        other = ec.generate_private_key(ec.SECP256R1())
+        release, freshness = signing_keys()
+        line = signed_line(fields, *THIS_MONTH)
         cases = [
             ("nl-reply", {"body": OTHER_PROGRAM + ",".join(map(str, fields)) + "\r\n"}, BAD_SIGNATURE),
-            ("nl-reply", {"body": self.signed(fields, ec.generate_private_key(ec.SECP256R1()))}, BAD_SIGNATURE),
+            # Either signature by another key, or missing.
+            ("nl-reply", {"body": self.signed(fields, (other, freshness))}, BAD_SIGNATURE),
+            ("nl-reply", {"body": self.signed(fields, (release, other))}, BAD_SIGNATURE),
+            ("nl-reply", {"body": OTHER_PROGRAM + line[:line.rfind(",")] + "\r\n"}, BAD_SIGNATURE),
             # A replayed older entry put first, and the real one past its time: no answer either.
             ("nl-reply", {"body": self.signed(self.fields(b"MZ", name="Quodo105.exe"), month=LAST_MONTH)
-                          + self.signed(fields)}, OUT_OF_DATE),
-            ("nl-reply", {"body": self.signed(fields, month=LAST_MONTH)}, OUT_OF_DATE),
+                          + self.signed(fields)}, out_of_date(LAST_MONTH)),
+            ("nl-reply", {"body": self.signed(fields, month=LAST_MONTH)}, out_of_date(LAST_MONTH)),
             ("nl-reply", {"drop": True}, "De server reageert niet"),
             # A redirect that leaves HTTPS is not followed: the list did not come.
             ("nl-reply", {"status": 302, "headers": {"Location": "http://%s" % LIST}}, "De server reageert niet"),
@@ -120,11 +134,13 @@ class UpdateTest(QuodoTestCase):
             ("nl-timeout", {"body": "never asked for"}, "Ping naar quodosoft.nl geeft Time-out"),
         ]
         for ping, answer, line in cases:
+            shown = line if callable(line) else (lambda memo_line, line=line: memo_line == line)
             with self.subTest(line=line, answer=str(answer)[:30]):
                 self.serve({LIST: [answer]})
                 quodo = self.start(ping)
                 dialog, window = self.check_now(quodo)
-                wait_until(lambda: line in self.memo(window), timeout=10, message=line)
+                wait_until(lambda: any(shown(memo_line) for memo_line in self.memo(window)), timeout=10,
+                           message=str(line))
                 self.assertEqual(window.text, "Quodo - Update")
                 shown = [t for t, b in self.buttons(window).items() if b["visible"]]
                 self.assertEqual(shown, ["Sluit Venster"])
@@ -143,6 +159,28 @@ class UpdateTest(QuodoTestCase):
         wait_until(lambda: "No Update is needed," in self.memo(window), timeout=10, message="up to date")
         self.assertIn("Your current version is versie 1.06.", self.memo(window))
         self.assertIn("Close Window", self.buttons(window))
+
+    def test_a_list_older_than_one_believed_before_is_a_failure_not_up_to_date(self):
+        # Two lists the maker signed, both still holding: the newer one, then the older one served
+        # again (a mirror that lags, or someone on the way holding the program back).
+        fields = self.fields(b"MZ" * 1000, name="Quodo106.exe")
+        newer = (NOW - datetime.timedelta(hours=1), NOW + datetime.timedelta(days=29))
+        older = (NOW - datetime.timedelta(days=2), NOW + datetime.timedelta(days=28))
+        quodo = self.start()
+        for month, line in ((newer, UP_TO_DATE), (older, OLDER_THAN_BELIEVED)):
+            self.serve_list(self.signed(fields, month=month))
+            dialog, window = self.check_now(quodo)
+            wait_until(lambda: line in self.memo(window), timeout=10, message=line)
+            self.assertEqual(self.buttons(window)["Sluit Venster"]["visible"], True)
+            window.press("Sluit Venster")
+            window.wait_gone()
+            dialog.press("Cancel")
+            dialog.wait_gone()
+        self.assertEqual(self.memo(window), ["", OLDER_THAN_BELIEVED])
+        # The mark in the user's registry is the newer list's.
+        mark = self.session.reg_values("HKCU\\Software\\Quodo\\Update")
+        self.assertEqual(mark.get("ListSignedAt"), newer[0].strftime("%Y-%m-%dT%H:%M:%SZ"))
+        self.assertEqual(mark.get("ListVersion"), "1.06")
 
     def test_a_failed_automatic_check_writes_error_log_and_shows_nothing(self):
         self.session.reg_update({"Updates Aan": "1"})

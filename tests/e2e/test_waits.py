@@ -9,26 +9,20 @@ import json
 import os
 import random
 import shutil
-import sys
 import tempfile
 import time
 import unittest
 
 from quodo_app import INVESTING, QuodoTestCase, StandInPing, investing_page
 from quodo_e2e import wait_until
-from quodo_install import signing_key
-
-sys.path.insert(0, os.path.join(os.environ.get("QUODO_ROOT") or os.path.join(os.path.dirname(__file__), "..", ".."),
-                                "tools"))
-from update_signing_key import load_private_key  # noqa: E402
-from write_version_list import signed_line  # noqa: E402
+from quodo_install import signed_line
 
 TRADING = "2026-12-07 10:00:00"
 SILENT = {"stall_after": -1, "stall_ms": 120000}  # the connection is taken, nothing is said
 MAKER = "www.quodosoft.nl"
-# The signed list holds for the month the program's clock is in.
-THIS_MONTH = (datetime.datetime(2026, 12, 1, tzinfo=datetime.timezone.utc),
-              datetime.datetime(2026, 12, 31, tzinfo=datetime.timezone.utc))
+# The signed list holds around the real moment: the program judges its times by the system's UTC.
+NOW = datetime.datetime.now(datetime.timezone.utc).replace(microsecond=0)
+THIS_MONTH = (NOW - datetime.timedelta(days=1), NOW + datetime.timedelta(days=29))
 
 
 def page(level, second=5):
@@ -110,7 +104,7 @@ class SlowDownloadTest(QuodoTestCase):
         with open(installer, "wb") as f:
             f.write(data)
         fields = ["Quodo", "Quodo107.exe", "", len(data) // 1024, hashlib.sha256(data).hexdigest(), "Nieuw", "New"]
-        listing = "QuodoPro,QuodoPro210.exe,,812,x\r\n" + signed_line(load_private_key(signing_key()), fields, *THIS_MONTH) + "\r\n"
+        listing = "QuodoPro,QuodoPro210.exe,,812,x\r\n" + signed_line(fields, *THIS_MONTH) + "\r\n"
         self.serve({INVESTING: [{"body": page("450,%02d" % (n % 100), n % 60)} for n in range(100)],
                     MAKER + "/versions.dat": [{"body": listing}],
                     MAKER + "/Quodo107.exe": [{"body_file": installer, "pieces": [2048], "rate": 15 * 1024}]})

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "support/ClockStart.h"
 
 namespace fakes {
 
@@ -41,10 +42,17 @@ inline platform::DateTime MakeDateTime(int year, int month, int day, int hour = 
     return t;
 }
 
+// The local clock `now`, in a zone that lies utcOffsetMinutes ahead of UTC (Central European
+// winter time by default): UtcNow and LocalTimeOf follow from the two.
 struct FakeClock : platform::Clock {
     platform::DateTime now = MakeDateTime(2026, 1, 5, 12, 0);
+    int utcOffsetMinutes = 60;
     unsigned long long slept = 0;  // milliseconds asked for in all
     platform::DateTime Now() override { return now; }
+    int64_t UtcNow() override { return support::SecondsSince1970(now) - utcOffsetMinutes * 60LL; }
+    platform::DateTime LocalTimeOf(int64_t utcSeconds) override {
+        return support::MomentAfter1970(utcSeconds + utcOffsetMinutes * 60LL);
+    }
     // Counts the pause instead of waiting it out; other threads get their turn.
     void Sleep(unsigned milliseconds) override {
         slept += milliseconds;

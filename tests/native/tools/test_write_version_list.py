@@ -1,8 +1,10 @@
 """The version list writer (tools/write_version_list.py): the lines it writes for an installer,
-with its size in kilobytes rounded up, its SHA-256, its time and a signature by a key the key tool
-made (tools/update_signing_key.py), among the maker's other programs; and the key tool's header."""
+with its size in kilobytes rounded up, its SHA-256, its times and the signatures of the two keys the
+key tool made (tools/update_signing_key.py), among the maker's other programs; the maker's release
+and monthly steps; what it refuses; and the key tool's header."""
 
 import datetime
+import hashlib
 import os
 import shutil
 import subprocess
@@ -13,6 +15,9 @@ import unittest
 ROOT = os.environ.get("QUODO_ROOT") or os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
 WRITER = os.path.join(ROOT, "tools", "write_version_list.py")
 KEY_TOOL = os.path.join(ROOT, "tools", "update_signing_key.py")
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+from update_signing_key import load_private_key  # noqa: E402
+from write_version_list import is_signed_by  # noqa: E402
 
 
 class VersionListTest(unittest.TestCase):
@@ -29,18 +34,31 @@ class VersionListTest(unittest.TestCase):
             f.write(data)
         return path
 
-    def write(self, *installers, options=()):
+    def run_writer(self, arguments, out):
         """Runs the writer: (exit code, the list's bytes or None, error output)."""
-        out = os.path.join(self.folder, "versions.dat")
         if os.path.exists(out):
             os.remove(out)
-        result = subprocess.run([sys.executable, WRITER, "--key", self.key] + list(options) + [out] + list(installers),
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        result = subprocess.run([sys.executable, WRITER] + arguments, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                text=True)
+        self.assertNotIn("Traceback", result.stderr)
         data = None
         if os.path.exists(out):
             with open(out, "rb") as f:
                 data = f.read()
         return result.returncode, data, result.stderr
+
+    def write(self, *installers, options=()):
+        """Both steps at once, as a development build writes its list."""
+        out = os.path.join(self.folder, "versions.dat")
+        return self.run_writer(["--key", self.key] + list(options) + [out] + list(installers), out)
+
+    def believed(self, entry, release_public, freshness_public):
+        """Both signatures of our entry hold, as the program checks them."""
+        fields = entry.split(",")
+        released = ",".join(fields[:8])
+        freshness = hashlib.sha256(released.encode("ascii")).hexdigest() + "," + ",".join(fields[8:10])
+        return (is_signed_by(release_public, ",".join(fields[:7]).encode("ascii"), fields[7])
+                and is_signed_by(freshness_public, freshness.encode("ascii"), fields[10]))
 
     def entry(self, data, product):
         lines = data.decode("ascii").split("\r\n")
@@ -66,15 +84,15 @@ class VersionListTest(unittest.TestCase):
                 self.assertEqual(entry[:4], ["Quodo", "Quodo107.exe", "", str(kilobytes)])
                 self.assertRegex(entry[4], "^[0-9a-f]{64}$")
                 self.assertEqual(entry[5:7], ["Quodo versie 1.07", "Quodo version 1.07"])
-                self.assertRegex(entry[9], "^[0-9a-f]{128}$")
+                self.assertEqual(len(entry), 11)
 
     def test_the_list_holds_for_thirty_days_from_its_signing_or_as_asked(self):
         path = self.installer("Quodo107.exe", b"MZ" + bytes(3000))
         before = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%dT%H:%M:%SZ")
-        self.assertGreaterEqual(self.entry(self.write(path)[1], "Quodo")[7], before)  # signed now
+        self.assertGreaterEqual(self.entry(self.write(path)[1], "Quodo")[8], before)  # signed now
         versions = self.write(path, options=("--signed-at", "2026-02-27T23:30:00Z", "--days", "2"))[1]
-        self.assertEqual(self.entry(versions, "Quodo")[7:9], ["2026-02-27T23:30:00Z", "2026-03-01T23:30:00Z"])
-        self.assertEqual(self.entry(self.write(path, options=("--signed-at", "2026-02-27T23:30:00Z"))[1], "Quodo")[8],
+        self.assertEqual(self.entry(versions, "Quodo")[8:10], ["2026-02-27T23:30:00Z", "2026-03-01T23:30:00Z"])
+        self.assertEqual(self.entry(self.write(path, options=("--signed-at", "2026-02-27T23:30:00Z"))[1], "Quodo")[9],
                          "2026-03-29T23:30:00Z")
 
     def test_the_hash_is_the_sha256_of_the_whole_installer(self):
@@ -101,15 +119,74 @@ class VersionListTest(unittest.TestCase):
                            ("Quodo106.exe.bak", b"MZ"), ("Quodo 106.exe", b"MZ")):
             with self.subTest(name=name):
                 code, versions, error = self.write(self.installer(name, data))
-                self.assertEqual(code, 1)
+                self.assertEqual(code, 2)
                 self.assertIsNone(versions)
                 self.assertIn("write_version_list:", error)
 
-    def test_the_key_tool_gives_the_program_the_same_key_from_the_public_pem_alone(self):
-        paths = [os.path.join(self.folder, name) for name in ("key.pub.pem", "a.h", "copy.pub.pem", "b.h")]
-        subprocess.run([sys.executable, KEY_TOOL, "public", self.key] + paths[0:2], check=True)
-        subprocess.run([sys.executable, KEY_TOOL, "public"] + paths[0:1] + paths[2:4], check=True)
-        with open(paths[1]) as a, open(paths[3]) as b:
+    # What the program would refuse, the writer refuses to write: with a message, exit code 2, no list.
+    def test_a_validity_beyond_45_days_a_signing_in_the_future_and_two_lines_for_one_product_are_refused(self):
+        old, new = (self.installer(name, b"MZ" + bytes(3000)) for name in ("Quodo106.exe", "Quodo107.exe"))
+        future = (datetime.datetime.now(datetime.timezone.utc) + datetime.timedelta(hours=1)).strftime("%Y-%m-%dT%H:%M:%SZ")
+        for installers, options, message in (
+                ((new,), ("--days", "46"), "1 to 45 days"),
+                ((new,), ("--days", "3000000"), "1 to 45 days"),
+                ((new,), ("--signed-at", future), "lies in the future"),
+                ((new,), ("--signed-at", "2026-02-30T00:00:00Z"), "not a time"),
+                ((old, new), (), "two lines for Quodo")):
+            with self.subTest(options=options, installers=len(installers)):
+                code, versions, error = self.write(*installers, options=options)
+                self.assertEqual(code, 2)
+                self.assertIsNone(versions)
+                self.assertIn(message, error)
+        self.assertEqual(self.write(new, options=("--days", "45"))[0], 0)
+
+    # The release step on the offline machine, then the monthly step with the freshness key alone:
+    # the release signature stays as it was, the times and their signature are new.
+    def test_the_release_step_and_the_monthly_step(self):
+        release_key = load_private_key(self.key)
+        freshness = os.path.join(self.folder, "keys", "freshness.pem")
+        subprocess.run([sys.executable, KEY_TOOL, "new", freshness], check=True)
+        released = os.path.join(self.folder, "released.dat")
+        code, data, _ = self.run_writer(["release", "--release-key", self.key, released,
+                                         self.installer("Quodo107.exe", b"MZ" + bytes(5000))], released)
+        self.assertEqual(code, 0)
+        ours = self.entry(data, "Quodo")
+        self.assertEqual(len(ours), 8)
+        public = os.path.join(self.folder, "release.pub.pem")
+        subprocess.run([sys.executable, KEY_TOOL, "public", self.key, public], check=True)
+        months = []
+        for signed_at in ("2026-01-01T00:00:00Z", "2026-01-29T00:00:00Z"):
+            out = os.path.join(self.folder, "versions.dat")
+            code, data, _ = self.run_writer(["renew", "--freshness-key", freshness, "--release-public", public,
+                                             "--signed-at", signed_at, released, out], out)
+            self.assertEqual(code, 0)
+            months.append(self.entry(data, "Quodo"))
+        self.assertEqual(months[0][:8], ours)
+        self.assertEqual(months[1][:8], ours)
+        self.assertEqual(months[1][8:10], ["2026-01-29T00:00:00Z", "2026-02-28T00:00:00Z"])
+        freshness_public = load_private_key(freshness).public_key()
+        for entry in months:
+            self.assertTrue(self.believed(",".join(entry), release_key.public_key(), freshness_public))
+        self.assertFalse(self.believed(",".join(months[0][:10] + [months[1][10]]), release_key.public_key(),
+                                       freshness_public))
+
+        # A release line that another key signed is not renewed.
+        out = os.path.join(self.folder, "renewed.dat")
+        code, data, error = self.run_writer(["renew", "--freshness-key", freshness, "--release-public", freshness,
+                                             released, out], out)
+        self.assertEqual((code, data), (2, None))
+        self.assertIn("not the release key's", error)
+
+    def test_the_key_tool_gives_the_program_the_same_keys_from_the_public_pems_alone(self):
+        freshness = os.path.join(self.folder, "keys", "freshness.pem")
+        subprocess.run([sys.executable, KEY_TOOL, "derive", self.key, freshness], check=True)
+        public = [os.path.join(self.folder, name) for name in ("release.pub.pem", "freshness.pub.pem")]
+        for key, out in zip((self.key, freshness), public):
+            subprocess.run([sys.executable, KEY_TOOL, "public", key, out], check=True)
+        headers = [os.path.join(self.folder, name) for name in ("a.h", "b.h")]
+        subprocess.run([sys.executable, KEY_TOOL, "header", self.key, freshness, headers[0]], check=True)
+        subprocess.run([sys.executable, KEY_TOOL, "header"] + public + [headers[1]], check=True)
+        with open(headers[0]) as a, open(headers[1]) as b:
             self.assertEqual(a.read(), b.read())
 
 

@@ -1,5 +1,5 @@
-// The maker's signature on the program's entry in the version list, checked with OpenSSL's libcrypto
-// as the native build's system cryptography.
+// The maker's two signatures on the program's entry in the version list, checked with OpenSSL's
+// libcrypto as the native build's system cryptography.
 #include <gtest/gtest.h>
 
 #include "TestSigner.h"
@@ -24,21 +24,21 @@ TEST(OpenSslCrypto, Sha256OfAKnownTextFedInPieces) {
 // The cases the system's cryptography meets under Wine (tests/win32/update), with the same verdicts.
 TEST(OpenSslCrypto, TheSharedSignatureCasesGetTheirVerdicts) {
     native::OpenSslCrypto crypto;
-    const update::EntryTrust trust{crypto, update::ReadSignature(signature_cases::kPublicKeyHex).value()};
+    const platform::P256PublicKey key = update::ReadSignature(signature_cases::kPublicKeyHex).value();
     for (const signature_cases::Case& c : signature_cases::Cases())
-        EXPECT_EQ(update::IsTrustedEntry(trust, c.entry), c.believed) << c.name;
+        EXPECT_EQ(update::IsSignedBy(crypto, key, c.message, c.signature), c.believed) << c.name;
 }
 
 class EntrySignature : public ::testing::Test {
 protected:
-    bool Trusted(const std::string& line) { return update::IsTrustedEntry({crypto, maker.publicKey}, line); }
+    bool Trusted(const std::string& line) { return update::IsTrustedEntry({crypto, maker.Keys()}, line); }
 
     native::OpenSslCrypto crypto;
-    testing_keys::TestSigner maker;
+    testing_keys::TestMaker maker;
     const std::string entry = "Quodo,Quodo107.exe,,850," + kHash + ",Nieuwe versie,New version";
 };
 
-TEST_F(EntrySignature, TheMakersSignatureIsBelievedAndNoByteOfFieldsZeroToEightCanChange) {
+TEST_F(EntrySignature, BothSignaturesAreBelievedAndNoByteBeforeTheLastCanChange) {
     const std::string line = maker.Signed(entry);
     EXPECT_TRUE(Trusted(line));
     for (size_t at = 0; at < line.rfind(','); ++at) {
@@ -48,13 +48,30 @@ TEST_F(EntrySignature, TheMakersSignatureIsBelievedAndNoByteOfFieldsZeroToEightC
     }
 }
 
-TEST_F(EntrySignature, AnotherKeyAField9ThatIsNoSignatureOrNoHashOrTimesSignedAreRefused) {
-    EXPECT_FALSE(Trusted(testing_keys::TestSigner().Signed(entry)));
-    const std::string signature = maker.SignatureHex(entry);
-    EXPECT_FALSE(Trusted(entry + "," + signature)) << "fields 0 to 6 signed, without times";
-    const std::string line = maker.Signed(entry), timed = line.substr(0, line.rfind(','));
-    for (const std::string& field : {signature.substr(0, 126), signature + "00", signature.substr(0, 127) + "g"})
-        EXPECT_FALSE(Trusted(timed + "," + field)) << "field 9: " << field;
+// The monthly step: the release line as it was, with new times signed by the freshness key alone.
+TEST_F(EntrySignature, TheTimesAreRenewedWithoutTheReleaseKey) {
+    const std::string released = maker.Released(entry);
+    EXPECT_TRUE(Trusted(maker.Renewed(released, "2026-02-01T00:00:00Z", "2026-03-01T00:00:00Z")));
+    EXPECT_TRUE(Trusted(maker.Renewed(released, "2026-03-01T00:00:00Z", "2026-03-31T00:00:00Z")));
+}
+
+TEST_F(EntrySignature, EitherSignatureMissingOrByAnotherKeyIsRefused) {
+    testing_keys::TestMaker other;
+    const std::string released = maker.Released(entry);
+    EXPECT_FALSE(Trusted(maker.Renewed(other.Released(entry)))) << "the release signature by another key";
+    EXPECT_FALSE(Trusted(other.Renewed(released))) << "the times signed by another key";
+    testing_keys::TestMaker swapped;
+    std::swap(swapped.release.publicKey, swapped.freshness.publicKey);
+    EXPECT_FALSE(update::IsTrustedEntry({crypto, swapped.Keys()}, swapped.Signed(entry))) << "each key's part by the other";
+    const std::string line = maker.Signed(entry);
+    EXPECT_FALSE(Trusted(line.substr(0, line.rfind(',')))) << "no field 10";
+    EXPECT_FALSE(Trusted(entry + ",," + line.substr(released.size() + 1))) << "an empty field 7";
+    // The list's older form: fields 0 to 8 with one signature.
+    const std::string older = entry + ",2026-01-01T00:00:00Z,2026-01-31T00:00:00Z";
+    EXPECT_FALSE(Trusted(older + "," + maker.release.SignatureHex(older)));
+}
+
+TEST_F(EntrySignature, SignedEntriesWithoutAHashOrTimesAreRefused) {
     for (const std::string& field : {std::string(), std::string("-"), kHash.substr(1)})
         EXPECT_FALSE(Trusted(maker.Signed("Quodo,Quodo107.exe,,850," + field + ",Nieuw,New"))) << "field 4: " << field;
     EXPECT_FALSE(Trusted(maker.Signed(entry, "2026-01-01"))) << "signed at no time";

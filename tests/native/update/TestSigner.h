@@ -1,18 +1,27 @@
-// A P-256 key pair of the test's own (OpenSSL) that signs version-list entries as the build's list
-// writer does: fields 7 and 8 are the times of the signing, field 9 is r || s, in hex, of the
-// signature over the entry's bytes before it.
+// P-256 keys of the test's own (OpenSSL) that sign version-list entries as the build's list writer
+// does: field 7 is the release key's r || s, in hex, over fields 0 to 6; fields 8 and 9 are the
+// times; field 10 the freshness key's over the release line's SHA-256 and the times.
 #pragma once
 
 #include <openssl/core_names.h>
 #include <openssl/ec.h>
 #include <openssl/evp.h>
+#include <openssl/sha.h>
 
 #include <string>
 
 #include "platform/Platform.h"
+#include "update/EntrySignature.h"
 
 namespace testing_keys {
 
+inline std::string Hex(const unsigned char* bytes, size_t size) {
+    std::string hex;
+    for (size_t i = 0; i < size; ++i) hex += {"0123456789abcdef"[bytes[i] >> 4], "0123456789abcdef"[bytes[i] & 15]};
+    return hex;
+}
+
+// One key pair.
 struct TestSigner {
     TestSigner() {
         unsigned char point[65];  // 04 X Y
@@ -20,14 +29,9 @@ struct TestSigner {
         std::copy(point + 1, point + sizeof point, publicKey.begin());
     }
     ~TestSigner() { EVP_PKEY_free(key); }
+    TestSigner(const TestSigner&) = delete;
+    TestSigner& operator=(const TestSigner&) = delete;
 
-    // Fields 0 to 6 with the times, by default a month that holds the fake clock's day (2026-01-05),
-    // and the signature of them all.
-    std::string Signed(const std::string& fields, const std::string& signedAt = "2026-01-01T00:00:00Z",
-                       const std::string& validUntil = "2026-01-31T00:00:00Z") const {
-        const std::string text = fields + "," + signedAt + "," + validUntil;
-        return text + "," + SignatureHex(text);
-    }
     std::string SignatureHex(const std::string& text) const {
         unsigned char der[80], raw[64];
         size_t size = sizeof der;
@@ -40,13 +44,32 @@ struct TestSigner {
         BN_bn2binpad(ECDSA_SIG_get0_r(signature), raw, 32);
         BN_bn2binpad(ECDSA_SIG_get0_s(signature), raw + 32, 32);
         ECDSA_SIG_free(signature);
-        std::string hex;
-        for (unsigned char byte : raw) hex += {"0123456789abcdef"[byte >> 4], "0123456789abcdef"[byte & 15]};
-        return hex;
+        return Hex(raw, sizeof raw);
     }
 
     EVP_PKEY* key = EVP_EC_gen("P-256");
     platform::P256PublicKey publicKey{};
+};
+
+// The maker's two keys.
+struct TestMaker {
+    // Fields 0 to 6 with the release signature: what the release step writes.
+    std::string Released(const std::string& fields) const { return fields + "," + release.SignatureHex(fields); }
+    // A release line with new times, by default a month that holds the fake clock's day (2026-01-05).
+    std::string Renewed(const std::string& released, const std::string& signedAt = "2026-01-01T00:00:00Z",
+                        const std::string& validUntil = "2026-01-31T00:00:00Z") const {
+        unsigned char hash[SHA256_DIGEST_LENGTH];
+        SHA256(reinterpret_cast<const unsigned char*>(released.data()), released.size(), hash);
+        const std::string times = signedAt + "," + validUntil;
+        return released + "," + times + "," + freshness.SignatureHex(Hex(hash, sizeof hash) + "," + times);
+    }
+    std::string Signed(const std::string& fields, const std::string& signedAt = "2026-01-01T00:00:00Z",
+                       const std::string& validUntil = "2026-01-31T00:00:00Z") const {
+        return Renewed(Released(fields), signedAt, validUntil);
+    }
+    update::UpdateKeys Keys() const { return {release.publicKey, freshness.publicKey}; }
+
+    TestSigner release, freshness;
 };
 
 }  // namespace testing_keys

@@ -54,10 +54,25 @@ TEST(UpdateTexts, OnDemandLinesPerResult) {
     EXPECT_EQ(english(CheckResult::PingTimeOut), (Lines{"", "Ping to quodosoft.nl gives Time-out"}));
     EXPECT_EQ(dutch(CheckResult::SignatureInvalid), (Lines{"", "Handtekening van de versielijst klopt niet."}));
     EXPECT_EQ(english(CheckResult::SignatureInvalid), (Lines{"", "The version list's signature is not valid."}));
-    EXPECT_EQ(dutch(CheckResult::ListOutOfDate), (Lines{"", "De versielijst is verlopen of nog niet geldig."}));
-    EXPECT_EQ(english(CheckResult::ListOutOfDate), (Lines{"", "The version list has expired or is not yet valid."}));
+    EXPECT_EQ(dutch(CheckResult::ListOlderThanBelieved),
+              (Lines{"", "De versielijst is ouder dan een eerder ontvangen versielijst."}));
     EXPECT_EQ(dutch(CheckResult::UpdateAdvised), update::AutomaticCheckMemo(true, kRunning, "1.07", "Quodo107.exe"));
     EXPECT_EQ(english(CheckResult::UpdateAdvised), update::AutomaticCheckMemo(false, kRunning, "1.07", "Quodo107.exe"));
+}
+
+// A list that has run out at the computer's clock names the computer's date and the list's, so that
+// a wrong clock shows as one.
+TEST(UpdateTexts, AListOutOfDateNamesBothDates) {
+    const update::ClockDates dates{"8-12-2031", "1-12-2026", "31-12-2026"};
+    EXPECT_EQ(update::OnDemandMemo(true, CheckResult::ListOutOfDate, kRunning, "", "", dates),
+              (Lines{"", "De datum van deze computer (8-12-2031) valt buiten de geldigheid van de versielijst "
+                         "(1-12-2026 t/m 31-12-2026). Controleer de datum en tijd."}));
+    EXPECT_EQ(update::OnDemandMemo(false, CheckResult::ListOutOfDate, kRunning, "", "", dates),
+              (Lines{"", "This computer's date (8-12-2031) lies outside the version list's validity "
+                         "(1-12-2026 to 31-12-2026). Check the date and time."}));
+    EXPECT_EQ(update::StaleNoticeLines(true, "20-10-2026", CheckResult::ListOutOfDate, dates),
+              (Lines{"Sinds 20-10-2026 is geen controle op een nieuwe versie gelukt.",
+                     update::FailureLines(true, CheckResult::ListOutOfDate, dates)[0]}));
 }
 
 TEST(UpdateTexts, ButtonCaptions) {
@@ -113,7 +128,7 @@ TEST(ErrorLog, TwoDutchLinesPerFailure) {
               "7-3-2026.\r\nProgramma-naam niet gevonden.\r\n");
     EXPECT_EQ(update::ErrorLogText(day, "d-M-yyyy", CheckResult::PingTimeOut), "7-3-2026.\r\nTime-out bij Ping.\r\n");
     EXPECT_EQ(update::ErrorLogText(day, "d-M-yyyy", CheckResult::ListOutOfDate),
-              "7-3-2026.\r\nVersielijst verlopen of nog niet geldig.\r\n");
+              "7-3-2026.\r\nVersielijst verlopen of datum van deze computer onjuist.\r\n");
     EXPECT_EQ(update::ErrorLogText(day, "d-M-yyyy", CheckResult::UpToDate), "");
     EXPECT_EQ(update::ErrorLogText(day, "d-M-yyyy", CheckResult::UpdateAdvised), "");
 }

@@ -5,6 +5,8 @@
 #include "TestSigner.h"
 #include "fakes/FakeSystem.h"
 #include "native/NativeCrypto.h"
+#include "fakes/MemoryRegistry.h"
+#include "update/ListMark.h"
 #include "update/VersionList.h"
 
 namespace {
@@ -25,24 +27,26 @@ const char* const kProduct = "Quodo";
 const char* const kRunning = "versie 1.06";
 const std::string kHash(64, 'a');
 
-// The maker's key: it signs our entries in these lists, and the check believes it.
-const testing_keys::TestSigner maker;
+// The maker's keys: they sign our entries in these lists, and the check believes them.
+const testing_keys::TestMaker maker;
 native::OpenSslCrypto crypto;
-const update::EntryTrust trust{crypto, maker.publicKey};
+const update::EntryTrust trust{crypto, maker.Keys()};
 std::string Signed(const std::string& entry) { return maker.Signed(entry); }
 
 // A list as the maker writes it: other programs around our signed entry, CR LF line ends.
-std::string List(const std::string& ourEntry) {
-    return "zvTool,zvtool12.exe,,312," + kHash + ",Een ander programma,Another program\r\n" + Signed(ourEntry) +
+std::string Around(const std::string& ourLine) {
+    return "zvTool,zvtool12.exe,,312," + kHash + ",Een ander programma,Another program\r\n" + ourLine +
            "\r\nOtherApp,OtherApp200.exe,,1024,-\r\n";
 }
+std::string List(const std::string& ourEntry) { return Around(Signed(ourEntry)); }
 
 const update::UtcSeconds kNow = update::ParseListTime("2026-01-05T11:00:00Z").value();
 
 update::CheckOutcome Read(const std::string& text, const std::string& versionText = kRunning,
-                          update::UtcSeconds now = kNow) {
-    return ReadVersionListText(text, kProduct, versionText, trust, now);
+                          update::UtcSeconds now = kNow, const update::ListMark& mark = {}) {
+    return ReadVersionListText(text, kProduct, versionText, trust, mark, now);
 }
+update::UtcSeconds At(const char* time) { return update::ParseListTime(time).value(); }
 
 TEST(Versions, CurrentFromTheVersionTextListedFromTheInstallerNameAndTheirDisplay) {
     EXPECT_EQ(CurrentVersion("versie 1.06").digits, "106");
@@ -93,7 +97,7 @@ TEST(SplitFields, EmptyFieldsKeepTheirPlaceATrailingCommaAddsNone) {
     EXPECT_EQ(SplitFields("Quodo,Quodo107.exe,,850,,"),
               (std::vector<std::string>{"Quodo", "Quodo107.exe", "", "850", ""}));
     EXPECT_EQ(SplitFields("Quodo"), (std::vector<std::string>{"Quodo"}));
-    EXPECT_EQ(SplitFields("a,b,c,d,e,f,g,h,i,j,k,l" + std::string(100000, ',')).size(), 10u);  // no more than it reads
+    EXPECT_EQ(SplitFields("a,b,c,d,e,f,g,h,i,j,k,l" + std::string(100000, ',')).size(), 11u);  // no more than it reads
     EXPECT_EQ(SplitFields(""), (std::vector<std::string>{""}));
 }
 
@@ -123,28 +127,77 @@ TEST(ReadVersionList, AdvisedUpdateWithEveryField) {
     EXPECT_EQ(outcome.entry->hashField, kHash);
     EXPECT_EQ(outcome.entry->dutchText, "Nieuwe versie");
     EXPECT_EQ(outcome.entry->englishText, "New version");
-    EXPECT_EQ(outcome.entry->signature.size(), 128u);
+    EXPECT_EQ(outcome.entry->releaseSignature.size(), 128u);
+    EXPECT_EQ(outcome.entry->freshnessSignature.size(), 128u);
     EXPECT_EQ(outcome.latestVersion, "1.07");
     EXPECT_EQ(outcome.listFromEntry.substr(0, 19), "Quodo,Quodo107.exe,");
     EXPECT_NE(outcome.listFromEntry.find("OtherApp"), std::string::npos);
     EXPECT_EQ(outcome.listFromEntry.find("zvTool"), std::string::npos);
 }
 
-// A signed list is no answer once its time is over: a replayed older entry put first is refused,
-// never read as "up to date". The program's clock is read as UTC.
-TEST(ReadVersionList, OnlyWhileTheSignedTimeHolds) {
-    const auto at = [](const char* time) { return update::ParseListTime(time).value(); };
+// A signed list is no answer once its time is over; a computer whose clock is behind the maker's
+// takes a list signed in its future.
+TEST(ReadVersionList, UntilTheSignedTimeIsOver) {
     const std::string list = List(Ours("Quodo107.exe"));
-    for (const char* now : {"2026-01-31T00:00:00Z", "2025-12-31T00:00:00Z"})  // a clock a day behind holds
-        EXPECT_EQ(Read(list, kRunning, at(now)).result, CheckResult::UpdateAdvised) << now;
-    for (const char* now : {"2026-01-31T00:00:01Z", "2025-12-30T23:59:59Z"})
-        EXPECT_FALSE(Read(list, kRunning, at(now)).entry.has_value()) << now;
+    for (const char* now : {"2026-01-31T00:00:00Z", "2025-10-01T00:00:00Z"})
+        EXPECT_EQ(Read(list, kRunning, At(now)).result, CheckResult::UpdateAdvised) << now;
+    const auto over = Read(list, kRunning, At("2026-01-31T00:00:01Z"));
+    EXPECT_EQ(over.result, CheckResult::ListOutOfDate);
+    EXPECT_FALSE(over.entry.has_value());
+    ASSERT_TRUE(over.validity.has_value()) << "the dates the window names";
+    EXPECT_EQ(over.validity->validUntil, At("2026-01-31T00:00:00Z"));
     const std::string replayed = maker.Signed(Ours("Quodo105.exe"), "2025-11-01T00:00:00Z", "2025-12-01T00:00:00Z");
     EXPECT_EQ(Read(replayed + "\r\n" + list).result, CheckResult::ListOutOfDate);
     EXPECT_FALSE(update::ParseListTime("2023-02-29T00:00:00Z"));
-    EXPECT_EQ(update::UniversalTime(fakes::MakeDateTime(2026, 7, 1, 12, 0, 30), fakes::CentralEuropeanZone()),
-              at("2026-07-01T10:00:30Z"));  // summer time
-    EXPECT_EQ(update::UniversalTime(fakes::MakeDateTime(2026, 1, 5, 12, 0), fakes::CentralEuropeanZone()), kNow);
+    EXPECT_EQ(update::ListTimeText(At("2024-02-29T23:59:58Z")), "2024-02-29T23:59:58Z");
+}
+
+// A validity of at most 45 days that ends no earlier than it starts: one list signed for years would
+// hold a program back for years.
+TEST(ReadVersionList, AValidityLongerThan45DaysOrEndingBeforeItStartsIsNotBelieved) {
+    const auto read = [](const char* signedAt, const char* validUntil) {
+        return Read(Around(maker.Signed(Ours("Quodo107.exe"), signedAt, validUntil)));
+    };
+    EXPECT_EQ(read("2025-12-01T11:00:00Z", "2026-01-15T11:00:00Z").result, CheckResult::UpdateAdvised);
+    for (const auto& [from, until] : {std::pair{"2025-12-01T11:00:00Z", "2026-01-15T11:00:01Z"},
+                                      std::pair{"2026-01-05T00:00:00Z", "9999-12-31T23:59:59Z"},
+                                      std::pair{"2026-01-06T00:00:00Z", "2026-01-05T23:59:59Z"}}) {
+        const auto outcome = read(from, until);
+        EXPECT_EQ(outcome.result, CheckResult::SignatureInvalid) << from << " " << until;
+        EXPECT_FALSE(outcome.entry.has_value());
+    }
+}
+
+// Once a list was believed, one signed before it, or naming an older version, is a list served back
+// from the past: refused, not "up to date", even while its own time holds; the mark moves only with
+// a list believed whole.
+TEST(ReadVersionList, AListOlderThanTheMarkIsRefusedAndOnlyABelievedListMovesIt) {
+    fakes::MemoryRegistry registry;
+    const auto check = [&](const std::string& list) {
+        const update::ListMark mark = update::ReadListMark(registry, kProduct);
+        const auto outcome = ReadVersionListText(list, kProduct, kRunning, trust, mark, kNow);
+        EXPECT_TRUE(update::KeepBelieved(registry, kProduct, mark, outcome));
+        return outcome.result;
+    };
+    const std::string newer = Around(maker.Signed(Ours("Quodo107.exe"), "2026-01-03T00:00:00Z", "2026-02-01T00:00:00Z"));
+    const std::string older = Around(maker.Signed(Ours("Quodo106.exe"), "2026-01-02T00:00:00Z", "2026-02-01T00:00:00Z"));
+    EXPECT_EQ(check(older), CheckResult::UpToDate) << "before the newer: believed";
+    EXPECT_EQ(check(newer), CheckResult::UpdateAdvised);
+    EXPECT_EQ(registry.GetString("Software\\Quodo\\Update", "ListSignedAt"), "2026-01-03T00:00:00Z");
+    EXPECT_EQ(registry.GetString("Software\\Quodo\\Update", "ListVersion"), "1.07");
+    EXPECT_EQ(check(older), CheckResult::ListOlderThanBelieved);
+    // Signed later, with fresh times, yet naming a version older than one believed: what a stolen
+    // freshness key could serve.
+    const std::string rolledBack = Around(maker.Signed(Ours("Quodo106.exe"), "2026-01-04T00:00:00Z", "2026-02-01T00:00:00Z"));
+    EXPECT_EQ(check(rolledBack), CheckResult::ListOlderThanBelieved);
+
+    // Lists that fail leave the mark where it is: one other keys signed, and one that has run out.
+    testing_keys::TestMaker other;
+    const std::string otherKeys = Around(other.Signed(Ours("Quodo109.exe"), "2026-01-04T12:00:00Z", "2026-02-01T00:00:00Z"));
+    const std::string runOut = Around(maker.Signed(Ours("Quodo108.exe"), "2026-01-04T00:00:00Z", "2026-01-05T00:00:00Z"));
+    EXPECT_EQ(check(otherKeys), CheckResult::SignatureInvalid);
+    EXPECT_EQ(check(runOut), CheckResult::ListOutOfDate);
+    EXPECT_EQ(check(newer), CheckResult::UpdateAdvised) << "the mark unmoved";
 }
 
 // Other programs' lines, and older lists, may have five or six fields.

@@ -12,11 +12,13 @@
 #include "fakes/FakeShell.h"
 #include "fakes/FakeSystem.h"
 #include "fakes/FakeWeb.h"
+#include "fakes/MemoryRegistry.h"
 #include "native/NativeCrypto.h"
 #include "quotes/Fetch.h"
 #include "support/Support.h"
 #include "ui/Application.h"
 #include "ui/Headless.h"
+#include "update/CheckHistory.h"
 #include "update/GetVersions.h"
 #include "update/Digests.h"
 #include "update/Installer.h"
@@ -69,6 +71,7 @@ protected:
         processes.Install();
         shell.Install();
         platform::Current().crypto = &crypto;
+        platform::Current().registry = &registry;
         support::LanguageCode = "NLD";
         Ping(kDutchReply);
         installer = "MZ" + std::string(3000, 'q');
@@ -120,10 +123,11 @@ protected:
     fakes::FakeProcesses processes;
     fakes::FakeShell shell;
     native::OpenSslCrypto crypto;
-    testing_keys::TestSigner maker;
+    fakes::MemoryRegistry registry;
+    testing_keys::TestMaker maker;
     ui::Form settings{"TOptionsForm", "OptionsForm"};
     ui::Button checkNow{&settings, "BtnCheck"};
-    update::TVersionsForm form{{"Quodo", "versie 1.06", kData, maker.publicKey}};
+    update::TVersionsForm form{{"Quodo", "versie 1.06", kData, maker.Keys()}};
     std::string installer;
 };
 
@@ -299,7 +303,7 @@ TEST_F(VersionsFormTest, AnUnsoundDownloadIsDeletedAndNothingIsEverRun) {
 // Whatever version it names: a forged "you are up to date" is refused as a forged update is.
 TEST_F(VersionsFormTest, AnEntryTheMakerDidNotSignOffersNothingAndIsLogged) {
     const std::string entry = Fields("Quodo107.exe", installer);
-    for (const std::string& line : {testing_keys::TestSigner().Signed(entry), Fields("Quodo106.exe", installer)}) {
+    for (const std::string& line : {testing_keys::TestMaker().Signed(entry), Fields("Quodo106.exe", installer)}) {
         ServeList(line);
         form.RunCheckOnDemand(0, 0, 300, 500);
         EXPECT_EQ(form.Memo1.Lines(), Lines({"", "Handtekening van de versielijst klopt niet."})) << line;
@@ -381,6 +385,70 @@ TEST_F(VersionsFormTest, ProgramNotFoundClearsAReadyInstaller) {
     ServeList("Andere,Andere1.exe,,1,x,een regel die lang genoeg is");
     form.RunAutomaticCheck();
     EXPECT_FALSE(form.InstallerReady());
+}
+
+// Checks that keep failing are told in the popup once no check has succeeded for 45 days, and again
+// after each further 45 days; a list that has run out at the computer's clock names both dates.
+TEST_F(VersionsFormTest, FortyFiveDaysWithoutAGoodCheckAreToldOnceAndAgainAfterAnother45) {
+    std::vector<std::vector<std::string>> told;
+    form.showNotice = [&](const std::string& line1, const std::string& line2, int durationMs) {
+        told.push_back({line1, line2});
+        EXPECT_EQ(durationMs, update::kStaleNoticeMs);
+    };
+    // January's list while it is served, then a server that refuses every connection.
+    const auto checkOn = [&](int month, int day, bool listServed = false) {
+        if (listServed) ServeList(AdvisingEntry());
+        sys.clock.now = fakes::MakeDateTime(2026, month, day, 12, 0);
+        form.RunAutomaticCheck();
+    };
+    checkOn(1, 5, true);
+    checkOn(2, 18, true);  // 44 days after the good check: the list has run out, nothing told yet
+    EXPECT_TRUE(told.empty());
+    checkOn(2, 19, true);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0][0], "Sinds 5-1-2026 is geen controle op een nieuwe versie gelukt.");
+    EXPECT_EQ(told[0][1], "De datum van deze computer (19-2-2026) valt buiten de geldigheid van de versielijst "
+                          "(1-1-2026 t/m 31-1-2026). Controleer de datum en tijd.");
+    checkOn(2, 20, true);
+    checkOn(4, 4);  // 44 days after the telling, whatever the reason now
+    EXPECT_EQ(told.size(), 1u);
+    checkOn(4, 5);
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_EQ(told[1][1], "De server reageert niet");
+
+    form.RunCheckOnDemand(0, 0, 300, 500);  // the window says it itself
+    EXPECT_EQ(told.size(), 2u);
+}
+
+// A program that never had a good check counts from its first; a moment stored in the clock's future
+// (left by a clock that was ahead) counts from now.
+TEST(CheckHistory, NeverAGoodCheckCountsFromTheFirstAClockThatWasAheadFromNow) {
+    fakes::MemoryRegistry registry;
+    const update::UtcSeconds day = update::kSecondsPerDay, first = update::ParseListTime("2026-03-01T12:00:00Z").value();
+    EXPECT_FALSE(update::TakeStaleNotice(registry, "Quodo", first));
+    EXPECT_FALSE(update::TakeStaleNotice(registry, "Quodo", first + 44 * day));
+    EXPECT_EQ(update::TakeStaleNotice(registry, "Quodo", first + 45 * day), first);
+    update::RememberGoodCheck(registry, "Quodo", first + 3650 * day);
+    EXPECT_FALSE(update::TakeStaleNotice(registry, "Quodo", first + 100 * day));
+    EXPECT_EQ(update::TakeStaleNotice(registry, "Quodo", first + 145 * day), first + 100 * day);
+}
+
+// The list's time is judged by the clock's UTC, not by the local time through the zone's rules: in
+// the summer of a southern zone (Sydney, eleven hours ahead in January) the support library's
+// daylight saving, which knows no summer across the new year, would put UTC an hour late.
+TEST_F(VersionsFormTest, TheListsTimeIsTheClocksUtcInASouthernSummer) {
+    platform::TimeZone& sydney = sys.system.timeZone;
+    sydney = {-600, 0, -60, {0, 4, 0, 1, 3}, {0, 10, 0, 1, 2}};  // daylight saving from October to April
+    sys.clock.utcOffsetMinutes = 11 * 60;
+    sys.clock.now = fakes::MakeDateTime(2026, 1, 5, 11, 30);  // 00:30 UTC
+    const std::string line = maker.Signed(Fields("Quodo107.exe", installer), "2026-01-01T00:00:00Z", "2026-01-05T01:00:00Z");
+    ServeList(line);
+    form.RunCheckOnDemand(0, 0, 300, 500);
+    EXPECT_EQ(form.BtnDownload.Text(), "Start Downloaden");
+    sys.clock.now = fakes::MakeDateTime(2026, 1, 5, 12, 0, 1);  // 01:00:01 UTC
+    ServeList(line);
+    form.RunCheckOnDemand(0, 0, 300, 500);
+    EXPECT_EQ(form.Memo1.Lines()[1].substr(0, 40), "De datum van deze computer (5-1-2026) va");
 }
 
 }  // namespace

@@ -150,6 +150,24 @@ TEST_F(EnglishLocale, WithoutAStartTheClockIsTheLocalTime) {
     EXPECT_EQ(now.dayOfWeek, support::DayOfWeek(support::DateOf(now)));
 }
 
+// TZ=Australia/Sydney with QUODO_CLOCK set: the clock's UTC is the system's, whatever the test
+// clock says, and a moment's local time follows the southern zone's summer and winter.
+using SouthernZone = Win32Services;
+
+TEST_F(SouthernZone, UtcIsTheSystemsAndLocalTimesFollowTheZonesOwnSummer) {
+    ASSERT_EQ(Env("TZ"), "Australia/Sydney");
+    const int64_t before = _time64(nullptr), utc = services().clock->UtcNow(), after = _time64(nullptr);
+    EXPECT_TRUE(before <= utc && utc <= after) << utc;
+    // Midnight UTC on the 15th of January and of July: eleven and ten hours later in Sydney.
+    platform::DateTime midnight;
+    midnight.year = 2026;
+    for (const auto& [month, hour] : {std::pair{1, 11}, std::pair{7, 10}}) {
+        midnight.month = month;
+        midnight.day = 15;
+        EXPECT_EQ(services().clock->LocalTimeOf(support::SecondsSince1970(midnight)).hour, hour) << month;
+    }
+}
+
 // Default environment with QUODO_CLOCK=2026-04-03 17:29:00.
 TEST_F(Win32Services, ClockStartsAtTheGivenMomentAndRunsOn) {
     const auto start = support::ParseClockStart(Env("QUODO_CLOCK"));

@@ -1,5 +1,5 @@
-// The system's cryptography (CNG) under Wine, through the program's own check of an entry: the
-// shared signature cases get the verdicts OpenSSL gives them natively.
+// The system's cryptography (CNG) under Wine, through the program's own check of a signature field:
+// the shared signature cases get the verdicts OpenSSL gives them natively.
 #include <gtest/gtest.h>
 
 #include "fixtures/SignatureCases.h"
@@ -8,8 +8,7 @@
 
 TEST(CngSignatures, TheSharedCasesGetTheirVerdicts) {
     win32::InstallCrypto();
-    const update::EntryTrust trust{*platform::Current().crypto,
-                                   update::ReadSignature(signature_cases::kPublicKeyHex).value()};
+    const platform::P256PublicKey key = update::ReadSignature(signature_cases::kPublicKeyHex).value();
     for (const signature_cases::Case& c : signature_cases::Cases())
-        EXPECT_EQ(update::IsTrustedEntry(trust, c.entry), c.believed) << c.name;
+        EXPECT_EQ(update::IsSignedBy(*platform::Current().crypto, key, c.message, c.signature), c.believed) << c.name;
 }
