@@ -3,7 +3,7 @@
 # (installer/), the private key it signs with.
 #
 # The release key signs what to install and stays offline; the freshness key signs the list's times
-# every month and may sit on the maker's web server (README, "Updates").
+# every month and may sit on the maker's web server (docs/updates.md).
 #   QUODO_UPDATE_PUBLIC_KEY: the maker's public release key (PEM); the program is built from it alone,
 #     with QUODO_FRESHNESS_PUBLIC_KEY, the maker's public freshness key, and the build writes no
 #     list: the maker signs it where the private keys are (tools/write_version_list.py release, renew).

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: the native core tests, the same tests built with
-# AddressSanitizer and UndefinedBehaviorSanitizer, a short fuzzing run (scripts/test-native.sh),
-# and, under Wine in loopback-only test sessions, the Win32 tests and the end-to-end tests of
-# Quodo.exe (scripts/test-wine.sh).
+# Checks the documents' links first (scripts/check-links.sh, well under a second, so that a broken
+# link fails before anything is built). Then sets everything up and runs every test: the native
+# core tests, the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer, a short
+# fuzzing run (scripts/test-native.sh), and, under Wine in loopback-only test sessions, the Win32
+# tests and the end-to-end tests of Quodo.exe (scripts/test-wine.sh).
 #
 # The Windows build comes first: its tests under Wine take longest and mostly wait (for programs,
 # windows and timers), so they run in the background while the native builds and tests use the
@@ -10,6 +11,7 @@
 # output comes after the native output.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/check-links.sh"
 bash "$root/scripts/setup.sh"
 bash "$root/scripts/build.sh" win
 
