@@ -18,10 +18,6 @@ constexpr unsigned kDayFileDeadlineMs = 5000;
 
 support::Date TradingDayNow() { return chart::TradingDayAt(platform::Current().clock->Now()); }
 
-bool SameDate(const support::Date& a, const support::Date& b) {
-    return a.year == b.year && a.month == b.month && a.day == b.day;
-}
-
 }  // namespace
 
 // A file above the bound is a failed load: it is never read into memory whole.
@@ -53,7 +49,7 @@ void TMainForm::DrawDayGraph() {
     if (!state_.normalMode) return;
     const support::Date today = TradingDayNow();
     const quotes::DayPoints* day = DayToDraw(today);
-    if ((!day || SameDate(chartDay_, today)) && LoadPicture(state_.dataFolder + "DayGraph.png")) {
+    if ((!day || chartDay_ == today) && LoadPicture(state_.dataFolder + "DayGraph.png")) {
         Image.Draw(chartBitmap_, 0, 0);
     } else if (day) {
         Image.ShowPainted([points = *day](int width, int height, int dpi) {
@@ -74,10 +70,7 @@ void TMainForm::LoadOwnDay() {
 // The level the bar shows now, at the minute of its quote time; the close before it follows from the
 // change. A code or a time that is none adds nothing.
 bool TMainForm::RecordOwnPoint() {
-    const std::string& read = lastHandledPrice_;
-    if (read == quotes::kFetchFailed || read == quotes::kPageRejected || read == quotes::kNoQuoteTime ||
-        currentLevel_ <= 0)
-        return false;
+    if (quotes::IsCode(lastHandledPrice_) || currentLevel_ <= 0) return false;
     const quotes::IndexQuoteRecord& quote = quotes::IndexQuote;
     const auto time = quotes::ParseTimeOfDay(quote.QuoteTime, platform::Current().locale->TimeSeparator());
     if (!time) return false;

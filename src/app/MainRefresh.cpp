@@ -22,14 +22,6 @@ namespace {
 constexpr ui::Color kGreen = ui::Rgb(0x00, 0x80, 0x00);
 constexpr ui::Color kRed = ui::Rgb(0xFF, 0x00, 0x00);
 constexpr ui::Color kBlue = ui::Rgb(0x00, 0x00, 0xFF);
-const char* const kNoQuoteTime = "*******";
-
-// A reader's LastPrice that is no level: a failure code, or nothing at all.
-bool IsCode(const std::string& lastPrice) {
-    return lastPrice.empty() || lastPrice == quotes::kFetchFailed || lastPrice == quotes::kPageRejected ||
-           lastPrice == kNoQuoteTime;
-}
-
 // The program's clock in milliseconds (see SourceOrder.h).
 int64_t ClockMs() {
     const platform::DateTime now = platform::Current().clock->Now();
@@ -163,7 +155,7 @@ platform::Task<TMainForm::QuoteFrom> TMainForm::ReadQuote(bool marketClosed, int
 platform::Task<bool> TMainForm::ReadPage(bool marketClosed) {
     auto read = marketClosed ? quotes::Download_AEX_IEX() : quotes::Download_AEX_Invst();
     co_await std::move(read);
-    const bool delivered = !IsCode(quotes::IndexQuote.LastPrice);
+    const bool delivered = !quotes::IsCode(quotes::IndexQuote.LastPrice);
     sourceOrder_.PageRead(ClockMs(), delivered);
     co_return delivered;
 }
@@ -204,7 +196,7 @@ void TMainForm::ColourQuote() {
     // remembered, so the next good quote is coloured against the last good one. Its quote time
     // is whatever an earlier page left, which may be newer than the last coloured one.
     const bool failureCode = quote.LastPrice == quotes::kFetchFailed || quote.LastPrice == quotes::kPageRejected;
-    if (quote.LastPrice != kNoQuoteTime) {
+    if (quote.LastPrice != quotes::kNoQuoteTime) {
         currentLevel_ = support::ParseNumber(quote.LastPrice);
         quote.LastPrice = support::FormatNumber(6, 2, currentLevel_);
     }

@@ -1,5 +1,6 @@
 #include "quotes/AmsterdamTime.h"
 
+#include "support/ClockStart.h"
 #include "support/Support.h"
 
 namespace quotes {
@@ -14,28 +15,12 @@ int64_t ChangeOfClocks(int year, int month) {
     return support::DaysFromCivil(year, month, sunday) * kDay + 3600;
 }
 
-int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
-
 }  // namespace
 
 platform::DateTime AmsterdamTimeOf(int64_t unixSeconds) {
-    const int year = support::CivilFromDays(FloorDiv(unixSeconds, kDay)).year;
+    const int year = support::MomentAfter1970(unixSeconds).year;
     const bool summer = unixSeconds >= ChangeOfClocks(year, 3) && unixSeconds < ChangeOfClocks(year, 10);
-    const int64_t local = unixSeconds + (summer ? 7200 : 3600);
-    const int64_t days = FloorDiv(local, kDay);
-    const int64_t secondOfDay = local - days * kDay;
-    const support::Date date = support::CivilFromDays(days);
-
-    platform::DateTime moment;
-    moment.year = date.year;
-    moment.month = date.month;
-    moment.day = date.day;
-    moment.hour = static_cast<int>(secondOfDay / 3600);
-    moment.minute = static_cast<int>(secondOfDay / 60 % 60);
-    moment.second = static_cast<int>(secondOfDay % 60);
-    moment.millisecond = 0;
-    moment.dayOfWeek = support::DayOfWeek(date);
-    return moment;
+    return support::MomentAfter1970(unixSeconds + (summer ? 7200 : 3600));
 }
 
 }  // namespace quotes

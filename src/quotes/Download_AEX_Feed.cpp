@@ -168,10 +168,6 @@ bool SaneMoment(double seconds) {
     return seconds >= kFrom && seconds < kUntil && std::floor(seconds) == seconds;
 }
 
-bool SameDate(const platform::DateTime& a, const platform::DateTime& b) {
-    return a.year == b.year && a.month == b.month && a.day == b.day;
-}
-
 // The points of the trading day, the day of the last trade at `lastTrade`, in time order and one a
 // minute (the later of two), with the nulls and the levels that are no level left out.
 DayPoints DayOf(const FeedValues& values, int64_t lastTrade, const platform::DateTime& tradingDay,
@@ -184,7 +180,7 @@ DayPoints DayOf(const FeedValues& values, int64_t lastTrade, const platform::Dat
         const int64_t moment = static_cast<int64_t>(values.timestamps[i]);
         if (moment < lastTrade - 26 * 3600 || moment > lastTrade + 26 * 3600) continue;
         const platform::DateTime at = AmsterdamTimeOf(moment);
-        if (SameDate(at, tradingDay)) day.points.push_back({at.hour * 60 + at.minute, values.closes[i]});
+        if (support::DateOf(at) == support::DateOf(tradingDay)) day.points.push_back({at.hour * 60 + at.minute, values.closes[i]});
     }
     if (day.points.empty()) return day;
     std::stable_sort(day.points.begin(), day.points.end(),

@@ -11,6 +11,10 @@ namespace quotes {
 IndexQuoteRecord IndexQuote;
 DayPoints FeedDay;
 
+bool IsCode(const std::string& lastPrice) {
+    return lastPrice.empty() || lastPrice == kFetchFailed || lastPrice == kPageRejected || lastPrice == kNoQuoteTime;
+}
+
 std::string TwoDecimalsText(const std::string& numberText, char decimalSeparator) {
     return TwoDecimalsText(support::ParseNumber(numberText), decimalSeparator);
 }

@@ -21,6 +21,9 @@ constexpr const char* kFetchFailed = "-1";
 constexpr const char* kPageRejected = "-2";
 constexpr const char* kNoQuoteTime = "*******";
 
+// A LastPrice that is no level: one of the codes above, or nothing at all.
+bool IsCode(const std::string& lastPrice);
+
 // A page's time text that is no valid time of day.
 class ConvertError : public std::runtime_error {
 public:

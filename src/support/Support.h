@@ -37,7 +37,10 @@ std::string FormatNumber(int width, int decimals, double value);
 std::string FormatNumber(int width, int decimals, double value, char decimalSeparator);
 
 // --- Trading days of the exchange.
-struct Date { int year, month, day; };
+struct Date {
+    int year, month, day;
+    bool operator==(const Date&) const = default;
+};
 Date EasterSunday(int year);
 bool IsNonTradingDay(const Date& date);
 int DayOfWeek(const Date& date);  // 0 = Sunday

@@ -2,14 +2,6 @@
 #include "support/Support.h"
 
 namespace support {
-namespace {
-
-bool SameDay(const Date& a, const Date& b) {
-    return a.year == b.year && a.month == b.month && a.day == b.day;
-}
-
-}  // namespace
-
 long long DaysFromCivil(int year, int month, int day) {
     const long long y = static_cast<long long>(year) - (month <= 2 ? 1 : 0);
     const long long era = (y >= 0 ? y : y - 399) / 400;
@@ -69,7 +61,7 @@ bool IsNonTradingDay(const Date& date) {
     const int m = date.month, d = date.day;
     if ((m == 1 && d == 1) || (m == 5 && d == 1) || (m == 12 && (d == 25 || d == 26))) return true;
     const Date easter = EasterSunday(date.year);
-    return SameDay(date, AddDays(easter, -2)) || SameDay(date, AddDays(easter, 1));
+    return date == AddDays(easter, -2) || date == AddDays(easter, 1);
 }
 
 bool IsNonTradingDay(const platform::DateTime& moment) { return IsNonTradingDay(DateOf(moment)); }
