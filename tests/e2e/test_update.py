@@ -1,9 +1,8 @@
 """The update loop under Wine, on the maker's real host names over HTTPS against the fixture server:
 the probe with a ping of ours that prints the Windows layouts, the version check on demand and one
 minute after start, the update window, lists the maker did not sign, the download with its checks,
-an installer swapped on the server, and the real installer that replaces the running program (the
-copy that runs) and starts it again, or brings it back with a note. The lists are signed around the
-real moment: the program judges their times by the system's UTC, not by QUODO_CLOCK."""
+an installer swapped on the server, and the real installer that replaces the running program and
+starts it again (or says why not). Lists are signed around now: their times go by UTC, not QUODO_CLOCK."""
 
 import datetime
 import hashlib
