@@ -85,16 +85,10 @@ def signing_key():
         return re.search(r"^QUODO_UPDATE_KEY_IN_USE:INTERNAL=(.*)$", f.read(), re.M).group(1)
 
 
-def signing_keys():
-    """The keys this build signs its list with: its release key, and the freshness key that follows
-    from it."""
-    return load_private_key(signing_key()), derived_freshness_key(signing_key())
-
-
 def signed_line(fields, signed_at, valid_until, keys=None):
     """Our entry's fields 0 to 6 signed as this build signs its list (or by other keys: (release,
     freshness))."""
-    release, freshness = keys or signing_keys()
+    release, freshness = keys or (load_private_key(signing_key()), derived_freshness_key(signing_key()))
     return signed_entry(release, freshness, fields, signed_at, valid_until)
 
 

@@ -1,8 +1,6 @@
-# A release configuration (QUODO_RELEASE=ON) in a folder of its own: refused without the maker's
-# public keys, with a private release key, with a release key other than the committed one (unless
-# its rotation is asked for), with one key for both, and without Authenticode; with all of it, made
-# without any private key and showing the key's fingerprint as openssl computes it. Run as:
-# cmake -DROOT=<source folder> -DWORK=<scratch folder> -P this file.
+# A release configuration (QUODO_RELEASE=ON) in a folder of its own: refused as each case below
+# says; with all it needs, made without any private key and showing the key's fingerprint as openssl
+# computes it. Run as: cmake -DROOT=<source folder> -DWORK=<scratch folder> -P this file.
 function(configure output)
   file(REMOVE_RECURSE ${WORK}/build)
   execute_process(COMMAND ${CMAKE_COMMAND} -S ${ROOT} -B ${WORK}/build -G Ninja -DQUODO_RELEASE=ON -DQUODO_BENCH=OFF ${ARGN}

@@ -21,7 +21,6 @@ inline std::string Hex(const unsigned char* bytes, size_t size) {
     return hex;
 }
 
-// One key pair.
 struct TestSigner {
     TestSigner() {
         unsigned char point[65];  // 04 X Y

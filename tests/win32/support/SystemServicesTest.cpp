@@ -160,10 +160,9 @@ TEST_F(SouthernZone, UtcIsTheSystemsAndLocalTimesFollowTheZonesOwnSummer) {
     EXPECT_TRUE(before <= utc && utc <= after) << utc;
     // Midnight UTC on the 15th of January and of July: eleven and ten hours later in Sydney.
     platform::DateTime midnight;
-    midnight.year = 2026;
+    midnight.year = 2026, midnight.day = 15;
     for (const auto& [month, hour] : {std::pair{1, 11}, std::pair{7, 10}}) {
         midnight.month = month;
-        midnight.day = 15;
         EXPECT_EQ(services().clock->LocalTimeOf(support::SecondsSince1970(midnight)).hour, hour) << month;
     }
 }
