@@ -45,16 +45,13 @@ MONDAY_TEN = 1796634000  # 2026-12-07 10:00:00 in Amsterdam, Unix seconds
 
 
 def feed_answer(level, seconds_after_ten):
-    """An answer of the quote feed, written from its field names: the level, the time of the last
-    trade (seconds after ten on Monday 7 December 2026) and five-minute points since nine."""
-    times = [MONDAY_TEN - 3600 + 300 * n for n in range(12)]
-    meta = {"currency": "EUR", "symbol": "^AEX", "exchangeTimezoneName": "Europe/Amsterdam", "gmtoffset": 3600,
-            "regularMarketPrice": level, "regularMarketTime": MONDAY_TEN + seconds_after_ten,
+    """An answer of the quote feed, written from its field names: the level, the time of its last
+    trade (seconds after ten on Monday 7 December 2026) and five-minute points since nine, one missing."""
+    meta = {"symbol": "^AEX", "regularMarketPrice": level, "regularMarketTime": MONDAY_TEN + seconds_after_ten,
             "chartPreviousClose": 900.0}
-    closes = [900.0 + n * 0.5 for n in range(12)]
-    closes[3] = None
-    return json.dumps({"chart": {"result": [{"meta": meta, "timestamp": times,
-                                             "indicators": {"quote": [{"close": closes}]}}], "error": None}})
+    points = {"timestamp": [MONDAY_TEN - 3600 + 300 * n for n in range(12)],
+              "indicators": {"quote": [{"close": [900.0 + n * 0.5 if n != 3 else None for n in range(12)]}]}}
+    return json.dumps({"chart": {"result": [dict(meta=meta, **points)], "error": None}})
 
 
 def png(width, height, pixel):

@@ -10,7 +10,6 @@ from quodo_app import (CHART, IEX, INVESTING, LABEL1, LABEL2, QuodoTestCase, iex
 from quodo_e2e import Rect, wait_until
 
 BLACK, GREEN, RED, BLUE = (0, 0, 0), (0, 0x80, 0), (0xFF, 0, 0), (0, 0, 0xFF)
-CHART_FALLBACK = (250, 250, 250)  # the background of the fallback picture, assets/ErrorGraph.png
 TRADING = "2026-12-07 10:00:00"
 
 
@@ -181,26 +180,6 @@ class TickerTest(QuodoTestCase):
         shot = quodo.main.screenshot()
         self.assertNotEqual(shot.pixel(25 + 95, 10 + 90), (0xF5, 0xF5, 0xF5))
         self.assertTrue(quodo.program.running)
-
-    def test_without_a_picture_from_the_chart_server_two_shown_levels_draw_the_day(self):
-        # The chart server has no picture (no route: 404); the quote page gives a new level.
-        self.serve({INVESTING: [page("900,00", "+1,00", "+0,11%", "10:00:05"),
-                                page("903,50", "+4,50", "+0,50%", "10:01:05")]})
-        quodo = self.start_quodo(TRADING)
-        quodo.wait_bar(lambda b: b.level == "900,00")
-
-        def chart():
-            shot = quodo.main.screenshot()
-            return shot.crop(Rect(25, 10, 215, 190).offset(*shot.origin))
-        self.assertGreater(chart().count(CHART_FALLBACK), 1000, "one level: the fallback picture")
-        quodo.download()
-        wait_until(lambda: chart().count(GREEN) > 60, timeout=15, message="the day drawn")
-        self.save_screenshot("drawn-day")
-        self.assertEqual(chart().count(CHART_FALLBACK), 0)
-        # From 10:00 to 10:01, above the close before (899,00), above the hours.
-        line = chart().bounding_box(GREEN)
-        self.assertLess(line.width, 10)
-        self.assertLess(line.bottom, 180 - 10)
 
     def test_alarm_markers_and_tone_sweeps(self):
         self.session.reg_set("RelayInclude", "kernel32.Beep;kernel32.WaitForSingleObject",

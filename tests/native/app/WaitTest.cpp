@@ -1,8 +1,12 @@
 // The program while its operations wait: the window thread is free meanwhile, so ticks, clicks, keys
 // and menu commands act when they come; a refresh asked for during one follows it once; stopped
-// timers stay stopped; the program's end calls every wait off quietly.
+// timers stay stopped; the program's end calls every wait off quietly; what is posted behind a box
+// runs while it is open, and an error that ends an operation reaches the user once.
+#include <stdexcept>
+
 #include "AppFixture.h"
 #include "QuotePages.h"
+#include "platform/Wait.h"
 #include "quotes/Fetch.h"
 
 namespace apptest {
@@ -32,6 +36,23 @@ protected:
                (f.ButtonCheck.Visible() ? "check " : "") + (f.MaxTimer.Enabled() ? "max-blinks " : "") +
                (f.MinTimer.Enabled() ? "min-blinks" : "");
     }
+    // The first refresh has read a level above the band; its sweep and chart wait (works are held).
+    app::TMainForm& StartWithASweepWaiting() {
+        SetStored("Bovengrens", 900);
+        auto& f = Start();
+        Serve("905,10", "10:00:01");
+        backend.holdWorks = true;
+        backend.Advance(1000);
+        backend.FinishWork();
+        return f;
+    }
+    void OkInSettings(app::TMainForm& f, bool sound) {
+        backend.onModal = [this, sound](ui::Form&) {
+            options->GeluidCheck.SetChecked(sound);
+            options->BtnOK.Click();
+        };
+        f.Instellingen1Click();
+    }
 };
 
 TEST_F(WaitTest, WhatIsAskedForDuringARefreshActsWhenItComesAndOneMoreRefreshFollows) {
@@ -50,8 +71,12 @@ TEST_F(WaitTest, WhatIsAskedForDuringARefreshActsWhenItComesAndOneMoreRefreshFol
     EXPECT_EQ(f.Height(), 23);
     EXPECT_EQ(backend.HeldWorks(), 1u) << "nothing nests: the page of the first refresh only";
 
+    for (int work = 0; work < 3; ++work) backend.FinishWork();  // the first refresh's page, chart and day file
+    EXPECT_TRUE(f.Refreshing());
+    EXPECT_TRUE(backend.busy) << "the ticks' busy pointer waits for the refresh they asked for";
     backend.FinishWorks();
     EXPECT_FALSE(f.Refreshing());
+    EXPECT_FALSE(backend.busy);
     EXPECT_EQ(PageFetches(), 2) << "the first refresh, and one more for everything asked meanwhile";
     // Each step read the state when it ran: the quotes came in the form of the new mode.
     EXPECT_EQ(f.Label2.Text(), "906,20 +1,00 (+0,10%)");
@@ -137,60 +162,20 @@ TEST_F(WaitTest, ARefreshWhosePageHangsEndsAtItsBound) {
     EXPECT_EQ(PageFetches(), 0);
 }
 
-// The busy pointer of a tick stays until the refresh the tick asked for has completed, not the one
-// that was under way when it came.
-TEST_F(WaitTest, TheBusyPointerWaitsForTheRefreshItsTickAskedFor) {
-    SetStored("Aantal seconden", 10);
-    auto& f = Start();
-    Serve("905,10", "10:00:01");
-    Serve("906,20", "10:00:11");
-    backend.holdWorks = true;
-    backend.Advance(1000);  // the first refresh waits for its page
-    backend.Advance(9000);  // the tick
-    EXPECT_TRUE(backend.busy);
-    backend.FinishWork();  // the first refresh's page, then its chart
-    backend.FinishWork();
-    EXPECT_TRUE(f.Refreshing()) << "the refresh the tick asked for";
-    EXPECT_TRUE(backend.busy);
-    backend.FinishWorks();
-    EXPECT_EQ(f.Label2.Text(), "906,20");
-    EXPECT_FALSE(backend.busy);
-}
-
 // A sweep stops within a tone when the sound is switched off while it plays; sweeps asked for
 // meanwhile (at most one waits behind the one that plays) are dropped with it.
 TEST_F(WaitTest, SwitchingTheSoundOffStopsTheSweepAndDropsTheOnesAskedFor) {
-    SetStored("Bovengrens", 900);
-    auto& f = Start();
-    Serve("905,10", "10:00:01");
-    backend.holdWorks = true;
-    backend.Advance(1000);
-    backend.FinishWork();  // the page: above the band, the sweep waits to play
-    backend.onModal = [&](ui::Form&) { options->BtnOK.Click(); };
-    for (int i = 0; i < 3; ++i) f.Instellingen1Click();  // three more sweeps asked for
+    auto& f = StartWithASweepWaiting();
+    for (int i = 0; i < 3; ++i) OkInSettings(f, true);  // three more sweeps asked for
     EXPECT_EQ(backend.HeldWorks(), 2u) << "the sweep and the chart";
-    backend.onModal = [&](ui::Form&) {
-        options->GeluidCheck.SetChecked(false);
-        options->BtnOK.Click();
-    };
-    f.Instellingen1Click();
+    OkInSettings(f, false);
     backend.FinishWorks();
     EXPECT_TRUE(sound.played.empty());
-    EXPECT_FALSE(f.Sounding());
 
     // Sound on again: the next sweep plays, and switching it off during its third tone ends it there.
-    backend.onModal = [&](ui::Form&) {
-        options->GeluidCheck.SetChecked(true);
-        options->BtnOK.Click();
-    };
-    f.Instellingen1Click();
+    OkInSettings(f, true);
     sound.onTone = [&] {
-        if (sound.played.size() != 3) return;
-        backend.onModal = [&](ui::Form&) {
-            options->GeluidCheck.SetChecked(false);
-            options->BtnOK.Click();
-        };
-        f.Instellingen1Click();
+        if (sound.played.size() == 3) OkInSettings(f, false);
     };
     backend.FinishWorks();
     EXPECT_LE(sound.played.size(), 4u);
@@ -214,12 +199,7 @@ TEST_F(WaitTest, EndingWhileThePageIsAwaitedFinishesNothingOfTheRefresh) {
 // The end comes while the chart is fetched and the alarm sounds: neither goes on, and nothing new
 // starts (a mode switch asks for a refresh and a sound in vain).
 TEST_F(WaitTest, EndingWhileTheChartAndASweepAreAwaitedStartsNothingMore) {
-    SetStored("Bovengrens", 900);
-    auto& f = Start();
-    Serve("905,10", "10:00:01");
-    backend.holdWorks = true;
-    backend.Advance(1000);
-    backend.FinishWork();  // the page: above the band
+    auto& f = StartWithASweepWaiting();
     EXPECT_EQ(backend.HeldWorks(), 2u) << "the sweep and the chart";
     ui::App().Terminate();
     f.AltijdopvoorgrondClick();
@@ -231,6 +211,54 @@ TEST_F(WaitTest, EndingWhileTheChartAndASweepAreAwaitedStartsNothingMore) {
     EXPECT_EQ(PageFetches(), 1);
     EXPECT_FALSE(f.Refreshing() || f.Sounding());
     EXPECT_TRUE(backend.messages.empty());
+}
+
+// A box held open by one item of the mailbox: what was queued behind it, and what comes while it is
+// open, run from the box's own loop before it closes.
+TEST_F(WaitTest, WhatIsPostedBehindABoxRunsWhileTheBoxIsOpen) {
+    std::string ran;
+    const auto mail = backend.Mail();
+    backend.onMessage = [&](const ui::HeadlessBackend::Message&) {
+        mail->Post([&] { ran += "posted meanwhile, "; });
+        backend.RunPending();
+        ran += "closed";
+    };
+    mail->Post([&] {
+        ran += "box, ";
+        ui::App().Report(std::make_exception_ptr(std::runtime_error("Ongeldige tijd")));
+    });
+    mail->Post([&] { ran += "queued, "; });
+    backend.RunPending();
+    EXPECT_EQ(ran, "box, queued, posted meanwhile, closed");
+}
+
+// A progress report that fails as the wait ends ends the operation with that error; an error whose
+// handler fails in turn still reaches the user, once, and the program goes on.
+TEST_F(WaitTest, AFailingProgressReportOrErrorHandlerEndsTheOperationAndTheErrorShowsOnce) {
+    struct Failing : platform::ErrorSink {
+        int calls = 0;
+        void Report(std::exception_ptr) override {
+            ++calls;
+            throw std::logic_error("the handler fails");
+        }
+    } failing;
+    platform::Owner owner(failing);
+    owner.Start([]() -> platform::Task<> {
+        platform::WaitOptions options;
+        options.onProgress = [] { throw std::runtime_error("De voortgang faalt"); };
+        auto download = platform::OnWorker([](platform::Job&) {}, options);
+        co_await download;
+        ADD_FAILURE() << "went on after its wait";
+    }());
+    owner.Start([]() -> platform::Task<> {
+        co_await platform::Pause(10);
+        throw std::runtime_error("Ongeldige tijd");
+    }());
+    backend.Advance(10);
+    EXPECT_EQ(failing.calls, 2);
+    EXPECT_EQ(owner.Running(), 0u);
+    ASSERT_EQ(backend.messages.size(), 2u);
+    EXPECT_EQ(backend.messages[0].text + ", " + backend.messages[1].text, "De voortgang faalt, Ongeldige tijd");
 }
 
 }  // namespace
