@@ -50,11 +50,14 @@ protected:
         return Quoted(recorder) + " " + Quoted(record) + " " + extra + "\"%1\"";
     }
     std::string MissingProgramCommand() { return Quoted(folder + "\\none.exe") + " \"%1\""; }
+    // The record shows under its name as the recorder renames it, but cannot be opened for reading
+    // until the recorder has closed the handle the rename went through (it holds delete access): so
+    // the wait is for its text, which is never empty.
     std::optional<std::string> Recorded(const std::string& record) {
-        if (!standins::WaitUntil([&] { return GetFileAttributesA(record.c_str()) != INVALID_FILE_ATTRIBUTES; },
-                                 std::chrono::seconds(10)))
+        std::string text;
+        if (!standins::WaitUntil([&] { return !(text = standins::ReadAll(record)).empty(); }, std::chrono::seconds(10)))
             return std::nullopt;
-        return standins::ReadAll(record);
+        return text;
     }
     // Whether the handler got exactly this address as its last argument.
     void ExpectHandedOver(const std::string& record, const std::string& address) {
